@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs what a bare Debian 12 machine lacks to build and test Zorvik.
+# Quick when everything is present: dpkg is asked first, apt only when something is missing.
+set -euo pipefail
+
+packages=(
+  g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  wine wine32 xvfb xauth x11-utils
+  cmake ninja-build make g++ clang libclang-rt-14-dev
+  doctest-dev libboost1.81-dev
+  imagemagick
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+need_arch=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  need_arch=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ] || [ $need_arch -eq 1 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -q
+  if [ ${#missing[@]} -gt 0 ]; then
+    "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+fi

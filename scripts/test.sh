@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up a bare Debian 12 machine, builds everything and runs every test:
+# the Windows tests under Wine on one Xvfb display, and the pure modules natively
+# under AddressSanitizer/UBSan with their bounded libFuzzer runs.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" --native
+"$root/scripts/wine-prefix.sh" "$root/build/wineprefix"
+exec xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/run-tests.sh"
