@@ -148,3 +148,23 @@ function(zv_bench name)
     target_link_libraries(${name} PRIVATE ${ZV_WIN_SYSLIBS})
   endif()
 endfunction()
+
+# The Win32 user interface is one library assembled from every folder: its parts call
+# each other across folders (the main window calls the editor, the editor the undo
+# recorder), which one archive resolves without link-order games.
+function(zv_ui_sources)
+  if(ZV_NATIVE)
+    return()
+  endif()
+  foreach(src ${ARGN})
+    get_filename_component(abs ${src} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    set_property(GLOBAL APPEND PROPERTY ZV_UI_SOURCES ${abs})
+  endforeach()
+endfunction()
+
+function(zv_ui_link)
+  if(ZV_NATIVE)
+    return()
+  endif()
+  set_property(GLOBAL APPEND PROPERTY ZV_UI_LIBS ${ARGN})
+endfunction()

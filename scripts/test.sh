@@ -7,5 +7,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" --native
-"$root/scripts/wine-prefix.sh" "$root/build/wineprefix"
+"$root/scripts/wine-prefix.sh" "$root/build/wineprefix" --unmanaged
 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/run-tests.sh"

@@ -1,0 +1,27 @@
+#pragma once
+// The frame of the editor and the target of every command.
+
+#include <windows.h>
+
+extern HWND gMainWnd;
+extern HWND gTabsWnd;
+extern HWND gEditorWnd;
+extern HWND gGutterWnd;
+extern HWND gStatusWnd;
+extern WNDPROC gTabsOrigProc;
+extern WNDPROC gEditorOrigProc;
+extern WNDPROC gGutterOrigProc;
+
+extern const char kMainWindowClass[];  // "ZorvikWindowClass"
+extern const char kMainWindowTitle[];
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void LayoutMainWindow(HWND hwnd);
+
+// Registers "ZorvikWindowClass" (false on failure) and creates the main window (null
+// on failure); WinMain and the window tests share them.
+bool RegisterMainWindowClass(HINSTANCE instance, HICON* largeIcon, HICON* smallIcon);
+HWND CreateMainWindow(HINSTANCE instance);
+
+// Writes the text into part 0 of the status bar.
+void SetStatusText(const char* text);

@@ -1,0 +1,42 @@
+#pragma once
+// The settings file "Zorvik.ini" next to the executable: [Settings] and [RecentFiles].
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+extern char gFontName[32];
+extern int gFontSize;
+extern bool gDiffMode;
+extern bool gAutoSave;
+extern int gNewPageEncoding;
+extern bool gNewPageBom;
+
+extern std::vector<std::string> gRecentFiles;
+extern HMENU gRecentFilesMenu;
+
+enum { kMaxRecentFiles = 10 };
+
+void GetSettingsPath(char* buffer, int size);
+
+// Reads [Settings] into the globals; an empty face, "Consolas" or "Courier New" is
+// replaced by the first installed coding font and written back at once.
+void LoadSettings();
+// FontName, FontSize, DiffMode and AutoSave, as the main window writes them at close.
+void SaveExitSettings();
+void SaveFontSettings();
+
+void LoadRecentFiles();
+void SaveRecentFiles();
+void AddRecentFile(const char* path);
+void RemoveRecentFile(const char* path);
+void ClearRecentFiles();
+void BuildRecentFilesMenu(HMENU menu);
+// Commands 6100-6109 and 6199.
+void OpenRecentFile(HWND mainWnd, int index);
+void ClearRecentFilesCommand(HWND mainWnd);
+
+// The full path of a file as the program compares paths (GetFullPathNameA, else the
+// path cut to 259 characters).
+std::string MakeFullPath(const char* path);

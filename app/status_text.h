@@ -1,0 +1,23 @@
+#pragma once
+// The status bar's description of the active document. Pure: no windows.h.
+
+#include <string>
+
+struct StatusInfo {
+    int encoding;   // EncodingId
+    bool bom;
+    int eol;        // EolMode
+    bool hasEditor;
+    long long bytes; // editor text length, CR LF counting 2
+    int lines;
+    bool diffMode;
+    bool autoSave;
+    bool readOnly;
+    const char* sftpUrl;
+};
+
+// "ANSI", "UTF-8", "UTF-8-BOM", "UTF-16 LE BOM", "UTF-16 BE BOM" or "Unknown".
+const char* EncodingDisplayName(int encoding, bool bom);
+// "Windows (CR LF)", "Unix (LF)" or "Mac (CR)".
+const char* EolDisplayName(int eol);
+std::string FormatStatusText(const StatusInfo& info);

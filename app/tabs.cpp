@@ -1,0 +1,546 @@
+#include "app/tabs.h"
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "app/shortcuts.h"
+#include "app/tab_strip.h"
+#include "document/closed_tabs.h"
+#include "document/document.h"
+#include "document/save.h"
+#include "document/session.h"
+#include "document/textfile.h"
+#include "document/undo.h"
+#include "document/undo_core.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <stdio.h>
+#include <string.h>
+
+int gTabPressIndex = -1;
+int gTabPressX = 0, gTabPressY = 0;
+bool gTabDragging = false;
+int gTabDropIndex = -1;
+bool gMissingFilePromptOpen = false;
+bool gTabQuestionLoop = false;
+
+namespace {
+
+const char* FileNamePart(const char* path)
+{
+    const char* slash = strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+// Deletes the item at index with the program's flag set and selects the tab that takes
+// its place; a fresh "Untitled" tab is made when none is left.
+void DeleteTabAndSelectNeighbour(int index)
+{
+    gProgrammaticChange = true;
+    TabCtrl_DeleteItem(gTabsWnd, index);
+    int count = GetTabCount();
+    if (count == 0) {
+        InsertTabItem(0, "Untitled", CreateEmptyDocument());
+        TabCtrl_SetCurSel(gTabsWnd, 0);
+    } else {
+        TabCtrl_SetCurSel(gTabsWnd, index < count ? index : count - 1);
+    }
+    gProgrammaticChange = false;
+}
+
+// Yes saves (Save for a file, Save As for an untitled document); a failed or cancelled
+// save counts as Cancel. Returns false for Cancel.
+bool AskToSave(HWND owner, TabDocument* doc, const char* title)
+{
+    char name[MAX_PATH];
+    if (doc->path && doc->path[0])
+        QuestionNameForDocument(doc->path, title, name, sizeof(name));
+    else
+        lstrcpynA(name, title[0] ? title : "Untitled", sizeof(name));
+    char message[MAX_PATH + 64];
+    snprintf(message, sizeof(message), "Save file \"%s\" before closing?", name);
+    int answer = MessageBoxA(owner, message, "Zorvik", MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDCANCEL)
+        return false;
+    if (answer == IDYES)
+        return (doc->path && doc->path[0]) ? SaveFile(owner) : SaveFileAs(owner);
+    return true;
+}
+
+bool HasText(const TabDocument* doc)
+{
+    return doc->text && doc->text[0];
+}
+
+bool HasPath(const TabDocument* doc)
+{
+    return doc->path && doc->path[0];
+}
+
+} // namespace
+
+void QuestionNameForDocument(const char* path, const char* title, char* buffer, int size)
+{
+    if (strchr(path, '\\'))
+        lstrcpynA(buffer, FileNamePart(path), size);
+    else if (title && title[0])
+        lstrcpynA(buffer, title, size);
+    else
+        lstrcpynA(buffer, path, size);
+}
+
+void SwitchToTab(int index)
+{
+    StoreEditorTextInTab();
+    TabCtrl_SetCurSel(gTabsWnd, index);
+    ActivateSelectedTab();
+}
+
+void CycleTabs(bool forward)
+{
+    int n = GetTabCount();
+    if (n < 2)
+        return;
+    int i = GetSelectedTabIndex();
+    if (i < 0)
+        i = 0;
+    SwitchToTab(forward ? (i + 1) % n : (n + i - 1) % n);
+}
+
+void NewTab(HWND mainWnd)
+{
+    if (!gTabsWnd)
+        return;
+    StoreEditorTextInTab();
+    int n = GetTabCount();
+    char title[32];
+    snprintf(title, sizeof(title), "new %d", n + 1);
+    gProgrammaticChange = true;
+    int index = InsertTabItem(n, title, CreateEmptyDocument());
+    TabCtrl_SetCurSel(gTabsWnd, index);
+    gProgrammaticChange = false;
+    ActivateSelectedTab();
+    if (gAutoSave)
+        SaveSession(mainWnd);
+}
+
+void OpenFileByPath(HWND mainWnd, const char* path)
+{
+    if (!gTabsWnd || !path || !path[0])
+        return;
+    std::string full = MakeFullPath(path);
+    int count = GetTabCount();
+    for (int i = 0; i < count; ++i) {
+        TabDocument* doc = GetTabDocument(i);
+        if (!doc || !HasPath(doc))
+            continue;
+        if (_stricmp(MakeFullPath(doc->path).c_str(), full.c_str()) == 0) {
+            SwitchToTab(i);
+            AddRecentFile(full.c_str());
+            return;
+        }
+    }
+
+    int encoding = 0, eol = 0;
+    bool bom = false, hadNul = false;
+    char* text = LoadTextFileEx(full.c_str(), &encoding, &bom, &eol, &hadNul);
+    if (!text) {
+        MessageBoxA(mainWnd, "Failed to read file from disk.", "Zorvik - Read Error", MB_ICONERROR);
+        return;
+    }
+    StoreEditorTextInTab();
+
+    if (GetTabCount() == 1) {
+        TabDocument* lone = GetTabDocument(0);
+        if (lone && !HasPath(lone) && !HasText(lone) && !lone->modified) {
+            gProgrammaticChange = true;
+            TabCtrl_DeleteItem(gTabsWnd, 0);
+            gProgrammaticChange = false;
+            FreeTabDocument(lone);
+        }
+    }
+
+    TabDocument* doc = CreateDocument(full.c_str());
+    SetDocumentString(&doc->path, full.c_str());
+    TakeDocumentString(&doc->text, text);
+    doc->encoding = encoding;
+    doc->bom = bom;
+    doc->eol = eol;
+    // The text model ends at a NUL byte: saving such a file would cut it short on disk.
+    doc->readOnly = hadNul;
+    doc->history->snapshot = doc->text;
+
+    gProgrammaticChange = true;
+    int index = InsertTabItem(GetTabCount(), FileNamePart(full.c_str()), doc);
+    TabCtrl_SetCurSel(gTabsWnd, index);
+    gProgrammaticChange = false;
+    ActivateSelectedTab();
+
+    AddRecentFile(full.c_str());
+    if (gAutoSave)
+        SaveSession(mainWnd);
+}
+
+void ChooseAndOpenFile(HWND owner)
+{
+    char file[MAX_PATH] = "";
+    OPENFILENAMEA ofn;
+    ZeroMemory(&ofn, sizeof(ofn));
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = "Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof(file);
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (GetOpenFileNameA(&ofn))
+        OpenFileByPath(owner, file);
+}
+
+bool CloseActiveTab(HWND owner)
+{
+    if (!gTabsWnd)
+        return false;
+    int count = GetTabCount();
+    if (count == 0)
+        return false;
+    int index = GetSelectedTabIndex();
+    if (index < 0 || index >= count) {
+        index = 0;
+        TabCtrl_SetCurSel(gTabsWnd, 0);
+    }
+    // The closed-tab record and the question must see the latest typing.
+    StoreEditorTextInTab();
+    char title[MAX_PATH];
+    GetTabTitle(index, title, sizeof(title), "Untitled");
+    TabDocument* doc = GetTabDocument(index);
+    if (doc) {
+        bool editorModified = gEditorWnd && SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0);
+        bool ask = HasPath(doc) ? (doc->modified || editorModified) : HasText(doc);
+        if (ask && !AskToSave(owner, doc, title))
+            return false;
+        // The save may have run message loops: take the record again from the tab.
+        index = GetSelectedTabIndex();
+        doc = GetTabDocument(index);
+        GetTabTitle(index, title, sizeof(title), "Untitled");
+        PushClosedTab(owner, doc, title);
+        FreeTabDocument(doc);
+    }
+    DeleteTabAndSelectNeighbour(index);
+    ActivateSelectedTab();
+    SaveSession(owner);
+    if (gEditorWnd)
+        SetFocus(gEditorWnd);
+    return true;
+}
+
+void CloseOtherTabs(HWND owner)
+{
+    int k = GetSelectedTabIndex();
+    if (k < 0 || GetTabCount() < 2)
+        return;
+    StoreEditorTextInTab();
+    TabDocument* selected = GetTabDocument(k);
+    if (selected && gEditorWnd && SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0))
+        selected->modified = true;
+
+    gTabQuestionLoop = true;
+    bool cancelled = false;
+    for (int i = 0; i < GetTabCount() && !cancelled; ++i) {
+        if (i == k)
+            continue;
+        TabDocument* doc = GetTabDocument(i);
+        if (!doc || !(HasPath(doc) ? doc->modified : HasText(doc)))
+            continue;
+        SwitchToTab(i);
+        UpdateWindow(owner);
+        // Look the document up again: the activation ran message loops of its own.
+        doc = GetTabDocument(i);
+        if (!doc)
+            continue;
+        char title[MAX_PATH];
+        GetTabTitle(i, title, sizeof(title), "Untitled");
+        if (!AskToSave(owner, doc, title))
+            cancelled = true;
+    }
+    gTabQuestionLoop = false;
+    TabCtrl_SetCurSel(gTabsWnd, k);
+    ActivateSelectedTab();
+    if (cancelled)
+        return;
+
+    gProgrammaticChange = true;
+    for (int i = GetTabCount() - 1; i > k; --i) {
+        char title[MAX_PATH];
+        GetTabTitle(i, title, sizeof(title), "Untitled");
+        TabDocument* doc = GetTabDocument(i);
+        if (doc) {
+            PushClosedTab(owner, doc, title);
+            FreeTabDocument(doc);
+        }
+        TabCtrl_DeleteItem(gTabsWnd, i);
+    }
+    for (int i = k - 1; i >= 0; --i) {
+        char title[MAX_PATH];
+        GetTabTitle(i, title, sizeof(title), "Untitled");
+        TabDocument* doc = GetTabDocument(i);
+        if (doc) {
+            PushClosedTab(owner, doc, title);
+            FreeTabDocument(doc);
+        }
+        TabCtrl_DeleteItem(gTabsWnd, i);
+    }
+    TabCtrl_SetCurSel(gTabsWnd, 0);
+    gProgrammaticChange = false;
+    ActivateSelectedTab();
+    SaveSession(owner);
+}
+
+void CloseTabAt(HWND mainWnd, int index)
+{
+    char title[MAX_PATH];
+    GetTabTitle(index, title, sizeof(title), "Untitled");
+    TabDocument* doc = GetTabDocument(index);
+    if (doc) {
+        PushClosedTab(mainWnd, doc, title);
+        FreeTabDocument(doc);
+    }
+    DeleteTabAndSelectNeighbour(index);
+    ActivateSelectedTab();
+    if (gAutoSave)
+        SaveSession(mainWnd);
+}
+
+void CloseTabIfValid(HWND mainWnd, int index)
+{
+    if (gTabsWnd && index >= 0 && index < GetTabCount())
+        CloseTabAt(mainWnd, index);
+}
+
+bool CheckActiveFileExists(HWND owner)
+{
+    if (gMissingFilePromptOpen || gTabQuestionLoop || !gTabsWnd || !gEditorWnd ||
+        gProgrammaticChange)
+        return true;
+    int index = GetSelectedTabIndex();
+    TabDocument* doc = GetTabDocument(index);
+    if (!doc || (doc->sftpUrl && doc->sftpUrl[0]) || !HasPath(doc) ||
+        strstr(doc->path, "zrvk_sftp_") || doc->keptMissing)
+        return true;
+    DWORD attributes = GetFileAttributesA(doc->path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;
+
+    std::string message = std::string("The file \"") + doc->path +
+                          "\" doesn't exist anymore.\n\nDo you want to keep this file in the editor?";
+    gMissingFilePromptOpen = true;
+    int answer = MessageBoxA(owner, message.c_str(), "Keep Non-Existing File", MB_YESNO | MB_ICONQUESTION);
+    gMissingFilePromptOpen = false;
+
+    // The tab set may have changed while the box was up: act only on the same document.
+    if (GetTabDocument(index) != doc) {
+        int count = GetTabCount();
+        index = -1;
+        for (int i = 0; i < count; ++i)
+            if (GetTabDocument(i) == doc)
+                index = i;
+        if (index < 0)
+            return true;
+    }
+    if (answer == IDYES) {
+        doc->modified = true;
+        doc->keptMissing = true;
+        if (index == GetSelectedTabIndex())
+            SendMessageA(gEditorWnd, EM_SETMODIFY, TRUE, 0);
+        UpdateTabIcon(index);
+        UpdateStatusBar();
+        return true;
+    }
+    CloseTabAt(owner, index);
+    return false;
+}
+
+bool MoveTab(HWND mainWnd, int from, int to)
+{
+    int count = GetTabCount();
+    if (!gTabsWnd || count < 2 || from < 0 || to < 0 || from >= count || to >= count)
+        return false;
+    if (from == to)
+        return true;
+    StoreEditorTextInTab();
+    int s = GetSelectedTabIndex();
+
+    char title[MAX_PATH] = "";
+    TCITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
+    item.pszText = title;
+    item.cchTextMax = MAX_PATH - 1;
+    SendMessageA(gTabsWnd, TCM_GETITEMA, from, (LPARAM)&item);
+
+    gProgrammaticChange = true;
+    TabCtrl_DeleteItem(gTabsWnd, from);
+    item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
+    item.pszText = title;
+    SendMessageA(gTabsWnd, TCM_INSERTITEMA, to, (LPARAM)&item);
+    int selection = s;
+    if (s == from)
+        selection = to;
+    else if (from < s && s <= to)
+        selection = s - 1;
+    else if (to <= s && s < from)
+        selection = s + 1;
+    TabCtrl_SetCurSel(gTabsWnd, selection);
+    gProgrammaticChange = false;
+
+    if (s == from)
+        ActivateSelectedTab();
+    SaveSession(mainWnd);
+    InvalidateRect(gTabsWnd, nullptr, TRUE);
+    return true;
+}
+
+void MoveActiveTabCommand(HWND mainWnd, int command)
+{
+    int i = GetSelectedTabIndex();
+    int count = GetTabCount();
+    switch (command) {
+    case 1020:
+        if (i >= 1)
+            MoveTab(mainWnd, i, i - 1);
+        break;
+    case 1021:
+        if (i >= 0 && i < count - 1)
+            MoveTab(mainWnd, i, i + 1);
+        break;
+    case 1022:
+        if (i >= 1)
+            MoveTab(mainWnd, i, 0);
+        break;
+    case 1023:
+        if (i >= 0 && i < count - 1)
+            MoveTab(mainWnd, i, count - 1);
+        break;
+    }
+}
+
+int TabDropIndexAt(HWND tabBar, int x)
+{
+    int count = TabCtrl_GetItemCount(tabBar);
+    for (int i = 0; i < count; ++i) {
+        RECT rc;
+        if (TabCtrl_GetItemRect(tabBar, i, &rc) && rc.left + (rc.right - rc.left) / 2 > x)
+            return i;
+    }
+    return count;
+}
+
+void DrawTabDropMarker(HWND tabBar, int index)
+{
+    int count = TabCtrl_GetItemCount(tabBar);
+    RECT rc;
+    int x;
+    if (index >= 0 && index < count && TabCtrl_GetItemRect(tabBar, index, &rc))
+        x = rc.left;
+    else if (index == count && count > 0 && TabCtrl_GetItemRect(tabBar, count - 1, &rc))
+        x = rc.right;
+    else
+        return;
+    if (x < 0)
+        return;
+    HDC dc = GetDC(tabBar);
+    if (!dc)
+        return;
+    RECT marker = {x - 1, 2, x + 2, 24};
+    HBRUSH brush = CreateSolidBrush(RGB(0, 102, 204));
+    FillRect(dc, &marker, brush);
+    DeleteObject(brush);
+    ReleaseDC(tabBar, dc);
+}
+
+static void EndTabDrag(HWND hwnd)
+{
+    gTabDragging = false;
+    gTabPressIndex = -1;
+    gTabDropIndex = -1;
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+LRESULT CALLBACK TabBarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_PAINT: {
+        LRESULT result = CallWindowProcA(gTabsOrigProc, hwnd, msg, wParam, lParam);
+        if (gTabDragging && gTabDropIndex != -1)
+            DrawTabDropMarker(hwnd, gTabDropIndex);
+        return result;
+    }
+    case WM_LBUTTONDOWN: {
+        TCHITTESTINFO hit;
+        hit.pt.x = (short)LOWORD(lParam);
+        hit.pt.y = (short)HIWORD(lParam);
+        hit.flags = 0;
+        int index = TabCtrl_HitTest(hwnd, &hit);
+        if (index >= 0) {
+            gTabPressX = hit.pt.x;
+            gTabPressY = hit.pt.y;
+            gTabDragging = false;
+            gTabDropIndex = -1;
+        }
+        gTabPressIndex = index;
+        break;
+    }
+    case WM_MOUSEMOVE: {
+        if (gTabPressIndex == -1 || !(wParam & MK_LBUTTON))
+            break;
+        int x = (short)LOWORD(lParam), y = (short)HIWORD(lParam);
+        if (!gTabDragging) {
+            if (abs(x - gTabPressX) <= 4 && abs(y - gTabPressY) <= 4)
+                break;
+            gTabDragging = true;
+            SetCapture(hwnd);
+        }
+        int drop = TabDropIndexAt(hwnd, x);
+        if (drop != gTabDropIndex) {
+            gTabDropIndex = drop;
+            InvalidateRect(hwnd, nullptr, FALSE);
+            UpdateWindow(hwnd);
+            DrawTabDropMarker(hwnd, drop);
+        }
+        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        return 0;
+    }
+    case WM_LBUTTONUP:
+        if (gTabDragging) {
+            int pressed = gTabPressIndex, drop = gTabDropIndex;
+            ReleaseCapture();
+            EndTabDrag(hwnd);
+            if (drop != -1) {
+                int destination = pressed < drop ? drop - 1 : drop;
+                if (destination != pressed)
+                    MoveTab(GetParent(hwnd), pressed, destination);
+            }
+            if (gEditorWnd)
+                SetFocus(gEditorWnd);
+            return 0;
+        } else {
+            if (gTabPressIndex != -1) {
+                gTabPressIndex = -1;
+                gTabDropIndex = -1;
+            }
+            LRESULT result = CallWindowProcA(gTabsOrigProc, hwnd, msg, wParam, lParam);
+            if (gEditorWnd)
+                SetFocus(gEditorWnd);
+            return result;
+        }
+    case WM_CAPTURECHANGED:
+        if (gTabDragging)
+            EndTabDrag(hwnd);
+        break;
+    case WM_KEYDOWN:
+        if (HandleTabBarKey(GetParent(hwnd), (int)wParam))
+            return 0;
+        break;
+    }
+    return CallWindowProcA(gTabsOrigProc, hwnd, msg, wParam, lParam);
+}

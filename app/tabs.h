@@ -1,0 +1,37 @@
+#pragma once
+// Changing the set and order of the tabs: new, open, close, the vanished-file check,
+// moving by command and by dragging, and the tab bar's subclass.
+
+#include <windows.h>
+
+extern int gTabPressIndex;
+extern int gTabPressX, gTabPressY;
+extern bool gTabDragging;
+extern int gTabDropIndex;
+extern bool gMissingFilePromptOpen;
+// Set while a question loop over the tabs runs (exit, Close All BUT This): activating a
+// tab then neither checks for a vanished file nor takes handed-over files, so that no
+// document is freed or reordered under the loop.
+extern bool gTabQuestionLoop;
+
+void NewTab(HWND mainWnd);
+void OpenFileByPath(HWND mainWnd, const char* path);
+void ChooseAndOpenFile(HWND owner);
+bool CloseActiveTab(HWND owner);
+void CloseOtherTabs(HWND owner);
+void CloseTabAt(HWND mainWnd, int index);
+void CloseTabIfValid(HWND mainWnd, int index);
+bool CheckActiveFileExists(HWND owner);
+bool MoveTab(HWND mainWnd, int from, int to);
+void MoveActiveTabCommand(HWND mainWnd, int command);
+LRESULT CALLBACK TabBarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void DrawTabDropMarker(HWND tabBar, int index);
+// The drop index for a mouse x during a drag: the first tab whose middle lies right of x.
+int TabDropIndexAt(HWND tabBar, int x);
+
+// Selects the tab (TCM_SETCURSEL) after storing the editor text, and activates it.
+void SwitchToTab(int index);
+void CycleTabs(bool forward);
+
+// The name the questions show for a document: the file name of its path, else the title.
+void QuestionNameForDocument(const char* path, const char* title, char* buffer, int size);

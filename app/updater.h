@@ -1,0 +1,4 @@
+#pragma once
+#include <windows.h>
+
+void ShowUpdateWindow(HWND mainWnd, bool hidden);

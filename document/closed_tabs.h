@@ -1,0 +1,37 @@
+#pragma once
+// Recently closed tabs, kept with their text and undo history for Reopen Closed Tab.
+
+#include <windows.h>
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+#include "document/undo_core.h"
+
+struct TabDocument;
+
+struct ClosedTab {
+    std::string title, path, text;
+    int encoding;
+    bool bom;
+    int eol;
+    bool readOnly;
+    std::string sftpUrl, sftpHost;
+    int sftpPort;
+    std::string sftpUser, sftpKeyPath, sftpRemotePath;
+    bool modified;
+    int selStart, selEnd;
+    std::vector<UndoStep> undo, redo;
+    int savedIndex;
+    std::string undoFilePath;
+    uint32_t closedTick;
+};
+
+enum { kMaxClosedTabs = 100 };
+
+extern std::vector<ClosedTab> gClosedTabs;
+
+void PushClosedTab(HWND owner, TabDocument* doc, const char* title);
+bool ReopenClosedTab(HWND mainWnd);
+void ClearClosedTabs();

@@ -1,0 +1,187 @@
+#include "document/document.h"
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "app/tab_strip.h"
+#include "app/tabs.h"
+#include "document/undo.h"
+#include "document/undo_core.h"
+#include "document/undo_file.h"
+#include "editor/gutter.h"
+
+#include <commctrl.h>
+#include <stdlib.h>
+#include <string.h>
+
+bool gProgrammaticChange = false;
+int gNextDocumentId = 1;
+
+void SetDocumentString(char** field, const char* value)
+{
+    free(*field);
+    *field = value ? _strdup(value) : nullptr;
+}
+
+void TakeDocumentString(char** field, char* value)
+{
+    free(*field);
+    *field = value;
+}
+
+TabDocument* CreateDocument(const char* path)
+{
+    TabDocument* doc = (TabDocument*)calloc(1, sizeof(TabDocument));
+    if (!doc)
+        return nullptr;
+    doc->history = new UndoHistory();
+    doc->history->savedIndex = 0;
+    doc->history->id = gNextDocumentId++;
+    doc->history->undoFilePath = BuildUndoFilePath(path, doc->history->id);
+    if (path && path[0]) {
+        int savedIndex = 0;
+        if (LoadUndoFile(doc->history->undoFilePath, doc->history->undo, doc->history->redo, &savedIndex))
+            doc->history->savedIndex = savedIndex;
+    }
+    return doc;
+}
+
+TabDocument* CreateEmptyDocument()
+{
+    TabDocument* doc = CreateDocument(nullptr);
+    if (!doc)
+        return nullptr;
+    SetDocumentString(&doc->path, "");
+    SetDocumentString(&doc->text, "");
+    doc->encoding = gNewPageEncoding;
+    doc->bom = gNewPageBom;
+    return doc;
+}
+
+void FreeTabDocument(TabDocument* doc)
+{
+    if (!doc)
+        return;
+    char** strings[] = {&doc->sftpUrl, &doc->sftpHost, &doc->sftpUser, &doc->sftpKeyPath,
+                        &doc->sftpRemotePath, &doc->path, &doc->text};
+    for (char** s : strings)
+        free(*s);
+    delete doc->history;
+    free(doc);
+}
+
+int GetTabCount()
+{
+    return gTabsWnd ? TabCtrl_GetItemCount(gTabsWnd) : 0;
+}
+
+int GetSelectedTabIndex()
+{
+    return gTabsWnd ? TabCtrl_GetCurSel(gTabsWnd) : -1;
+}
+
+TabDocument* GetTabDocument(int index)
+{
+    if (!gTabsWnd || index < 0)
+        return nullptr;
+    TCITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = TCIF_PARAM;
+    if (!SendMessageA(gTabsWnd, TCM_GETITEMA, index, (LPARAM)&item))
+        return nullptr;
+    return (TabDocument*)item.lParam;
+}
+
+TabDocument* GetActiveDocument()
+{
+    return GetTabDocument(GetSelectedTabIndex());
+}
+
+void GetTabTitle(int index, char* buffer, int size, const char* fallback)
+{
+    lstrcpynA(buffer, fallback, size);
+    if (!gTabsWnd || index < 0)
+        return;
+    TCITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = TCIF_TEXT;
+    item.pszText = buffer;
+    item.cchTextMax = size;
+    SendMessageA(gTabsWnd, TCM_GETITEMA, index, (LPARAM)&item);
+    // The control may hand back its own buffer instead of filling ours.
+    if (item.pszText != buffer)
+        lstrcpynA(buffer, item.pszText, size);
+}
+
+int InsertTabItem(int index, const char* title, TabDocument* doc)
+{
+    if (!gTabsWnd)
+        return -1;
+    TCITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
+    item.pszText = (char*)title;
+    item.iImage = doc && doc->modified ? 1 : 0;
+    item.lParam = (LPARAM)doc;
+    return (int)SendMessageA(gTabsWnd, TCM_INSERTITEMA, index, (LPARAM)&item);
+}
+
+std::string GetEditorText()
+{
+    if (!gEditorWnd)
+        return std::string();
+    int length = GetWindowTextLengthA(gEditorWnd);
+    if (length <= 0)
+        return std::string();
+    std::string text((size_t)length + 1, '\0');
+    int got = GetWindowTextA(gEditorWnd, &text[0], length + 1);
+    text.resize(got > 0 ? (size_t)got : 0);
+    return text;
+}
+
+void StoreEditorTextInTab()
+{
+    if (!gTabsWnd || !gEditorWnd)
+        return;
+    int index = GetSelectedTabIndex();
+    TabDocument* doc = GetTabDocument(index);
+    if (!doc)
+        return;
+    std::string text = GetEditorText();
+    SetDocumentString(&doc->text, text.c_str());
+    if (doc->history)
+        doc->history->snapshot.swap(text);
+    if (SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0))
+        doc->modified = true;
+    UpdateTabIcon(index);
+}
+
+void ActivateSelectedTab()
+{
+    if (!gTabsWnd || !gEditorWnd)
+        return;
+    int index = GetSelectedTabIndex();
+    if (index < 0)
+        return;
+    TabDocument* doc = GetTabDocument(index);
+    if (doc) {
+        gProgrammaticChange = true;
+        SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
+        SendMessageA(gEditorWnd, EM_LIMITTEXT, 0, 0);
+        SetWindowTextA(gEditorWnd, doc->text ? doc->text : "");
+        SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
+        SendMessageA(gEditorWnd, EM_SETMODIFY, doc->modified, 0);
+        SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
+        if (doc->history)
+            doc->history->snapshot = doc->text ? doc->text : "";
+        gProgrammaticChange = false;
+        gSelBeforeEditStart = 0;
+        gSelBeforeEditEnd = 0;
+        InvalidateRect(gEditorWnd, nullptr, FALSE);
+    }
+    RefreshGutter();
+    UpdateStatusBar();
+    UpdateTabIcon(index);
+    if (!gProgrammaticChange)
+        CheckActiveFileExists(GetParent(gTabsWnd));
+    SetFocus(gEditorWnd);
+}

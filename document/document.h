@@ -1,0 +1,60 @@
+#pragma once
+// The record of one tab and the sharing of the one editor control between documents:
+// only the active document's text lives in the editor, the others keep theirs here.
+
+#include <windows.h>
+
+#include <string>
+
+struct UndoHistory;
+
+struct TabDocument {
+    int encoding;      // EncodingId a save writes
+    bool bom;
+    int eol;           // EolMode a save writes; the text itself always has CR LF
+    bool readOnly;
+    char* sftpUrl;
+    char* sftpHost;
+    int sftpPort;      // values below 1 mean 22
+    char* sftpUser;
+    char* sftpKeyPath;
+    char* sftpRemotePath;
+    char* path;        // the local file; empty or absent for an untitled document
+    char* text;        // the text as last stored; the active document's live text is in the editor
+    bool modified;
+    bool keptMissing;  // the user chose to keep it although its file vanished
+    UndoHistory* history;
+};
+
+// Set while the program itself changes the editor text or the active tab: the editor's
+// change notifications then record nothing and the tab bar's selection notices are ignored.
+extern bool gProgrammaticChange;
+extern int gNextDocumentId;
+
+// A zero-filled record with a new history; with a path, that path's undo file is loaded.
+TabDocument* CreateDocument(const char* path);
+// The record of a new tab: empty path and text, the new-page encoding and BOM.
+TabDocument* CreateEmptyDocument();
+void FreeTabDocument(TabDocument* doc);
+
+// Replaces one of the record's strings by a copy of value (null value: absent).
+void SetDocumentString(char** field, const char* value);
+// Same, taking over a malloc'ed string.
+void TakeDocumentString(char** field, char* value);
+
+void StoreEditorTextInTab();
+void ActivateSelectedTab();
+
+// The tab bar is the list of documents.
+int GetTabCount();
+int GetSelectedTabIndex();
+TabDocument* GetTabDocument(int index);
+TabDocument* GetActiveDocument();
+// The item's caption, or fallback when it cannot be read.
+void GetTabTitle(int index, char* buffer, int size, const char* fallback);
+// Inserts an item at index whose image shows the document's modified flag; returns the
+// index or -1.
+int InsertTabItem(int index, const char* title, TabDocument* doc);
+
+// The editor's whole text (GetWindowTextA), empty without an editor.
+std::string GetEditorText();

@@ -1,0 +1,216 @@
+#include "document/save.h"
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "app/tab_strip.h"
+#include "document/document.h"
+#include "document/session.h"
+#include "document/textfile.h"
+#include "document/undo.h"
+#include "document/undo_core.h"
+#include "document/undo_file.h"
+#include "editor/gutter.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+const char kReloadTitle[] = "Zorvik - Reload with Encoding";
+
+bool WriteDocument(const TabDocument* doc, const char* path)
+{
+    const char* text = doc->text ? doc->text : "";
+    return WriteTextFile(path, text, (int32_t)strlen(text), (EncodingId)doc->encoding, doc->bom,
+                         (EolMode)doc->eol);
+}
+
+// After a successful write: the document matches its file again.
+void MarkSaved(TabDocument* doc)
+{
+    doc->modified = false;
+    doc->keptMissing = false;
+    if (doc->history) {
+        MarkHistorySaved(*doc->history);
+        if (!doc->history->undoFilePath.empty())
+            WriteUndoFile(doc->history->undoFilePath, doc->history->undo, doc->history->redo,
+                          doc->history->savedIndex);
+    }
+}
+
+const char* FileNamePart(const char* path)
+{
+    const char* slash = strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+} // namespace
+
+bool SaveFile(HWND owner)
+{
+    if (!gTabsWnd || !gEditorWnd)
+        return false;
+    int index = GetSelectedTabIndex();
+    TabDocument* doc = GetTabDocument(index);
+    if (index < 0 || !doc)
+        return false;
+    if (!doc->path || !doc->path[0])
+        return SaveFileAs(owner);
+    StoreEditorTextInTab();
+    if (!WriteDocument(doc, doc->path))
+        return false;
+    SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
+    MarkSaved(doc);
+    UpdateTabIcon(index);
+    SaveSession(owner);
+    UpdateStatusBar();
+    AddRecentFile(doc->path);
+    return true;
+}
+
+bool SaveFileAs(HWND owner)
+{
+    if (!gTabsWnd || !gEditorWnd)
+        return false;
+    int index = GetSelectedTabIndex();
+    TabDocument* doc = GetTabDocument(index);
+    if (index < 0 || !doc)
+        return false;
+    char file[MAX_PATH];
+    ZeroMemory(file, sizeof(file));
+    if (doc->path)
+        lstrcpynA(file, doc->path, sizeof(file));
+    OPENFILENAMEA ofn;
+    ZeroMemory(&ofn, sizeof(ofn));
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = "Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof(file);
+    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    if (!GetSaveFileNameA(&ofn))
+        return false;
+    return SaveActiveDocumentAs(owner, file);
+}
+
+bool SaveActiveDocumentAs(HWND owner, const char* path)
+{
+    int index = GetSelectedTabIndex();
+    TabDocument* doc = GetTabDocument(index);
+    if (!doc || !path || !path[0])
+        return false;
+    StoreEditorTextInTab();
+    if (!WriteDocument(doc, path))
+        return false;
+    SetDocumentString(&doc->path, path);
+    SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
+    if (doc->history)
+        doc->history->undoFilePath = BuildUndoFilePath(path, doc->history->id);
+    MarkSaved(doc);
+
+    TCITEMA item;
+    ZeroMemory(&item, sizeof(item));
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = (char*)FileNamePart(path);
+    item.iImage = 0;
+    SendMessageA(gTabsWnd, TCM_SETITEMA, index, (LPARAM)&item);
+    SaveSession(owner);
+    UpdateStatusBar();
+    UpdateTabIcon(index);
+    AddRecentFile(path);
+    return true;
+}
+
+void ReloadWithEncoding(HWND owner, int encoding, bool bom)
+{
+    if (!gTabsWnd || !gEditorWnd)
+        return;
+    TabDocument* doc = GetActiveDocument();
+    if (!doc)
+        return;
+    if (!doc->path || !doc->path[0]) {
+        MessageBoxA(owner, "This file has not been saved to disk yet.\nPlease save the file before reloading.",
+                    kReloadTitle, MB_ICONINFORMATION);
+        return;
+    }
+    if (SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0) &&
+        MessageBoxA(owner,
+                    "Current unsaved changes will be lost.\nDo you want to reload the file from disk with the "
+                    "selected encoding?",
+                    kReloadTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+
+    char* bytes = nullptr;
+    size_t length = 0;
+    switch (ReadTextFileBytes(doc->path, &bytes, &length)) {
+    case FileReadResult::Ok:
+        break;
+    case FileReadResult::OpenFailed:
+        MessageBoxA(owner, "Failed to open file from disk.", "Zorvik - Read Error", MB_ICONERROR);
+        return;
+    case FileReadResult::NoMemory:
+        MessageBoxA(owner, "Cannot allocate memory to reload this file.", "Zorvik - Out of Memory", MB_ICONERROR);
+        return;
+    case FileReadResult::ReadFailed:
+        MessageBoxA(owner, "Failed to read file from disk.", "Zorvik - Read Error", MB_ICONERROR);
+        return;
+    case FileReadResult::SizeFailed:
+        return;
+    }
+    DecodedText decoded;
+    DecodeTextFileAs(WindowsAnsiCodePage(), bytes, length, (EncodingId)encoding, bom, &decoded);
+    free(bytes);
+
+    // The reload is one step of the history, so that Undo after it (and after a
+    // restart) still works on the text the editor really holds.
+    std::string oldText = GetEditorText();
+    RecordDocumentReplacement(doc, oldText, decoded.text);
+    doc->eol = (int)decoded.eol;
+    SetDocumentString(&doc->text, decoded.text.c_str());
+    doc->encoding = encoding;
+    doc->bom = decoded.bom;
+
+    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(gEditorWnd, EM_EMPTYUNDOBUFFER, 0, 0);
+    gProgrammaticChange = true;
+    SetWindowTextA(gEditorWnd, doc->text);
+    gProgrammaticChange = false;
+    SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
+    doc->modified = false;
+    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(gEditorWnd, nullptr, FALSE);
+    if (owner && gGutterWnd)
+        LayoutMainWindow(owner);
+    RefreshGutter();
+    UpdateStatusBar();
+    UpdateTabIcon(GetSelectedTabIndex());
+    if (gAutoSave)
+        SaveSession(owner);
+}
+
+bool SaveDocumentAtExit(TabDocument* doc)
+{
+    if (!WriteDocument(doc, doc->path))
+        return false;
+    MarkSaved(doc);
+    return true;
+}
+
+void RevertDocumentAtExit(TabDocument* doc)
+{
+    doc->modified = false;
+    int encoding = 0, eol = 0;
+    bool bom = false;
+    char* text = LoadTextFile(doc->path, &encoding, &bom, &eol);
+    if (!text)
+        return;
+    RecordDocumentReplacement(doc, doc->text ? doc->text : "", text);
+    if (doc->history)
+        MarkHistorySaved(*doc->history);
+    TakeDocumentString(&doc->text, text);
+    doc->encoding = encoding;
+    doc->bom = bom;
+}

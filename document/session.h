@@ -1,0 +1,11 @@
+#pragma once
+// The session file "Zorvik.session": every open tab, written after a pause in typing and
+// at exit, and restored at the next start.
+
+#include <windows.h>
+
+void GetPortableSessionPath(char* buffer, int size);
+void DeleteSessionFiles();
+void SaveSession(HWND owner);
+void SaveSessionNow(HWND owner);
+bool RestoreSession(HWND mainWnd);

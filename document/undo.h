@@ -1,0 +1,22 @@
+#pragma once
+// Recording the editor's changes as undo steps of the active document, and Undo/Redo.
+
+#include <windows.h>
+
+#include <string>
+
+extern bool gUndoCaptureOpen;
+extern std::string gUndoCaptureText;
+extern int gUndoCaptureSelStart, gUndoCaptureSelEnd;
+extern int gSelBeforeEditStart, gSelBeforeEditEnd;
+extern bool gApplyingUndo;
+
+void RecordTypingChange();
+void BeginUndoCapture();
+void EndUndoCapture();
+bool Undo(HWND editor);
+bool Redo(HWND editor);
+// Records a replacement of the whole text done outside the editor (a reload from disk)
+// as one step, so that the history stays true to the text.
+void RecordDocumentReplacement(struct TabDocument* doc, const std::string& oldText,
+                               const std::string& newText);

@@ -1,0 +1,91 @@
+#include "editor/editor_window.h"
+
+#include "app/main_window.h"
+#include "document/undo.h"
+#include "editor/block_mode.h"
+#include "editor/clipboard.h"
+#include "editor/editor_paint.h"
+#include "editor/fonts.h"
+#include "editor/gutter.h"
+
+int gSelAnchor = -1;
+
+void RememberSelectionBeforeEdit(HWND editor)
+{
+    DWORD s = 0, e = 0;
+    SendMessageA(editor, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
+    gSelBeforeEditStart = (int)s;
+    gSelBeforeEditEnd = (int)e;
+}
+
+static LRESULT PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcA(gEditorOrigProc, hwnd, msg, wParam, lParam);
+}
+
+// Scrolling repaints everything once at the end, so the overlays never lag the text.
+static LRESULT Scroll(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    SendMessageA(hwnd, WM_SETREDRAW, FALSE, 0);
+    LRESULT result = PassOn(hwnd, msg, wParam, lParam);
+    SendMessageA(hwnd, WM_SETREDRAW, TRUE, 0);
+    RefreshGutter();
+    InvalidateRect(hwnd, nullptr, FALSE);
+    UpdateWindow(hwnd);
+    return result;
+}
+
+LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SETTEXT:
+        gBlockMode = false;
+        ColumnResetRows();
+        return PassOn(hwnd, msg, wParam, lParam);
+    case WM_UNDO:
+    case EM_UNDO:
+        Undo(hwnd);
+        return 0;
+    case WM_CHAR:
+    case WM_IME_CHAR:
+        RememberSelectionBeforeEdit(hwnd);
+        return PassOn(hwnd, msg, wParam, lParam);
+    case WM_CUT:
+        RememberSelectionBeforeEdit(hwnd);
+        EditCut(hwnd);
+        return 0;
+    case WM_PASTE:
+        RememberSelectionBeforeEdit(hwnd);
+        EditPaste(hwnd);
+        return 0;
+    case WM_CLEAR:
+        RememberSelectionBeforeEdit(hwnd);
+        return PassOn(hwnd, msg, wParam, lParam);
+    case WM_COPY:
+        EditCopy(hwnd);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+        if (msg == WM_KEYDOWN && (wParam == VK_BACK || wParam == VK_DELETE))
+            RememberSelectionBeforeEdit(hwnd);
+        LRESULT result = PassOn(hwnd, msg, wParam, lParam);
+        RefreshGutter();
+        return result;
+    }
+    case WM_MOUSEWHEEL:
+        if (GetKeyState(VK_CONTROL) < 0) {
+            ZoomEditorFont(hwnd, (short)HIWORD(wParam));
+            return 0;
+        }
+        return Scroll(hwnd, msg, wParam, lParam);
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        return Scroll(hwnd, msg, wParam, lParam);
+    case WM_PAINT:
+        PaintEditor(hwnd);
+        return 0;
+    }
+    return PassOn(hwnd, msg, wParam, lParam);
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The editor font: the preferred fixed-pitch coding fonts, zoom and the Font dialog.
+
+#include <windows.h>
+
+bool IsFontInstalled(const char* face);
+const char* PickDefaultCodingFont();
+HFONT CreateEditorFont(const char* face, int points);
+void ApplyEditorFont(HWND mainWnd);
+void ApplyEditorFontIfReady(HWND mainWnd);
+void ChooseEditorFont(HWND owner);
+// One Ctrl+wheel step: 2 points larger (delta > 0) or smaller, clamped to 6..72.
+void ZoomEditorFont(HWND editor, int wheelDelta);

@@ -1,0 +1,11 @@
+#pragma once
+// The line-number gutter left of the editor.
+
+#include <windows.h>
+
+extern int gGutterWidth;
+
+LRESULT CALLBACK GutterWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+int CalcGutterWidth(HWND gutter, int lineCount);
+void RefreshGutter();
+void LayoutMainWindowIfReady(HWND mainWnd);

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds Zorvik and starts it under Wine, with any files given:
+#   scripts/run.sh [file ...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+prefix="$root/build/wineprefix-run"
+"$root/scripts/wine-prefix.sh" "$prefix"
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+args=()
+for f in "$@"; do
+  args+=("$(winepath -w "$(realpath -m "$f")")")
+done
+if [ -z "${DISPLAY:-}" ]; then
+  echo "No X display (DISPLAY is not set): starting on a virtual one, where nothing is seen." >&2
+  exec xvfb-run -a wine "$root/build/Zorvik.exe" "${args[@]}"
+fi
+exec wine "$root/build/Zorvik.exe" "${args[@]}"

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Takes the README's screenshot: Zorvik under Wine on a private Xvfb display, with a small
+# sample file open, cut out of the screen with ImageMagick.
+#   scripts/screenshot.sh [output.png]   (default: docs/screenshot.png; run after a build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/docs/screenshot.png}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$root/build/Zorvik.exe" "$work/"
+cat > "$work/notes.txt" <<'TEXT'
+Zorvik keeps every tab, its text and its undo history
+across restarts.
+
+  - Tabs, encodings (ANSI, UTF-8, UTF-16) and line ends
+  - Undo that survives a crash
++ Recent files, sessions, zoom with Ctrl+wheel
+TEXT
+"$root/scripts/wine-prefix.sh" "$root/build/wineprefix" --unmanaged
+export WINEPREFIX="$root/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  cd "$1"
+  wine ./Zorvik.exe notes.txt >/dev/null 2>&1 &
+  for i in $(seq 1 100); do
+    geometry=$(xwininfo -root -tree | grep "zenithOrbital" | head -1 || true)
+    [ -n "$geometry" ] && break
+    sleep 0.2
+  done
+  sleep 2
+  import -window root "$1/screen.png"
+  size=$(echo "$geometry" | grep -oE "[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+" | head -1)
+  convert "$1/screen.png" -crop "${size%%+*}+$(echo "$geometry" | grep -oE "\+-?[0-9]+\+-?[0-9]+$" | sed "s/^+//")" +repage "$2"
+  wineserver -k
+' _ "$work" "$out"
+echo "wrote $out"

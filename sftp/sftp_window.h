@@ -1,0 +1,10 @@
+#pragma once
+// The "Open Remote File via SFTP" window and the PSFTP child process.
+
+#include <windows.h>
+
+extern HWND gSftpDialogWnd;
+
+void ShowSftpDialog(HWND mainWnd);
+void RefreshFromSftp(HWND mainWnd);
+void KillLeftoverSftpProcesses();

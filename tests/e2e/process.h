@@ -1,0 +1,24 @@
+#pragma once
+// End-to-end tests start the program itself: a private copy of Zorvik.exe in the test's
+// own folder (settings, session and undo files live beside the executable).
+
+#include <windows.h>
+
+#include <string>
+
+struct ZorvikProcess {
+    PROCESS_INFORMATION info;
+    HWND window;
+};
+
+// Copies build\Zorvik.exe into the test's folder; returns the copy's path.
+std::string PrepareZorvikCopy();
+// Starts the copy with the command-line arguments and waits up to timeoutMs for its main
+// window. False when it did not start or no window appeared.
+bool StartZorvik(const std::string& exe, const std::string& arguments, ZorvikProcess* out,
+                 DWORD timeoutMs = 20000);
+// Waits for the process to end; returns its exit code, or -1 on a timeout.
+int WaitForExit(ZorvikProcess* process, DWORD timeoutMs = 20000);
+void KillZorvik(ZorvikProcess* process);
+// The main window of another process that belongs to this class, or null.
+HWND FindZorvikWindow(DWORD processId);

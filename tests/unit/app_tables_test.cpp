@@ -1,0 +1,176 @@
+#include <doctest/doctest.h>
+
+#include "app/recent_menu_text.h"
+#include "app/shortcut_table.h"
+#include "app/status_text.h"
+#include "editor/diff_line.h"
+#include "editor/editor_metrics.h"
+
+#include <string.h>
+#include <string>
+
+TEST_CASE("shortcut lookup: modifiers decide, letters are their own keys")
+{
+    struct Row {
+        const char* name;
+        ShortcutTable table;
+        int vk;
+        bool ctrl, alt, shift;
+        ShortcutKind kind;
+        int command;
+    };
+    const ShortcutTable loop = MessageLoopShortcuts(), main = MainWindowShortcuts(), tabs = TabBarShortcuts();
+    const Row rows[] = {
+        {"loop Ctrl+Z", loop, 'Z', true, false, false, kKeyUndo, 0},
+        {"loop Ctrl+Shift+Z", loop, 'Z', true, false, true, kKeyRedo, 0},
+        {"loop Ctrl+Shift+Y", loop, 'Y', true, false, true, kKeyRedo, 0},
+        {"loop Ctrl+Shift+T", loop, 'T', true, false, true, kKeyReopenClosedTab, 0},
+        {"loop Ctrl+T", loop, 'T', true, false, false, kKeyNotFound, 0},
+        {"loop Ctrl+Shift+A", loop, 'A', true, false, true, kKeySelectAll, 0},
+        {"loop Ctrl+Alt+A", loop, 'A', true, true, false, kKeyNotFound, 0},
+        {"loop Ctrl+PgDn", loop, kVkPageDown, true, false, false, kKeyConsume, 0},
+        {"loop Ctrl+Shift+Tab", loop, kVkTab, true, false, true, kKeyCycleBackward, 0},
+        {"loop Shift+F3", loop, kVkF3, false, false, true, kKeyFindPrevious, 0},
+        {"loop Ctrl+F3", loop, kVkF3, true, false, false, kKeyNotFound, 0},
+        {"loop Alt+F3", loop, kVkF3, false, true, false, kKeyNotFound, 0},
+        {"loop Alt+S", loop, 'S', false, true, false, kKeyNotFound, 0},
+        {"loop Ctrl+Alt+O", loop, 'O', true, true, false, kKeyNotFound, 0},
+        {"loop Ctrl+Alt+Shift+F", loop, 'F', true, true, true, kKeySend, 6005},
+        {"loop Ctrl+Shift+O", loop, 'O', true, false, true, kKeySend, 1025},
+        {"main Ctrl+Shift+O", main, 'O', true, false, true, kKeySend, 1002},
+        {"main Ctrl+Alt+N", main, 'N', true, true, false, kKeySend, 1001},
+        {"main Ctrl+Alt+F", main, 'F', true, true, false, kKeyShowFind, 0},
+        {"main Ctrl+Shift+H", main, 'H', true, false, true, kKeySend, 6006},
+        {"main Ctrl+Alt+H", main, 'H', true, true, false, kKeyShowReplace, 0},
+        {"main Ctrl+Alt+Shift+J", main, 'J', true, true, true, kKeyNotFound, 0},
+        {"main Ctrl+G", main, 'G', true, false, false, kKeyShowGoToLine, 0},
+        {"main Ctrl+Shift+F3", main, kVkF3, true, false, true, kKeyFindPreviousOrOpen, 0},
+        {"main Alt+F11", main, kVkF11, false, true, false, kKeySend, 6002},
+        {"main N alone", main, 'N', false, false, false, kKeyNotFound, 0},
+        {"tabs Ctrl+Shift+H", tabs, 'H', true, false, true, kKeySend, 1014},
+        {"tabs Ctrl+Alt+S", tabs, 'S', true, true, false, kKeySend, 1004},
+        {"tabs Ctrl+Alt+W", tabs, 'W', true, true, false, kKeyNotFound, 0},
+        {"tabs Ctrl+PgUp", tabs, kVkPageUp, true, false, false, kKeyConsume, 0},
+        {"tabs Ctrl+J", tabs, 'J', true, false, true, kKeyNotFound, 0},
+        {"tabs Ctrl+F12", tabs, kVkF12, true, false, false, kKeyNotFound, 0},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        ShortcutAction action = LookupShortcut(row.table, row.vk, row.ctrl, row.alt, row.shift);
+        CHECK(action.kind == row.kind);
+        if (row.kind == kKeySend)
+            CHECK(action.command == row.command);
+    }
+}
+
+TEST_CASE("status text: names, sizes at their boundaries, modes")
+{
+    StatusInfo base = {};
+    base.encoding = 1;
+    base.bom = true;
+    base.eol = 1;
+    base.hasEditor = true;
+    base.bytes = 2048;
+    base.lines = 10;
+    base.autoSave = true;
+    CHECK(FormatStatusText(base) == "Encoding: UTF-8-BOM | Unix (LF) | 2.0 KB | 10 lines | AutoSave");
+
+    struct Row {
+        long long bytes;
+        const char* size;
+    } sizes[] = {{1023, " | 1023 bytes | "}, {1024, " | 1.0 KB | "}, {1048575, " | 1024.0 KB | "},
+                 {1048576, " | 1.00 MB | "}, {0, " | 0 bytes | "}};
+    for (const Row& row : sizes) {
+        StatusInfo info = base;
+        info.bytes = row.bytes;
+        CAPTURE(row.bytes);
+        CHECK(FormatStatusText(info).find(row.size) != std::string::npos);
+    }
+
+    StatusInfo odd = base;
+    odd.encoding = 7;
+    odd.eol = 5;
+    odd.autoSave = false;
+    odd.diffMode = true;
+    odd.readOnly = true;
+    std::string url = "sftp://user@host:22/" + std::string(60, 'x');
+    odd.sftpUrl = url.c_str();
+    CHECK(FormatStatusText(odd) == "Encoding: Unknown | Windows (CR LF) | 2.0 KB | 10 lines | DIFF | [Read-Only] | " +
+                                       url.substr(0, 60));
+    odd.hasEditor = false;
+    odd.sftpUrl = nullptr;
+    CHECK(FormatStatusText(odd) == "Encoding: Unknown | Windows (CR LF) | DIFF | [Read-Only]");
+
+    const char* names[] = {"ANSI", "UTF-8", "UTF-8-BOM", "UTF-16 LE BOM", "UTF-16 BE BOM"};
+    CHECK(std::string(EncodingDisplayName(0, true)) == names[0]);
+    CHECK(std::string(EncodingDisplayName(1, false)) == names[1]);
+    CHECK(std::string(EncodingDisplayName(2, false)) == names[3]);
+    CHECK(std::string(EncodingDisplayName(3, false)) == names[4]);
+    CHECK(std::string(EolDisplayName(2)) == "Mac (CR)");
+}
+
+TEST_CASE("recent files menu text")
+{
+    CHECK(RecentFileMenuText(0, "C:\\R&D\\a.txt") == "&1  C:\\R&&D\\a.txt");
+    CHECK(RecentFileMenuText(8, "x") == "&9  x");
+    CHECK(RecentFileMenuText(9, "C:\\&&") == "1&0  C:\\&&&&");
+}
+
+TEST_CASE("gutter width and font size rules")
+{
+    CHECK(GutterWidthFor(1, 8) == 40);
+    CHECK(GutterWidthFor(999, 8) == 40);
+    CHECK(GutterWidthFor(1000, 8) == 46);
+    CHECK(GutterWidthFor(100000, 8) == 62);
+    CHECK(GutterWidthFor(0, 8) == 40);
+    CHECK(GutterWidthFor(1000, 0) == 46);
+    CHECK(GutterWidthFor(99999, 10) == 64);
+    CHECK(ClampFontSize(200) == 72);
+    CHECK(ClampFontSize(0) == 6);
+    CHECK(ClampFontSize(-3) == 6);
+    CHECK(ClampFontSize(7 - 2) == 6);
+    CHECK(ClampFontSize(74) == 72);
+}
+
+TEST_CASE("diff classification of a line")
+{
+    struct Row {
+        const char* text;
+        int result; // 0 none, 1 added, 2 removed
+    } rows[] = {
+        {"+a", 1},
+        {"++", 1},
+        {"+", 1},
+        {"  -c", 2},
+        {"+++ b/file", 0},
+        {"--- a/file", 0},
+        {"---", 0},
+        {"-x", 2},
+        {"--", 2},
+        {"", 0},
+        {"   \t ", 0},
+        {"plain", 0},
+        {"\xC2\xA0-x", 2},
+        {"\xA1\xA1\xA3\xAB", 1},
+        {"\xEF\xBC\x8B", 1},
+        {"\xEF\xBC", 0},
+        {"\x96 dash", 2},
+        {"\x97", 2},
+        {"\xE2\x80\x94 em", 2},
+        {"\xE2\x80\x96", 0},
+        {"\xE2\x88\x92", 2},
+        {"\xE2\x80\x8B+", 1},
+        {"\xE3\x80\x80-", 2},
+        {"\xA3\xAD", 2},
+        {"\xA1\xAA", 2},
+        {"\xA0+", 1},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.text);
+        bool added = false, removed = false;
+        bool result = ClassifyDiffLine(row.text, (int)strlen(row.text), &added, &removed);
+        CHECK(result == (row.result != 0));
+        CHECK(added == (row.result == 1));
+        CHECK(removed == (row.result == 2));
+    }
+}

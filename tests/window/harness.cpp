@@ -1,0 +1,188 @@
+#include "tests/window/harness.h"
+
+#include "app/globals.h"
+#include "app/main_window.h"
+#include "app/message_loop.h"
+#include "document/document.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+
+std::string ExeFolder()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
+    path[n < sizeof(path) ? n : 0] = 0;
+    char* slash = strrchr(path, '\\');
+    if (slash)
+        slash[1] = 0;
+    return path;
+}
+
+static void RemoveTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string full = folder + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void RemoveProgramFiles()
+{
+    std::string folder = ExeFolder();
+    DeleteFileA((folder + "Zorvik.ini").c_str());
+    DeleteFileA((folder + "Zorvik.session").c_str());
+    RemoveTree(folder + "undo");
+}
+
+void WriteSettingsFile(const std::string& text)
+{
+    WriteFileBytes(ExeFolder() + "Zorvik.ini", text);
+}
+
+HWND CreateTestMainWindow()
+{
+    static bool registered = false;
+    InitializeGlobals();
+    if (!gPendingOpenFilesMsg)
+        gPendingOpenFilesMsg = RegisterWindowMessageA("Zorvik_PendingOpenFiles");
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (!registered)
+        registered = RegisterMainWindowClass(instance, nullptr, nullptr);
+    HWND hwnd = CreateMainWindow(instance);
+    if (!hwnd)
+        return nullptr;
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    SetForegroundWindow(hwnd);
+    SetFocus(gEditorWnd);
+    PumpMessages(hwnd, 50);
+    return hwnd;
+}
+
+void DestroyTestMainWindow(HWND hwnd)
+{
+    if (!hwnd || !IsWindow(hwnd))
+        return;
+    DestroyWindow(hwnd);
+    // Swallow the WM_QUIT that WM_DESTROY posts, or the next window's pump would stop.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT)
+            DispatchMessageA(&msg);
+    }
+    gMainWnd = gTabsWnd = gEditorWnd = gGutterWnd = gStatusWnd = nullptr;
+}
+
+void PumpMessages(HWND mainWnd, int milliseconds)
+{
+    DWORD end = GetTickCount() + milliseconds;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                return;
+            ProcessLoopMessage(mainWnd, &msg);
+        }
+        if ((int)(GetTickCount() - end) >= 0)
+            return;
+        Sleep(10);
+    }
+}
+
+void SetModifiers(bool ctrl, bool alt, bool shift)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    auto set = [&](int vk, bool down) { keys[vk] = down ? 0x80 : 0; };
+    set(VK_CONTROL, ctrl);
+    set(VK_LCONTROL, ctrl);
+    set(VK_MENU, alt);
+    set(VK_LMENU, alt);
+    set(VK_SHIFT, shift);
+    set(VK_LSHIFT, shift);
+    SetKeyboardState(keys);
+}
+
+void PressKey(HWND mainWnd, int vk, bool ctrl, bool alt, bool shift, HWND target)
+{
+    SetModifiers(ctrl, alt, shift);
+    MSG msg;
+    ZeroMemory(&msg, sizeof(msg));
+    msg.hwnd = target ? target : (GetFocus() ? GetFocus() : gEditorWnd);
+    msg.message = WM_KEYDOWN;
+    msg.wParam = vk;
+    msg.lParam = 1;
+    ProcessLoopMessage(mainWnd, &msg);
+    SetModifiers(false, false, false);
+}
+
+void TypeText(const char* text)
+{
+    for (const char* p = text; *p; ++p)
+        SendMessageA(gEditorWnd, WM_CHAR, (unsigned char)*p, 1);
+}
+
+std::string EditorText()
+{
+    return GetEditorText();
+}
+
+std::string StatusText()
+{
+    char buffer[1024] = "";
+    SendMessageA(gStatusWnd, SB_GETTEXTA, 0, (LPARAM)buffer);
+    return buffer;
+}
+
+int TabCount()
+{
+    return TabCtrl_GetItemCount(gTabsWnd);
+}
+
+int SelectedTab()
+{
+    return TabCtrl_GetCurSel(gTabsWnd);
+}
+
+std::string TabTitle(int index)
+{
+    char buffer[MAX_PATH];
+    GetTabTitle(index, buffer, sizeof(buffer), "");
+    return buffer;
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::string out;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return out;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0)
+        out.append(buffer, n);
+    fclose(f);
+    return out;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}

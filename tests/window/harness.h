@@ -1,0 +1,41 @@
+#pragma once
+// In-process window tests: the real main window, created as WinMain creates it, driven
+// with messages and keys.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Removes the settings, session and undo files beside the test executable.
+void RemoveProgramFiles();
+// The folder of the test executable, with a trailing backslash.
+std::string ExeFolder();
+// Writes the settings file beside the executable (a whole INI text).
+void WriteSettingsFile(const std::string& text);
+
+// Creates and shows a fresh main window (after InitializeGlobals); null on failure.
+HWND CreateTestMainWindow();
+// Destroys it without the exit questions.
+void DestroyTestMainWindow(HWND hwnd);
+
+// Handles every message waiting in the queue as the program's message loop does.
+void PumpMessages(HWND mainWnd, int milliseconds = 0);
+
+// The modifier state that GetKeyState reports, set with SetKeyboardState: SendMessage of
+// WM_KEYDOWN does not change it.
+void SetModifiers(bool ctrl, bool alt, bool shift);
+// A WM_KEYDOWN for the focus window (or the given window) through the message loop's
+// handling, with the modifiers set for it and released afterwards.
+void PressKey(HWND mainWnd, int vk, bool ctrl = false, bool alt = false, bool shift = false,
+              HWND target = nullptr);
+// Types characters into the editor as WM_CHAR messages.
+void TypeText(const char* text);
+
+std::string EditorText();
+std::string StatusText();
+int TabCount();
+int SelectedTab();
+std::string TabTitle(int index);
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
