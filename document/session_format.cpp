@@ -1,0 +1,101 @@
+#include "document/session_format.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "document/le_bytes.h"
+
+const char kSessionFileMagic[] = "ZRVK_SESS_01\n";
+
+namespace {
+
+// encoding, bom, modified and the three length fields.
+constexpr size_t kTabRecordFixedBytes = 6 * 4;
+
+bool ReadTabRecord(LeByteReader& reader, SessionTab* tab)
+{
+    int32_t bom, modified;
+    uint32_t pathLen, titleLen;
+    int32_t textLen;
+    if (!reader.ReadI32(&tab->encoding) || !reader.ReadI32(&bom) || !reader.ReadI32(&modified))
+        return false;
+    tab->bom = bom != 0;
+    tab->modified = modified != 0;
+    if (!reader.ReadU32(&pathLen) || pathLen > kSessionMaxPathBytes ||
+        !reader.ReadBytes(pathLen, &tab->path))
+        return false;
+    if (!reader.ReadU32(&titleLen) || titleLen > kSessionMaxTitleBytes ||
+        !reader.ReadBytes(titleLen, &tab->title))
+        return false;
+    if (tab->title.empty())
+        tab->title = "Untitled";
+    if (!reader.ReadI32(&textLen) || textLen < 0)
+        return false;
+    return reader.ReadBytes(static_cast<uint32_t>(textLen), &tab->text);
+}
+
+}  // namespace
+
+std::string SerializeSession(int32_t activeIndex, const std::vector<SessionTab>& tabs)
+{
+    size_t size = kSessionFileMagicSize + 8;
+    for (const SessionTab& t : tabs)
+        size += kTabRecordFixedBytes + t.path.size() + t.title.size() + t.text.size();
+    std::string out;
+    out.reserve(size);
+    out.append(kSessionFileMagic, kSessionFileMagicSize);
+    AppendLeI32(out, static_cast<int32_t>(tabs.size()));
+    AppendLeI32(out, activeIndex);
+    for (const SessionTab& t : tabs) {
+        AppendLeI32(out, t.encoding);
+        AppendLeI32(out, t.bom ? 1 : 0);
+        AppendLeI32(out, t.modified ? 1 : 0);
+        AppendLengthPrefixed(out, t.path);
+        AppendLengthPrefixed(out, t.title);
+        AppendLengthPrefixed(out, t.text);
+    }
+    return out;
+}
+
+SessionRead ParseSession(const char* data, size_t size, int32_t* activeIndex,
+                         std::vector<SessionTab>& tabs)
+{
+    LeByteReader reader(data, size);
+    int32_t count;
+    if (!reader.Match(kSessionFileMagic, kSessionFileMagicSize) || !reader.ReadI32(&count) ||
+        count < 1 || count > kSessionMaxTabs)
+        return SessionRead::BadHeader;
+    int32_t active;
+    if (!reader.ReadI32(&active))
+        active = 0;
+    *activeIndex = active;
+    tabs.clear();
+    tabs.reserve(std::min<size_t>(static_cast<size_t>(count), reader.left / kTabRecordFixedBytes));
+    for (int32_t i = 0; i < count; ++i) {
+        SessionTab tab;
+        if (!ReadTabRecord(reader, &tab))
+            return SessionRead::Damaged;
+        tabs.push_back(std::move(tab));
+    }
+    return SessionRead::Complete;
+}
+
+bool SessionIsEmpty(const std::vector<SessionTab>& tabs)
+{
+    if (tabs.empty())
+        return true;
+    return tabs.size() == 1 && tabs[0].path.empty() && tabs[0].text.empty();
+}
+
+std::string SessionTabTitle(const std::string& caption, const std::string& path, int position)
+{
+    if (!caption.empty())
+        return caption;
+    if (!path.empty()) {
+        size_t slash = path.rfind('\\');
+        return slash == std::string::npos ? path : path.substr(slash + 1);
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "new %d", position);
+    return name;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The session file: every open tab's encoding, flags, path, title and text, written after
+// each pause in typing and read back at start-up. Pure functions over byte buffers; the
+// window code gathers the tabs and writes the bytes through WriteFileSafely.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+extern const char kSessionFileMagic[];  // "ZRVK_SESS_01\n"
+constexpr size_t kSessionFileMagicSize = 13;
+constexpr int32_t kSessionMaxTabs = 500;
+constexpr uint32_t kSessionMaxPathBytes = 4096;
+constexpr uint32_t kSessionMaxTitleBytes = 512;
+
+struct SessionTab {
+    int32_t encoding = 1;  // EncodingId, stored and restored as it is
+    bool bom = false;
+    bool modified = false;
+    std::string path;   // empty for an untitled document
+    std::string title;  // the reader turns an empty title into "Untitled"
+    std::string text;   // ANSI bytes with CR LF line ends
+};
+
+// tabCount is tabs.size(); activeIndex is stored as given (-1: no selected tab).
+std::string SerializeSession(int32_t activeIndex, const std::vector<SessionTab>& tabs);
+
+enum class SessionRead {
+    BadHeader,  // wrong magic or a tab count outside 1..500: tabs untouched
+    Damaged,    // a record ended reading: the tabs before it are in tabs
+    Complete,
+};
+
+// *activeIndex is 0 when the file ends before it; it is returned as stored, the caller
+// maps values outside the restored tabs to 0. Never reads past size and never allocates
+// more than the bytes that remain could fill.
+SessionRead ParseSession(const char* data, size_t size, int32_t* activeIndex,
+                         std::vector<SessionTab>& tabs);
+
+// Nothing worth keeping: no tab, or one tab with neither path nor text. The session
+// files are then deleted instead of written.
+bool SessionIsEmpty(const std::vector<SessionTab>& tabs);
+
+// The title written for a tab: its caption, else the file name of its path (after the
+// last backslash, or the whole path), else "new <position>" (1-based).
+std::string SessionTabTitle(const std::string& caption, const std::string& path, int position);

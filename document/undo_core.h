@@ -1,0 +1,117 @@
+#pragma once
+// The document's own undo history, kept apart from the edit control. Everything here
+// works on plain byte strings; the window code reads the editor text and the selection,
+// calls these functions and applies what they return to the control.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The fixed underlying type lets a step loaded from a file carry any stored value.
+enum class UndoStepKind : int32_t {
+    Replace = 0,
+    Insert = 1,
+    Delete = 2,
+};
+
+struct UndoStep {
+    int32_t position = 0;  // the same offset before and after the change
+    std::string removed;
+    std::string inserted;
+    int32_t selBeforeStart = 0;
+    int32_t selBeforeEnd = 0;
+    int32_t selAfterStart = 0;
+    int32_t selAfterEnd = 0;
+    uint32_t tick = 0;  // renewed by every change merged into the step
+    UndoStepKind kind = UndoStepKind::Replace;
+};
+
+struct UndoHistory {
+    std::string snapshot;        // the text as of the last recorded change
+    std::vector<UndoStep> undo;  // oldest first
+    std::vector<UndoStep> redo;  // the next to redo is the last element
+    // The undo-stack size at the last save. -1 (kUndoSavePointLost) once the saved
+    // state can no longer be reached by undo or redo.
+    int32_t savedIndex = 0;
+    std::string undoFilePath;
+    int32_t id = 0;
+};
+
+constexpr size_t kUndoStepLimit = 100000;
+constexpr uint32_t kUndoMergeMaxGapMs = 1199;
+constexpr int32_t kUndoSavePointLost = -1;
+
+extern const char kUndoStatusFormat[];        // "Undo (%u changes left)"
+extern const char kRedoStatusFormat[];        // "Redo (%u redoes left)"
+extern const char kUndoAtOldestStatus[];      // "Already at oldest change"
+extern const char kRedoAtNewestStatus[];      // "Already at newest change"
+extern const char kUndoHistoryDroppedStatus[];
+
+// Where two texts differ: bytes [position, position + removedLength) of the old text
+// became bytes [position, position + insertedLength) of the new one. The common suffix
+// never reaches back into the common prefix.
+struct TextDiff {
+    size_t position = 0;
+    size_t removedLength = 0;
+    size_t insertedLength = 0;
+};
+
+// False when the texts are equal (out untouched).
+bool DiffTexts(const std::string& oldText, const std::string& newText, TextDiff* out);
+
+// The document differs from its file: undo-stack size != savedIndex.
+bool HistoryIsModified(const UndoHistory& history);
+// Save and Save As: the current state is the saved one.
+void MarkHistorySaved(UndoHistory& history);
+// Forgets both stacks (the snapshot stays). A modified document stays modified.
+void DropHistorySteps(UndoHistory& history);
+
+// Records the change from the snapshot to editorText as a typed change: merges it into
+// the newest step when the typing or backspace rules allow, else pushes a new step with
+// selBefore as its selection before. Returns false when editorText equals the snapshot:
+// then nothing at all changed, editorText included. On true the redo stack is empty, the
+// caller applies the modified rule and takes selAfter as the next selection before, and
+// the texts are swapped rather than copied: the snapshot holds the editor text and
+// editorText holds the previous snapshot, whose buffer the caller may reuse for the next
+// read of the editor (a fresh 10 MB buffer per keystroke costs more than the diff).
+bool RecordTypedChange(UndoHistory& history, std::string& editorText, int32_t selBeforeStart,
+                       int32_t selBeforeEnd, int32_t selAfterStart, int32_t selAfterEnd,
+                       uint32_t tick);
+
+// Records the change from baseText (the snapshot when the capture opened) to editorText
+// as one Replace step that nothing merges with. baseText may be history.snapshot itself.
+// Returns false when the texts are equal: no step, snapshot, redo stack and editorText
+// unchanged. On true editorText is swapped with the snapshot as in RecordTypedChange.
+bool RecordCapturedChange(UndoHistory& history, const std::string& baseText,
+                          std::string& editorText, int32_t selBeforeStart, int32_t selBeforeEnd,
+                          int32_t selAfterStart, int32_t selAfterEnd, uint32_t tick);
+
+enum class UndoOutcome {
+    Applied,         // apply the UndoApplication to the editor
+    NothingToDo,     // the stack was empty; nothing changed
+    HistoryDropped,  // the step did not fit the text: nothing to apply, both stacks dropped
+};
+
+// What the editor must do for one undo or redo: select [replaceStart, replaceEnd),
+// replace the selection by *replacement, then select [selStart, selEnd) (clamped to the
+// new text), which also becomes the next selection before.
+struct UndoApplication {
+    int32_t replaceStart = 0;
+    int32_t replaceEnd = 0;
+    // Points into the step just moved to the other stack: valid until the history
+    // changes next.
+    const std::string* replacement = nullptr;
+    int32_t selStart = 0;
+    int32_t selEnd = 0;
+};
+
+// Takes the newest undo step after checking that editorText holds its inserted bytes at
+// its position (Redo: the removed bytes), moves it to the other stack and patches the
+// snapshot to the text the editor will hold. A step that does not fit drops the history
+// (HistoryDropped) and leaves the text alone. editorText may be history.snapshot.
+UndoOutcome TakeUndo(UndoHistory& history, const std::string& editorText, UndoApplication* out);
+UndoOutcome TakeRedo(UndoHistory& history, const std::string& editorText, UndoApplication* out);
+
+// The status-bar text after TakeUndo or TakeRedo.
+std::string UndoStatusText(const UndoHistory& history, UndoOutcome outcome, bool redo);

@@ -1,0 +1,157 @@
+#include "document/undo_file.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "document/le_bytes.h"
+
+const char kUndoFileMagic[] = "ZRVK_UNDO_02\n";
+
+namespace {
+
+// position, four selection values, tick, kind, and the two length fields.
+constexpr size_t kStepRecordFixedBytes = 9 * 4;
+constexpr size_t kUndoHeaderBytes = kUndoFileMagicSize + 3 * 4;
+
+void AppendStepRecord(std::string& out, const UndoStep& step)
+{
+    AppendLeI32(out, step.position);
+    AppendLeI32(out, step.selBeforeStart);
+    AppendLeI32(out, step.selBeforeEnd);
+    AppendLeI32(out, step.selAfterStart);
+    AppendLeI32(out, step.selAfterEnd);
+    AppendLeU32(out, step.tick);
+    AppendLeI32(out, static_cast<int32_t>(step.kind));
+    AppendLengthPrefixed(out, step.removed);
+    AppendLengthPrefixed(out, step.inserted);
+}
+
+bool ReadText(LeByteReader& reader, std::string* text)
+{
+    uint32_t length;
+    if (!reader.ReadU32(&length) || length > kUndoFileMaxTextBytes)
+        return false;
+    return reader.ReadBytes(length, text);
+}
+
+bool ReadStepRecord(LeByteReader& reader, UndoStep* step)
+{
+    int32_t kind;
+    if (!reader.ReadI32(&step->position) || !reader.ReadI32(&step->selBeforeStart) ||
+        !reader.ReadI32(&step->selBeforeEnd) || !reader.ReadI32(&step->selAfterStart) ||
+        !reader.ReadI32(&step->selAfterEnd) || !reader.ReadU32(&step->tick) ||
+        !reader.ReadI32(&kind))
+        return false;
+    step->kind = static_cast<UndoStepKind>(kind);
+    return ReadText(reader, &step->removed) && ReadText(reader, &step->inserted);
+}
+
+bool IsSafeNameByte(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
+}
+
+}  // namespace
+
+std::string SerializeUndoFile(const std::vector<UndoStep>& undo, const std::vector<UndoStep>& redo,
+                              int32_t savedIndex)
+{
+    size_t size = kUndoHeaderBytes;
+    for (const UndoStep& s : undo)
+        size += kStepRecordFixedBytes + s.removed.size() + s.inserted.size();
+    for (const UndoStep& s : redo)
+        size += kStepRecordFixedBytes + s.removed.size() + s.inserted.size();
+    std::string out;
+    out.reserve(size);
+    out.append(kUndoFileMagic, kUndoFileMagicSize);
+    AppendLeU32(out, static_cast<uint32_t>(undo.size() + redo.size()));
+    AppendLeI32(out, static_cast<int32_t>(undo.size()));
+    AppendLeI32(out, savedIndex);
+    for (const UndoStep& s : undo)
+        AppendStepRecord(out, s);
+    for (auto it = redo.rbegin(); it != redo.rend(); ++it)
+        AppendStepRecord(out, *it);
+    return out;
+}
+
+UndoFileRead ParseUndoFile(const char* data, size_t size, std::vector<UndoStep>& undo,
+                           std::vector<UndoStep>& redo, int32_t* savedIndex)
+{
+    LeByteReader reader(data, size);
+    uint32_t total;
+    int32_t undoCount;
+    if (!reader.Match(kUndoFileMagic, kUndoFileMagicSize) || !reader.ReadU32(&total) ||
+        total > kUndoFileMaxSteps || !reader.ReadI32(&undoCount) || undoCount < 0 ||
+        static_cast<uint32_t>(undoCount) > total)
+        return UndoFileRead::BadHeader;
+    int32_t saved;
+    if (!reader.ReadI32(&saved))
+        saved = 0;
+
+    undo.clear();
+    redo.clear();
+    *savedIndex = saved;
+    // Bounded by what the buffer can hold, not by the counts the file claims.
+    size_t fit = reader.left / kStepRecordFixedBytes;
+    undo.reserve(std::min<size_t>(static_cast<size_t>(undoCount), fit));
+    redo.reserve(std::min<size_t>(total - static_cast<uint32_t>(undoCount), fit));
+
+    UndoFileRead result = UndoFileRead::Complete;
+    for (uint32_t i = 0; i < total; ++i) {
+        UndoStep step;
+        if (!ReadStepRecord(reader, &step)) {
+            result = UndoFileRead::Damaged;
+            break;
+        }
+        if (i < static_cast<uint32_t>(undoCount))
+            undo.push_back(std::move(step));
+        else
+            redo.push_back(std::move(step));
+    }
+    // The file lists redo steps from the next to redo onwards; the stack keeps that one last.
+    std::reverse(redo.begin(), redo.end());
+    return result;
+}
+
+std::string UndoSafeName(const std::string& path)
+{
+    size_t slash = path.rfind('\\');
+    size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::string name = path.substr(start, kUndoSafeNameMaxBytes);
+    for (char& c : name) {
+        if (!IsSafeNameByte(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return name;
+}
+
+uint32_t UndoPathHash(const std::string& path)
+{
+    uint32_t hash = 0x811C9DC5u;
+    for (char ch : path) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<unsigned char>(c - 'A' + 'a');
+        else if (c == '/')
+            c = '\\';
+        hash ^= c;
+        hash *= 0x01000193u;
+    }
+    return hash;
+}
+
+std::string UndoFileNameForPath(const std::string& path)
+{
+    char hash[16];
+    std::snprintf(hash, sizeof hash, "_%08x.und", static_cast<unsigned>(UndoPathHash(path)));
+    return UndoSafeName(path) + hash;
+}
+
+std::string UndoFileNameForUntitled(uint32_t tick, int32_t id)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "untitled_%u_%d.und", static_cast<unsigned>(tick),
+                  static_cast<int>(id));
+    return name;
+}
