@@ -1,0 +1,54 @@
+#include "sftp/sftp_connection.h"
+
+std::map<std::string, std::string> gSftpPasswordCache;
+
+namespace {
+
+int EffectivePort(const SftpConnection& connection)
+{
+    return connection.port < 1 ? 22 : connection.port;
+}
+
+// The fields go through "%s" of a bounded format: each ends at its first NUL byte, and
+// the whole text is cut to the bound less one.
+std::string UpToNul(const std::string& field)
+{
+    return std::string(field.c_str());
+}
+
+std::string Bounded(std::string text, size_t bound)
+{
+    if (text.size() >= bound)
+        text.resize(bound - 1);
+    return text;
+}
+
+std::string UserHostPort(const SftpConnection& c)
+{
+    return UpToNul(c.user) + "@" + UpToNul(c.host) + ":" + std::to_string(EffectivePort(c));
+}
+
+} // namespace
+
+std::string FormatConnectionKey(const SftpConnection& connection)
+{
+    return Bounded(UserHostPort(connection), 384);
+}
+
+std::string FormatConnectionUrl(const SftpConnection& connection)
+{
+    return Bounded("sftp://" + UserHostPort(connection) + UpToNul(connection.remotePath), 768);
+}
+
+std::string LookupCachedPassword(const SftpConnection& connection)
+{
+    auto found = gSftpPasswordCache.find(FormatConnectionKey(connection));
+    return found == gSftpPasswordCache.end() ? std::string() : found->second;
+}
+
+void CacheSftpPassword(const SftpConnection& connection)
+{
+    if (connection.password.empty())
+        return;
+    gSftpPasswordCache[FormatConnectionKey(connection)] = connection.password;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// One remote-file request, the two strings derived from it, and the passwords typed
+// during this run.
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+struct SftpConnection {
+    std::string host;
+    int32_t port = 22;  // a value below 1 is read as 22 everywhere
+    std::string user;
+    std::string password;  // plain text, memory only
+    std::string keyPath;   // private-key file for PSFTP; empty when none
+    std::string remotePath;  // as typed: neither trimmed nor normalised
+    bool readOnly = true;
+};
+
+// Key of the password cache (and the default profile name): "user@host:port", at most
+// 383 characters.
+std::string FormatConnectionKey(const SftpConnection& connection);
+// Identity of a remote document: "sftp://user@host:port" followed directly by the remote
+// path, at most 767 characters.
+std::string FormatConnectionUrl(const SftpConnection& connection);
+
+// Passwords by FormatConnectionKey; filled for the life of the process, never written
+// anywhere and never pruned.
+extern std::map<std::string, std::string> gSftpPasswordCache;
+
+// The cached password for the connection's key, or "" when none is cached.
+std::string LookupCachedPassword(const SftpConnection& connection);
+// Stores the connection's password under its key; an empty password changes nothing.
+void CacheSftpPassword(const SftpConnection& connection);
