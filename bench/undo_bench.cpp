@@ -50,8 +50,8 @@ double MsSince(Clock::time_point start)
 
 enum class Read {
     NotTimed,     // only RecordTypedChange is timed
-    IntoReused,   // the read into the buffer the previous keystroke handed back, then recording
-    IntoFresh,    // the read into a new buffer each time, then recording and freeing it
+    IntoReused,   // the read into the spare buffer the previous keystroke handed back, then recording
+    IntoFresh,    // the read into a new buffer each time, then recording and freeing the old snapshot
 };
 
 // Typing one character at `where` per keystroke, 100 ms apart, so the run merges. The
@@ -77,7 +77,8 @@ Figures Keystrokes(const std::string& base, size_t where, Read read, int count)
             editor.resize(control.size());
             std::memcpy(&editor[0], control.data(), control.size());
             auto recording = Clock::now();
-            RecordTypedChange(h, editor, caret - 1, caret - 1, caret, caret, tick);
+            RecordTypedChange(h, std::move(editor), caret - 1, caret - 1, caret, caret, tick,
+                              &editor);
             recordMs = MsSince(recording);
         }
         ms.push_back(read == Read::NotTimed ? recordMs : MsSince(start));
@@ -96,8 +97,7 @@ Figures UndoRedo(const std::string& base, bool separateText, int count)
     std::string editor = base;
     size_t mid = base.size() / 2;
     editor.insert(mid, "typed word ");
-    std::string read = editor;
-    RecordTypedChange(h, read, 0, 0, 0, 0, 1);
+    RecordTypedChange(h, editor, 0, 0, 0, 0, 1);
     std::vector<double> ms;
     for (int i = 0; i < count; ++i) {
         UndoApplication app;

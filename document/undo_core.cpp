@@ -222,35 +222,42 @@ void DropHistorySteps(UndoHistory& history)
     history.redo.clear();
 }
 
-bool RecordTypedChange(UndoHistory& history, std::string& editorText, int32_t selBeforeStart,
+bool RecordTypedChange(UndoHistory& history, std::string editorText, int32_t selBeforeStart,
                        int32_t selBeforeEnd, int32_t selAfterStart, int32_t selAfterEnd,
-                       uint32_t tick)
+                       uint32_t tick, std::string* spareBuffer)
 {
     TextDiff d;
-    if (!DiffTexts(history.snapshot, editorText, &d))
-        return false;
-    UndoStepKind kind = KindOf(d);
-    ClearRedo(history);
-    if (!TryMergeTyped(history, d, kind, history.snapshot, editorText, selAfterStart, selAfterEnd,
-                       tick))
-        PushStep(history, d, kind, history.snapshot, editorText, selBeforeStart, selBeforeEnd,
-                 selAfterStart, selAfterEnd, tick);
-    history.snapshot.swap(editorText);
-    return true;
+    bool changed = DiffTexts(history.snapshot, editorText, &d);
+    if (changed) {
+        UndoStepKind kind = KindOf(d);
+        ClearRedo(history);
+        if (!TryMergeTyped(history, d, kind, history.snapshot, editorText, selAfterStart,
+                           selAfterEnd, tick))
+            PushStep(history, d, kind, history.snapshot, editorText, selBeforeStart, selBeforeEnd,
+                     selAfterStart, selAfterEnd, tick);
+        history.snapshot.swap(editorText);
+    }
+    if (spareBuffer)
+        spareBuffer->swap(editorText);
+    return changed;
 }
 
 bool RecordCapturedChange(UndoHistory& history, const std::string& baseText,
-                          std::string& editorText, int32_t selBeforeStart, int32_t selBeforeEnd,
-                          int32_t selAfterStart, int32_t selAfterEnd, uint32_t tick)
+                          std::string editorText, int32_t selBeforeStart, int32_t selBeforeEnd,
+                          int32_t selAfterStart, int32_t selAfterEnd, uint32_t tick,
+                          std::string* spareBuffer)
 {
     TextDiff d;
-    if (!DiffTexts(baseText, editorText, &d))
-        return false;
-    ClearRedo(history);
-    PushStep(history, d, UndoStepKind::Replace, baseText, editorText, selBeforeStart,
-             selBeforeEnd, selAfterStart, selAfterEnd, tick);
-    history.snapshot.swap(editorText);
-    return true;
+    bool changed = DiffTexts(baseText, editorText, &d);
+    if (changed) {
+        ClearRedo(history);
+        PushStep(history, d, UndoStepKind::Replace, baseText, editorText, selBeforeStart,
+                 selBeforeEnd, selAfterStart, selAfterEnd, tick);
+        history.snapshot.swap(editorText);
+    }
+    if (spareBuffer)
+        spareBuffer->swap(editorText);
+    return changed;
 }
 
 UndoOutcome TakeUndo(UndoHistory& history, const std::string& editorText, UndoApplication* out)

@@ -70,22 +70,24 @@ void DropHistorySteps(UndoHistory& history);
 // Records the change from the snapshot to editorText as a typed change: merges it into
 // the newest step when the typing or backspace rules allow, else pushes a new step with
 // selBefore as its selection before. Returns false when editorText equals the snapshot:
-// then nothing at all changed, editorText included. On true the redo stack is empty, the
-// caller applies the modified rule and takes selAfter as the next selection before, and
-// the texts are swapped rather than copied: the snapshot holds the editor text and
-// editorText holds the previous snapshot, whose buffer the caller may reuse for the next
-// read of the editor (a fresh 10 MB buffer per keystroke costs more than the diff).
-bool RecordTypedChange(UndoHistory& history, std::string& editorText, int32_t selBeforeStart,
+// then nothing at all changed. On true the snapshot takes over editorText's bytes (pass
+// it with std::move to spare a copy), the redo stack is empty, and the caller applies the
+// modified rule and takes selAfter as the next selection before.
+// spareBuffer, when given, receives the previous snapshot (or, on false, the text passed
+// in), so the caller can read the next editor text into a buffer that already exists: a
+// fresh 10 MB allocation per keystroke costs more than the diff itself.
+bool RecordTypedChange(UndoHistory& history, std::string editorText, int32_t selBeforeStart,
                        int32_t selBeforeEnd, int32_t selAfterStart, int32_t selAfterEnd,
-                       uint32_t tick);
+                       uint32_t tick, std::string* spareBuffer = nullptr);
 
 // Records the change from baseText (the snapshot when the capture opened) to editorText
 // as one Replace step that nothing merges with. baseText may be history.snapshot itself.
-// Returns false when the texts are equal: no step, snapshot, redo stack and editorText
-// unchanged. On true editorText is swapped with the snapshot as in RecordTypedChange.
+// Returns false when the texts are equal: no step, snapshot and redo stack unchanged.
+// editorText and spareBuffer as in RecordTypedChange.
 bool RecordCapturedChange(UndoHistory& history, const std::string& baseText,
-                          std::string& editorText, int32_t selBeforeStart, int32_t selBeforeEnd,
-                          int32_t selAfterStart, int32_t selAfterEnd, uint32_t tick);
+                          std::string editorText, int32_t selBeforeStart, int32_t selBeforeEnd,
+                          int32_t selAfterStart, int32_t selAfterEnd, uint32_t tick,
+                          std::string* spareBuffer = nullptr);
 
 enum class UndoOutcome {
     Applied,         // apply the UndoApplication to the editor

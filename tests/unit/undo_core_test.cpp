@@ -27,8 +27,7 @@ struct FakeEditor {
     void Record(int32_t beforeStart, int32_t beforeEnd, uint32_t gap)
     {
         clock += gap;
-        std::string read = text;
-        RecordTypedChange(history, read, beforeStart, beforeEnd, selStart, selEnd, clock);
+        RecordTypedChange(history, text, beforeStart, beforeEnd, selStart, selEnd, clock);
     }
 
     void Select(int32_t start, int32_t end)
@@ -95,18 +94,6 @@ struct FakeEditor {
         return outcome;
     }
 };
-
-// The recorders swap the text they are given; these take a copy.
-bool Typed(UndoHistory& h, std::string text, int32_t s0, int32_t s1, int32_t a0, int32_t a1, uint32_t tick)
-{
-    return RecordTypedChange(h, text, s0, s1, a0, a1, tick);
-}
-
-bool Captured(UndoHistory& h, const std::string& base, std::string text, int32_t s0, int32_t s1,
-              int32_t a0, int32_t a1, uint32_t tick)
-{
-    return RecordCapturedChange(h, base, text, s0, s1, a0, a1, tick);
-}
 
 struct ExpectedStep {
     UndoStepKind kind;
@@ -332,30 +319,30 @@ TEST_CASE("a recorded change empties the redo stack; an unchanged text records n
     e.Type("abc");
     e.Undo();
     REQUIRE(e.history.redo.size() == 1);
-    CHECK_FALSE(Typed(e.history, e.text, 0, 0, 0, 0, e.clock + 5000));
+    CHECK_FALSE(RecordTypedChange(e.history, e.text, 0, 0, 0, 0, e.clock + 5000));
     CHECK(e.history.redo.size() == 1);
     e.Type("x", 5000);
     CHECK(e.history.redo.empty());
     CHECK(e.Redo() == UndoOutcome::NothingToDo);
 }
 
-TEST_CASE("recording swaps the editor text with the snapshot")
+TEST_CASE("the spare buffer gets the previous snapshot back")
 {
     UndoHistory h;
     h.snapshot = "before";
-    std::string read = "before!";
-    REQUIRE(RecordTypedChange(h, read, 6, 6, 7, 7, 1));
+    std::string buffer = "before!";
+    REQUIRE(RecordTypedChange(h, std::move(buffer), 6, 6, 7, 7, 1, &buffer));
     CHECK(h.snapshot == "before!");
-    CHECK(read == "before");  // the old snapshot, its buffer free for the next read
-    read = "before!";
-    CHECK_FALSE(RecordTypedChange(h, read, 7, 7, 7, 7, 2));
-    CHECK(read == "before!");
+    CHECK(buffer == "before");
+    buffer = "before!";
+    CHECK_FALSE(RecordTypedChange(h, std::move(buffer), 7, 7, 7, 7, 2, &buffer));
+    CHECK(buffer == "before!");  // nothing recorded: the caller keeps its text
 
-    std::string base = h.snapshot;
-    read = "after";
-    REQUIRE(RecordCapturedChange(h, base, read, 0, 7, 0, 5, 3));
+    buffer = "after";
+    REQUIRE(RecordCapturedChange(h, h.snapshot, std::move(buffer), 0, 7, 0, 5, 3, &buffer));
     CHECK(h.snapshot == "after");
-    CHECK(read == "before!");
+    CHECK(buffer == "before!");
+    CheckSteps(h.undo, {{I, 6, "", "!"}, {R, 0, "before!", "after"}});
 }
 
 TEST_CASE("the restored selection is limited to the text")
@@ -431,23 +418,23 @@ TEST_CASE("a captured change is one Replace step that nothing merges with")
     UndoHistory h;
     h.snapshot = "one two";
     // A capture that only inserts is still a Replace.
-    CHECK(Captured(h, h.snapshot, "one, two", 3, 3, 4, 4, 1000));
+    CHECK(RecordCapturedChange(h, h.snapshot, "one, two", 3, 3, 4, 4, 1000));
     CheckSteps(h.undo, {{R, 3, "", ","}});
     CHECK(h.snapshot == "one, two");
     CHECK(h.undo[0].selBeforeStart == 3);
     CHECK(h.undo[0].selAfterEnd == 4);
     // Typing straight after it does not merge into it.
-    CHECK(Typed(h, "one,! two", 4, 4, 5, 5, 1010));
+    CHECK(RecordTypedChange(h, "one,! two", 4, 4, 5, 5, 1010));
     CHECK(h.undo.size() == 2);
     // And the next capture does not merge into the typing.
     std::string base = h.snapshot;
-    CHECK(Captured(h, base, "one,!? two", 5, 5, 6, 6, 1020));
+    CHECK(RecordCapturedChange(h, base, "one,!? two", 5, 5, 6, 6, 1020));
     CHECK(h.undo.size() == 3);
 
     // Nothing changed: no step, and the redo stack stays.
     UndoApplication app;
     REQUIRE(TakeUndo(h, h.snapshot, &app) == UndoOutcome::Applied);
-    CHECK_FALSE(Captured(h, h.snapshot, h.snapshot, 0, 0, 0, 0, 2000));
+    CHECK_FALSE(RecordCapturedChange(h, h.snapshot, h.snapshot, 0, 0, 0, 0, 2000));
     CHECK(h.redo.size() == 1);
     CHECK(h.undo.size() == 2);
 }
@@ -536,7 +523,7 @@ void TypeOneMore(UndoHistory& h)
 {
     std::string text = h.snapshot + "y";
     int32_t end = static_cast<int32_t>(text.size());
-    REQUIRE(RecordTypedChange(h, text, end - 1, end - 1, end, end, 50000));
+    REQUIRE(RecordTypedChange(h, std::move(text), end - 1, end - 1, end, end, 50000));
 }
 
 }  // namespace
@@ -584,7 +571,7 @@ TEST_CASE("a captured change also respects the step bound and the save point")
     h.undo.resize(kUndoStepLimit);
     h.savedIndex = 0;
     h.snapshot = "a";
-    CHECK(Captured(h, h.snapshot, "b", 0, 1, 0, 1, 1));
+    CHECK(RecordCapturedChange(h, h.snapshot, "b", 0, 1, 0, 1, 1));
     CHECK(h.undo.size() == kUndoStepLimit);
     CHECK(h.savedIndex == kUndoSavePointLost);
 
@@ -593,7 +580,7 @@ TEST_CASE("a captured change also respects the step bound and the save point")
     g.undo.resize(1);
     g.redo.resize(2);
     g.savedIndex = 3;  // the save point lies on the redo stack
-    CHECK(Captured(g, g.snapshot, "abc", 2, 2, 3, 3, 1));
+    CHECK(RecordCapturedChange(g, g.snapshot, "abc", 2, 2, 3, 3, 1));
     CHECK(g.savedIndex == kUndoSavePointLost);
     CHECK(g.redo.empty());
 }
