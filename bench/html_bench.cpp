@@ -1,0 +1,212 @@
+// Throughput of the HTML Beautifier's layout on a generated 5 MB page, and how its cost
+// grows with tenfold input, including thousands of unclosed elements. Natively it also
+// times `tidy -i -q` on the same page when tidy is installed.
+//
+//   html_bench [--save FILE] [--no-tidy]
+//
+// --save writes the 5 MB page, so that other tools can be timed on the same bytes (for
+// the Windows build under Wine, which cannot start a Linux tidy).
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "tools/html/html_layout.h"
+
+namespace {
+
+struct Random {
+    uint64_t state;
+    uint32_t Next()
+    {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return (uint32_t)(state >> 33);
+    }
+    int Below(int n) { return (int)(Next() % (uint32_t)n); }
+};
+
+const char* const kWords[] = {
+    "the", "layout", "editor", "window", "text", "of", "a", "page", "with", "many",
+    "words", "and", "some", "longer", "sentences", "that", "run", "on", "for", "while",
+};
+
+std::string Sentence(Random& r, int words)
+{
+    std::string s;
+    for (int i = 0; i < words; ++i) {
+        if (i)
+            s += ' ';
+        s += kWords[r.Below(20)];
+    }
+    return s;
+}
+
+// One section of a page, either minified on one line or laid out by hand.
+std::string Section(Random& r, int index)
+{
+    std::string nl = r.Below(2) ? "\r\n" : "";
+    std::string s = "<div class=\"section\" id=s" + std::to_string(index) + ">" + nl;
+    s += "<h2>" + Sentence(r, 4) + "</h2>" + nl;
+    s += "<p>" + Sentence(r, 12) + " <b>" + Sentence(r, 2) + "</b> " + Sentence(r, 8) +
+         " <a href='/page/" + std::to_string(index) + ".html'>" + Sentence(r, 3) + "</a>.</p>" + nl;
+    s += "<p>" + Sentence(r, 30) + "<br>" + Sentence(r, 20) + " <em>" + Sentence(r, 2) + "</em></p>" + nl;
+    s += "<ul>";
+    for (int i = 0, n = 2 + r.Below(4); i < n; ++i)
+        s += "<li><span class=item>" + Sentence(r, 3) + "</span></li>" + nl;
+    s += "</ul>" + nl;
+    if (r.Below(3) == 0) {
+        s += "<table><tr><th>Name</th><th>Value</th></tr>";
+        for (int i = 0; i < 3; ++i)
+            s += "<tr><td>" + Sentence(r, 1) + "</td><td>" + std::to_string(r.Below(1000)) + "</td></tr>";
+        s += "</table>" + nl;
+    }
+    if (r.Below(4) == 0)
+        s += "<pre>  int x = " + std::to_string(index) + ";\r\n  return x;</pre>" + nl;
+    if (r.Below(4) == 0)
+        s += "<!-- section " + std::to_string(index) + "\r\n     ends here -->" + nl;
+    if (r.Below(5) == 0)
+        s += "<img src=\"img/" + std::to_string(index) + ".png\" alt='" + Sentence(r, 2) + "'><input type=text name=q>" + nl;
+    s += "</div>\r\n";
+    return s;
+}
+
+std::string Page(size_t bytes)
+{
+    Random r{42};
+    std::string s =
+        "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Bench</title>\r\n"
+        "<style>\r\n  body { margin: 0; }\r\n  .section { padding: 4px; }\r\n</style>\r\n"
+        "<script>\r\n    function go() {\r\n      return 1;\r\n    }\r\n</script></head><body>\r\n";
+    for (int i = 0; s.size() < bytes; ++i)
+        s += Section(r, i);
+    return s + "</body></html>\r\n";
+}
+
+std::string Repeat(const char* unit, int count)
+{
+    std::string s;
+    s.reserve(std::strlen(unit) * (size_t)count);
+    for (int i = 0; i < count; ++i)
+        s += unit;
+    return s;
+}
+
+double Now()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool FakeLeadByte(unsigned char b)
+{
+    return b >= 0x81 && b <= 0xFE;
+}
+
+// Best time of one call, over enough calls to fill about a quarter of a second.
+double SecondsPerCall(const std::string& text, HtmlLeadByteTest lead, size_t* outputSize)
+{
+    double best = 1e30, total = 0;
+    for (int calls = 0; calls < 3 || (total < 0.25 && calls < 1000); ++calls) {
+        double start = Now();
+        std::string out = BeautifyHtml(text, 2, lead);
+        double took = Now() - start;
+        total += took;
+        if (took < best)
+            best = took;
+        if (outputSize)
+            *outputSize = out.size();
+    }
+    return best;
+}
+
+bool Scaling(const char* what, const std::string& small, const std::string& large)
+{
+    size_t smallOut = 0, largeOut = 0;
+    double t1 = SecondsPerCall(small, nullptr, &smallOut);
+    double t10 = SecondsPerCall(large, nullptr, &largeOut);
+    double ratio = t10 / t1;
+    std::printf("  %-34s %9zu B -> %9.3f ms (out %10zu B) | %10zu B -> %9.3f ms (out %11zu B) | x%.1f\n",
+                what, small.size(), t1 * 1e3, smallOut, large.size(), t10 * 1e3, largeOut, ratio);
+    return ratio <= 12.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const char* save = nullptr;
+    bool tidy = true;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--save") && i + 1 < argc)
+            save = argv[++i];
+        else if (!std::strcmp(argv[i], "--no-tidy"))
+            tidy = false;
+    }
+
+    const std::string page = Page(5u << 20);
+    const double mb = page.size() / 1048576.0;
+    if (save) {
+        FILE* f = std::fopen(save, "wb");
+        if (f) {
+            std::fwrite(page.data(), 1, page.size(), f);
+            std::fclose(f);
+        }
+    }
+    size_t outSize = 0;
+    double single = SecondsPerCall(page, nullptr, &outSize);
+    double dbcs = SecondsPerCall(page, FakeLeadByte, nullptr);
+    std::printf("BeautifyHtml, %.2f MB page -> %.2f MB:\n", mb, outSize / 1048576.0);
+    std::printf("  single-byte code page  %8.1f ms  %7.1f MB/s\n", single * 1e3, mb / single);
+    std::printf("  double-byte lead test  %8.1f ms  %7.1f MB/s\n", dbcs * 1e3, mb / dbcs);
+
+#ifdef _WIN32
+    (void)tidy;
+#else
+    if (tidy && std::system("command -v tidy >/dev/null 2>&1") == 0) {
+        std::string path = save ? save : "html_bench_page.html";
+        if (!save) {
+            FILE* f = std::fopen(path.c_str(), "wb");
+            if (f) {
+                std::fwrite(page.data(), 1, page.size(), f);
+                std::fclose(f);
+            }
+        }
+        std::string command = "tidy -i -q '" + path + "' >/dev/null 2>&1";
+        double best = 1e30;
+        for (int i = 0; i < 3; ++i) {
+            double start = Now();
+            int status = std::system(command.c_str());
+            (void)status;
+            double took = Now() - start;
+            if (took < best)
+                best = took;
+        }
+        std::printf("  tidy -i -q (same page) %8.1f ms  %7.1f MB/s\n", best * 1e3, mb / best);
+        if (!save)
+            std::remove(path.c_str());
+    }
+#endif
+
+    std::printf("Tenfold input (at most x12 the time):\n");
+    bool linear = true;
+    linear &= Scaling("page", Page(512u << 10), page);
+    linear &= Scaling("unclosed <b>", Repeat("<b>x", 10000), Repeat("<b>x", 100000));
+    linear &= Scaling("unclosed <style>", Repeat("<style>", 10000), Repeat("<style>", 100000));
+    linear &= Scaling("unclosed <pre> and <script>", Repeat("<pre>a<script>b", 10000),
+                      Repeat("<pre>a<script>b", 100000));
+    linear &= Scaling("unclosed <div> (deep nesting)", Repeat("<div>x", 10000), Repeat("<div>x", 100000));
+    linear &= Scaling("unclosed <i> around blocks", Repeat("<i>a<p>b</p>", 10000),
+                      Repeat("<i>a<p>b</p>", 100000));
+    linear &= Scaling("nested <b> closed at the end",
+                      Repeat("<b>w", 10000) + "<p>x</p>" + Repeat("</b>", 10000),
+                      Repeat("<b>w", 100000) + "<p>x</p>" + Repeat("</b>", 100000));
+    linear &= Scaling("stray slashes <a href=x/y/", Repeat("<a href=x/y/ b/c /", 10000),
+                      Repeat("<a href=x/y/ b/c /", 100000));
+    linear &= Scaling("unclosed quotes <p title='", Repeat("<p title='", 10000), Repeat("<p title='", 100000));
+    linear &= Scaling("one unclosed comment", "<!--" + Repeat("- > ", 100000), "<!--" + Repeat("- > ", 1000000));
+    std::printf(linear ? "cost grows linearly\n" : "COST GROWS FASTER THAN LINEARLY\n");
+    return linear ? 0 : 1;
+}
