@@ -37,11 +37,10 @@ TabDocument* CreateDocument(const char* path)
     doc->history->savedIndex = 0;
     doc->history->id = gNextDocumentId++;
     doc->history->undoFilePath = BuildUndoFilePath(path, doc->history->id);
-    if (path && path[0]) {
-        int savedIndex = 0;
-        if (LoadUndoFile(doc->history->undoFilePath, doc->history->undo, doc->history->redo, &savedIndex))
-            doc->history->savedIndex = savedIndex;
-    }
+    // A file damaged inside its records still gives the steps before the damage.
+    if (path && path[0])
+        LoadUndoFile(doc->history->undoFilePath, doc->history->undo, doc->history->redo,
+                     &doc->history->savedIndex);
     return doc;
 }
 
@@ -125,16 +124,22 @@ int InsertTabItem(int index, const char* title, TabDocument* doc)
     return (int)SendMessageA(gTabsWnd, TCM_INSERTITEMA, index, (LPARAM)&item);
 }
 
+void ReadEditorText(std::string* text)
+{
+    int length = gEditorWnd ? GetWindowTextLengthA(gEditorWnd) : 0;
+    if (length <= 0) {
+        text->clear();
+        return;
+    }
+    text->resize((size_t)length + 1);
+    int got = GetWindowTextA(gEditorWnd, &(*text)[0], length + 1);
+    text->resize(got > 0 ? (size_t)got : 0);
+}
+
 std::string GetEditorText()
 {
-    if (!gEditorWnd)
-        return std::string();
-    int length = GetWindowTextLengthA(gEditorWnd);
-    if (length <= 0)
-        return std::string();
-    std::string text((size_t)length + 1, '\0');
-    int got = GetWindowTextA(gEditorWnd, &text[0], length + 1);
-    text.resize(got > 0 ? (size_t)got : 0);
+    std::string text;
+    ReadEditorText(&text);
     return text;
 }
 

@@ -58,3 +58,5 @@ int InsertTabItem(int index, const char* title, TabDocument* doc);
 
 // The editor's whole text (GetWindowTextA), empty without an editor.
 std::string GetEditorText();
+// The same into a buffer whose memory is reused: a 10 MB text is read on every keystroke.
+void ReadEditorText(std::string* text);

@@ -46,6 +46,14 @@ const char* FileNamePart(const char* path)
     return slash ? slash + 1 : path;
 }
 
+// A save the user asked for that did not reach the disk is never silent: the tab stays
+// modified and the text stays in the editor.
+void ReportSaveFailure(HWND owner, const char* path)
+{
+    std::string message = std::string("Failed to save \"") + FileNamePart(path) + "\".";
+    MessageBoxA(owner, message.c_str(), "Zorvik - Save Error", MB_ICONERROR);
+}
+
 } // namespace
 
 bool SaveFile(HWND owner)
@@ -59,8 +67,10 @@ bool SaveFile(HWND owner)
     if (!doc->path || !doc->path[0])
         return SaveFileAs(owner);
     StoreEditorTextInTab();
-    if (!WriteDocument(doc, doc->path))
+    if (!WriteDocument(doc, doc->path)) {
+        ReportSaveFailure(owner, doc->path);
         return false;
+    }
     SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
     MarkSaved(doc);
     UpdateTabIcon(index);
@@ -103,8 +113,10 @@ bool SaveActiveDocumentAs(HWND owner, const char* path)
     if (!doc || !path || !path[0])
         return false;
     StoreEditorTextInTab();
-    if (!WriteDocument(doc, path))
+    if (!WriteDocument(doc, path)) {
+        ReportSaveFailure(owner, path);
         return false;
+    }
     SetDocumentString(&doc->path, path);
     SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
     if (doc->history)
@@ -168,6 +180,8 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
     // restart) still works on the text the editor really holds.
     std::string oldText = GetEditorText();
     RecordDocumentReplacement(doc, oldText, decoded.text);
+    if (doc->history)
+        MarkHistorySaved(*doc->history);
     doc->eol = (int)decoded.eol;
     SetDocumentString(&doc->text, decoded.text.c_str());
     doc->encoding = encoding;

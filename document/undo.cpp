@@ -85,8 +85,11 @@ void RecordTypingChange()
         return;
     int selStart, selEnd;
     GetEditorSelection(&selStart, &selEnd);
-    if (!RecordTypedChange(*doc->history, GetEditorText(), gSelBeforeEditStart, gSelBeforeEditEnd,
-                           selStart, selEnd, GetTickCount()))
+    // One buffer for every keystroke: the history hands the old snapshot back into it.
+    static std::string buffer;
+    ReadEditorText(&buffer);
+    if (!RecordTypedChange(*doc->history, std::move(buffer), gSelBeforeEditStart, gSelBeforeEditEnd,
+                           selStart, selEnd, GetTickCount(), &buffer))
         return;
     gSelBeforeEditStart = selStart;
     gSelBeforeEditEnd = selEnd;

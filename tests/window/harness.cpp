@@ -186,3 +186,58 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
 }
+
+namespace {
+
+MessageBoxAnswers* gAnswers = nullptr;
+HHOOK gBoxHook = nullptr;
+
+VOID CALLBACK AnswerBox(HWND box, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(box, timer);
+    if (!gAnswers || !IsWindow(box))
+        return;
+    char title[256] = "", text[1024] = "";
+    GetWindowTextA(box, title, sizeof(title));
+    // The text of a message box is its static control with id 0xFFFF.
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    gAnswers->seen.push_back({title, text});
+    int answer = IDCANCEL;
+    if (!gAnswers->answers.empty()) {
+        answer = gAnswers->answers.front();
+        gAnswers->answers.erase(gAnswers->answers.begin());
+    } else if (!GetDlgItem(box, IDCANCEL)) {
+        answer = IDOK;
+    }
+    if (!GetDlgItem(box, answer) && answer == IDCANCEL)
+        answer = IDOK;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), (LPARAM)GetDlgItem(box, answer));
+}
+
+LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND window = (HWND)wParam;
+        char cls[16] = "";
+        GetClassNameA(window, cls, sizeof(cls));
+        if (strcmp(cls, "#32770") == 0)
+            SetTimer(window, 0x5A5A, 10, AnswerBox);
+    }
+    return CallNextHookEx(gBoxHook, code, wParam, lParam);
+}
+
+} // namespace
+
+MessageBoxAnswers::MessageBoxAnswers(std::vector<int> list) : answers(std::move(list))
+{
+    gAnswers = this;
+    gBoxHook = SetWindowsHookExA(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
+}
+
+MessageBoxAnswers::~MessageBoxAnswers()
+{
+    if (gBoxHook)
+        UnhookWindowsHookEx(gBoxHook);
+    gBoxHook = nullptr;
+    gAnswers = nullptr;
+}

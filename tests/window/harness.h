@@ -39,3 +39,16 @@ int SelectedTab();
 std::string TabTitle(int index);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// Answers the message boxes of this thread while it lives: each box is recorded (title
+// and text) and closed with the next answer of the list (IDYES, IDNO, IDCANCEL, IDOK);
+// when the list runs out, boxes get IDCANCEL (or IDOK for an OK-only box).
+struct MessageBoxAnswers {
+    struct Seen {
+        std::string title, text;
+    };
+    explicit MessageBoxAnswers(std::vector<int> answers = {});
+    ~MessageBoxAnswers();
+    std::vector<int> answers;
+    std::vector<Seen> seen;
+};

@@ -1,0 +1,146 @@
+#include <doctest/doctest.h>
+
+#include "document/session_format.h"
+#include "tests/e2e/process.h"
+#include "tests/window/harness.h"
+
+#include <commctrl.h>
+
+#include <stdlib.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+void SendKey(WORD vk, bool up)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof(input));
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+void PressChord(WORD modifier, WORD vk)
+{
+    SendKey(modifier, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    SendKey(modifier, true);
+}
+
+std::string WindowText(HWND window)
+{
+    int length = (int)SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text((size_t)length + 1, '\0');
+    int got = (int)SendMessageA(window, WM_GETTEXT, length + 1, (LPARAM)&text[0]);
+    text.resize(got > 0 ? (size_t)got : 0);
+    return text;
+}
+
+void Type(HWND editor, const char* text)
+{
+    for (const char* p = text; *p; ++p)
+        SendMessageA(editor, WM_CHAR, (unsigned char)*p, 1);
+}
+
+std::string SessionPath()
+{
+    return ExeFolder() + "Zorvik.session";
+}
+
+} // namespace
+
+TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab and undo")
+{
+    RemoveProgramFiles();
+    std::string file = ExeFolder() + "kept.txt";
+    WriteFileBytes(file, "base\n");
+    std::string exe = PrepareZorvikCopy();
+
+    ZorvikProcess first;
+    REQUIRE(StartZorvik(exe, "kept.txt", &first));
+    HWND editor = GetDlgItem(first.window, 2002);
+    SendMessageA(editor, EM_SETSEL, 4, 4);
+    Type(editor, "X");
+    SendMessageA(first.window, WM_COMMAND, 1001, 0);
+    Type(editor, "hello");
+    // The auto-save timer writes the session 1.5 s after the last change.
+    Sleep(2500);
+    KillZorvik(&first);
+
+    ZorvikProcess second;
+    REQUIRE(StartZorvik(exe, "", &second));
+    HWND tabs = GetDlgItem(second.window, 2001);
+    editor = GetDlgItem(second.window, 2002);
+    CHECK(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0) == 2);
+    CHECK(SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 1);
+    CHECK(WindowText(editor) == "hello");
+
+    SetForegroundWindow(second.window);
+    PressChord(VK_CONTROL, VK_TAB);
+    Sleep(300);
+    CHECK(SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 0);
+    CHECK(WindowText(editor) == "baseX\r\n");
+    PressChord(VK_CONTROL, 'Z');
+    Sleep(300);
+    CHECK(WindowText(editor) == "base\r\n");
+
+    // The file kept its LF line ends: the restored document writes them back.
+    PressChord(VK_CONTROL, 'S');
+    Sleep(500);
+    CHECK(ReadFileBytes(file) == "base\n");
+    PostMessageA(second.window, WM_CLOSE, 0, 0);
+    if (WaitForExit(&second) == -1)
+        KillZorvik(&second);
+    DeleteFileA(file.c_str());
+    RemoveProgramFiles();
+}
+
+TEST_CASE("killed in the middle of session writes, the session file is always whole")
+{
+    RemoveProgramFiles();
+    std::string exe = PrepareZorvikCopy();
+    // A text large enough that writing the session takes a while.
+    std::string big(600000, 'a');
+    for (size_t i = 80; i < big.size(); i += 82) {
+        big[i] = '\r';
+        big[i + 1] = '\n';
+    }
+    srand(12345);
+    int kills = 0, whole = 0;
+    for (int round = 0; round < 20; ++round) {
+        ZorvikProcess process;
+        REQUIRE(StartZorvik(exe, "", &process));
+        HWND editor = GetDlgItem(process.window, 2002);
+        if (round == 0)
+            SendMessageA(editor, WM_SETTEXT, 0, (LPARAM)big.c_str());
+        // Each deactivation writes the session; a typed letter makes each write differ.
+        for (int i = 0; i < 40; ++i) {
+            PostMessageA(editor, WM_CHAR, 'b', 1);
+            PostMessageA(process.window, WM_ACTIVATE, WA_INACTIVE, 0);
+        }
+        Sleep(20 + rand() % 200);
+        KillZorvik(&process);
+        ++kills;
+
+        std::string bytes = ReadFileBytes(SessionPath());
+        int32_t active = -2;
+        std::vector<SessionTab> tabs;
+        SessionRead read = ParseSession(bytes.data(), bytes.size(), &active, tabs);
+        CAPTURE(round);
+        CHECK(read == SessionRead::Complete);
+        if (read == SessionRead::Complete && tabs.size() == 1 && tabs[0].text.size() >= big.size()) {
+            // Whole: the letters typed so far (at the caret, which starts at 0), then the
+            // large text.
+            size_t typed = tabs[0].text.size() - big.size();
+            CHECK(tabs[0].text.compare(typed, big.size(), big) == 0);
+            CHECK(tabs[0].text.substr(0, typed).find_first_not_of('b') == std::string::npos);
+            ++whole;
+        }
+    }
+    CHECK(kills == 20);
+    CHECK(whole == 20);
+    RemoveProgramFiles();
+}

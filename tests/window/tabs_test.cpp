@@ -1,0 +1,366 @@
+#include <doctest/doctest.h>
+
+#include "tests/window/harness.h"
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "app/tabs.h"
+#include "document/closed_tabs.h"
+#include "document/document.h"
+#include "document/save.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Fixture {
+    HWND hwnd = nullptr;
+    std::vector<std::string> files;
+    Fixture()
+    {
+        RemoveProgramFiles();
+        hwnd = CreateTestMainWindow();
+    }
+    ~Fixture()
+    {
+        DestroyTestMainWindow(hwnd);
+        for (const std::string& file : files) {
+            SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(file.c_str());
+        }
+        RemoveProgramFiles();
+    }
+    std::string File(const char* name, const std::string& bytes)
+    {
+        std::string path = ExeFolder() + name;
+        WriteFileBytes(path, bytes);
+        files.push_back(path);
+        return path;
+    }
+};
+
+void Open(HWND hwnd, const std::string& path)
+{
+    OpenFileByPath(hwnd, path.c_str());
+}
+
+void Command(HWND hwnd, int id)
+{
+    SendMessageA(hwnd, WM_COMMAND, id, 0);
+}
+
+// Puts the caret at the end of the editor and types there.
+void TypeAtEnd(const char* text)
+{
+    int length = GetWindowTextLengthA(gEditorWnd);
+    SendMessageA(gEditorWnd, EM_SETSEL, length, length);
+    TypeText(text);
+}
+
+} // namespace
+
+TEST_CASE("open, edit and save keep each file's encoding, mark and line ends byte for byte")
+{
+    struct Row {
+        std::string name, before, after;
+    };
+    const Row rows[] = {
+        {"ansi_crlf.txt", "caf\xE9\r\nx", "caf\xE9\r\nx!"},
+        {"utf8_lf.txt", "caf\xC3\xA9\nx", "caf\xC3\xA9\nx!"},
+        {"utf8bom_cr.txt", "\xEF\xBB\xBF" "a\rb", "\xEF\xBB\xBF" "a\rb!"},
+        {"ascii_lf.txt", "a\nb\n", "a\nb\n!"},
+        {"utf16le_crlf.txt", std::string("\xFF\xFE" "a\0\r\0\n\0b\0", 10), std::string("\xFF\xFE" "a\0\r\0\n\0b\0!\0", 12)},
+        {"utf16be_lf.txt", std::string("\xFE\xFF\0a\0\n\0b", 8), std::string("\xFE\xFF\0a\0\n\0b\0!", 10)},
+        // U+4E0A has no form in code page 1252 (it comes back as "?"), but its low byte 0A
+        // must not be taken for a line end: the CR LF style stays.
+        {"utf16le_cjk.txt", std::string("\xFF\xFE\x0A\x4E\r\0\n\0", 8), std::string("\xFF\xFE?\0\r\0\n\0!\0", 10)},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        Fixture f;
+        std::string path = f.File(row.name.c_str(), row.before);
+        Open(f.hwnd, path);
+        REQUIRE(TabCount() == 1);
+        CHECK(TabTitle(0) == row.name);
+        TypeAtEnd("!");
+        Command(f.hwnd, 1003);
+        CHECK(ReadFileBytes(path) == row.after);
+        CHECK_FALSE(GetActiveDocument()->modified);
+        CHECK(gRecentFiles.front() == path);
+    }
+}
+
+TEST_CASE("Convert to and Reload as")
+{
+    Fixture f;
+    std::string path = f.File("convert.txt", "caf\xE9\r\n");
+    Open(f.hwnd, path);
+    struct Row {
+        int command;
+        std::string bytes;
+    } converts[] = {
+        {5002, "caf\xC3\xA9\r\n"},
+        {5003, "\xEF\xBB\xBF" "caf\xC3\xA9\r\n"},
+        {5004, std::string("\xFF\xFE" "c\0a\0f\0\xE9\0\r\0\n\0", 14)},
+        {5005, std::string("\xFE\xFF\0c\0a\0f\0\xE9\0\r\0\n", 14)},
+        {5001, "caf\xE9\r\n"},
+    };
+    for (const Row& row : converts) {
+        CAPTURE(row.command);
+        Command(f.hwnd, row.command);
+        Command(f.hwnd, 1003);
+        CHECK(ReadFileBytes(path) == row.bytes);
+    }
+    Command(f.hwnd, 7022);
+    Command(f.hwnd, 1003);
+    CHECK(ReadFileBytes(path) == "caf\xE9\n");
+
+    // The file is now ANSI; read it as UTF-8: E9 opens a three-byte sequence that the LF
+    // breaks, and the two become one U+FFFD.
+    Command(f.hwnd, 5102);
+    TabDocument* doc = GetActiveDocument();
+    CHECK(doc->encoding == 1);
+    CHECK_FALSE(doc->modified);
+    CHECK(EditorText() == "caf?");
+    // Written as UTF-16 LE with its mark; Reload as UTF-16 LE sets the mark and the text.
+    WriteFileBytes(path, std::string("\xFF\xFE" "h\0i\0", 6));
+    Command(f.hwnd, 5104);
+    CHECK(EditorText() == "hi");
+    CHECK(doc->encoding == 2);
+    CHECK(doc->bom);
+    // Reload as ANSI drops the mark bytes.
+    WriteFileBytes(path, "\xEF\xBB\xBF" "ok");
+    Command(f.hwnd, 5101);
+    CHECK(EditorText() == "ok");
+    CHECK_FALSE(doc->bom);
+
+    // Unsaved changes: No keeps them.
+    TypeAtEnd("?");
+    {
+        MessageBoxAnswers answers({IDNO});
+        Command(f.hwnd, 5102);
+        REQUIRE(answers.seen.size() == 1);
+        CHECK(answers.seen[0].title == "Zorvik - Reload with Encoding");
+    }
+    CHECK(EditorText() == "ok?");
+}
+
+TEST_CASE("a save that fails says so and keeps the tab modified with its text")
+{
+    Fixture f;
+    std::string path = f.File("locked.txt", "old");
+    Open(f.hwnd, path);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    TypeAtEnd(" new");
+    {
+        MessageBoxAnswers answers;
+        Command(f.hwnd, 1003);
+        REQUIRE(answers.seen.size() == 1);
+        CHECK(answers.seen[0].title == "Zorvik - Save Error");
+        CHECK(answers.seen[0].text == "Failed to save \"locked.txt\".");
+    }
+    CHECK(GetActiveDocument()->modified);
+    CHECK(EditorText() == "old new");
+    CHECK(ReadFileBytes(path) == "old");
+
+    // Save As into a folder that does not exist.
+    std::string missing = ExeFolder() + "no_such_folder\\x.txt";
+    {
+        MessageBoxAnswers answers;
+        CHECK_FALSE(SaveActiveDocumentAs(f.hwnd, missing.c_str()));
+        CHECK(answers.seen.size() == 1);
+    }
+    TabDocument* doc = GetActiveDocument();
+    CHECK(doc->modified);
+    CHECK(std::string(doc->path) == path);
+    CHECK(TabTitle(0) == "locked.txt");
+}
+
+TEST_CASE("one tab per file, whatever the spelling; a lone pristine tab is replaced")
+{
+    Fixture f;
+    std::string path = f.File("Same.txt", "x");
+    Open(f.hwnd, path);
+    CHECK(TabCount() == 1);
+    CHECK(TabTitle(0) == "Same.txt");
+    std::string lower = path;
+    for (char& c : lower)
+        c = (char)tolower((unsigned char)c);
+    SetCurrentDirectoryA(ExeFolder().c_str());
+    Command(f.hwnd, 1001);
+    CHECK(TabCount() == 2);
+    Open(f.hwnd, lower);
+    Open(f.hwnd, "Same.txt");
+    Open(f.hwnd, ".\\sAME.txt");
+    CHECK(TabCount() == 2);
+    CHECK(SelectedTab() == 0);
+
+    // A file that cannot be read changes nothing.
+    {
+        MessageBoxAnswers answers;
+        Open(f.hwnd, ExeFolder() + "missing.txt");
+        REQUIRE(answers.seen.size() == 1);
+        CHECK(answers.seen[0].title == "Zorvik - Read Error");
+        CHECK(answers.seen[0].text == "Failed to read file from disk.");
+    }
+    CHECK(TabCount() == 2);
+}
+
+TEST_CASE("Close All BUT This asks in tab order, then closes right to left and left to right")
+{
+    Fixture f;
+    std::string a = f.File("a.txt", "a"), b = f.File("b.txt", "b"), c = f.File("c.txt", "c"),
+                d = f.File("d.txt", "d");
+    for (const std::string& path : {a, b, c, d}) {
+        Open(f.hwnd, path);
+        TypeAtEnd("+");
+    }
+    SwitchToTab(2);
+    {
+        MessageBoxAnswers answers({IDNO, IDNO, IDNO});
+        Command(f.hwnd, 1007);
+        REQUIRE(answers.seen.size() == 3);
+        CHECK(answers.seen[0].text == "Save file \"a.txt\" before closing?");
+        CHECK(answers.seen[1].text == "Save file \"b.txt\" before closing?");
+        CHECK(answers.seen[2].text == "Save file \"d.txt\" before closing?");
+    }
+    REQUIRE(TabCount() == 1);
+    CHECK(TabTitle(0) == "c.txt");
+    REQUIRE(gClosedTabs.size() == 3);
+    CHECK(gClosedTabs[0].title == "d.txt");
+    CHECK(gClosedTabs[1].title == "b.txt");
+    CHECK(gClosedTabs[2].title == "a.txt");
+    Command(f.hwnd, 1024);
+    CHECK(TabTitle(1) == "a.txt");
+    CHECK(EditorText() == "a+");
+
+    // Cancel on a question closes nothing and selects the tab the command began on.
+    SwitchToTab(0);
+    {
+        MessageBoxAnswers answers({IDCANCEL});
+        Command(f.hwnd, 1007);
+    }
+    CHECK(TabCount() == 2);
+    CHECK(SelectedTab() == 0);
+}
+
+TEST_CASE("closing tabs: the question, the last tab, untitled blanks")
+{
+    Fixture f;
+    Command(f.hwnd, 1005); // the pristine tab closes without a question
+    CHECK(TabCount() == 1);
+    CHECK(TabTitle(0) == "Untitled");
+    TypeText("   ");
+    {
+        MessageBoxAnswers answers({IDNO});
+        Command(f.hwnd, 1005);
+        REQUIRE(answers.seen.size() == 1);
+        CHECK(answers.seen[0].text == "Save file \"Untitled\" before closing?");
+    }
+    CHECK(TabCount() == 1);
+    CHECK(EditorText() == "");
+    CHECK_FALSE(GetActiveDocument()->modified);
+    REQUIRE_FALSE(gClosedTabs.empty());
+    CHECK(gClosedTabs.back().text == "   ");
+}
+
+TEST_CASE("moving tabs by command and by dragging")
+{
+    Fixture f;
+    Command(f.hwnd, 1001);
+    Command(f.hwnd, 1001);
+    Command(f.hwnd, 1001);
+    REQUIRE(TabCount() == 4);
+    CHECK(TabTitle(0) == "Untitled");
+    SwitchToTab(0);
+
+    auto centre = [](int index) {
+        RECT rc;
+        TabCtrl_GetItemRect(gTabsWnd, index, &rc);
+        return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    };
+    auto leftHalf = [](int index) {
+        RECT rc;
+        TabCtrl_GetItemRect(gTabsWnd, index, &rc);
+        return POINT{rc.left + 2, (rc.top + rc.bottom) / 2};
+    };
+    POINT start = centre(0), drop = leftHalf(3);
+    SendMessageA(gTabsWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
+    SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 10, start.y));
+    SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(drop.x, drop.y));
+    CHECK(gTabDropIndex == 3);
+    SendMessageA(gTabsWnd, WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
+    CHECK(TabTitle(2) == "Untitled");
+    CHECK(SelectedTab() == 2);
+    CHECK_FALSE(gTabDragging);
+
+    // A move of 4 pixels is a click.
+    start = centre(1);
+    SendMessageA(gTabsWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
+    SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 4, start.y + 4));
+    CHECK_FALSE(gTabDragging);
+    SendMessageA(gTabsWnd, WM_LBUTTONUP, 0, MAKELPARAM(start.x + 4, start.y + 4));
+    CHECK(TabTitle(2) == "Untitled");
+
+    // The last tab dragged to the far left.
+    SwitchToTab(3);
+    std::string last = TabTitle(3);
+    start = centre(3);
+    SendMessageA(gTabsWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
+    SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x - 10, start.y));
+    SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1, start.y));
+    CHECK(gTabDropIndex == 0);
+    SendMessageA(gTabsWnd, WM_LBUTTONUP, 0, MAKELPARAM(1, start.y));
+    CHECK(TabTitle(0) == last);
+
+    // Commands, with their bounds.
+    SwitchToTab(0);
+    Command(f.hwnd, 1020);
+    CHECK(TabTitle(0) == last);
+    Command(f.hwnd, 1023);
+    CHECK(TabTitle(3) == last);
+    Command(f.hwnd, 1021);
+    CHECK(TabTitle(3) == last);
+    Command(f.hwnd, 1022);
+    CHECK(TabTitle(0) == last);
+    CHECK(SelectedTab() == 0);
+    CHECK_FALSE(MoveTab(f.hwnd, 0, 4));
+    CHECK_FALSE(MoveTab(f.hwnd, -1, 0));
+}
+
+TEST_CASE("a file deleted behind the editor's back is noticed when its tab is activated")
+{
+    Fixture f;
+    std::string a = f.File("gone.txt", "a"), b = f.File("stays.txt", "b");
+    Open(f.hwnd, a);
+    Open(f.hwnd, b);
+    DeleteFileA(a.c_str());
+    {
+        MessageBoxAnswers answers({IDYES});
+        SwitchToTab(0);
+        REQUIRE(answers.seen.size() == 1);
+        CHECK(answers.seen[0].title == "Keep Non-Existing File");
+        CHECK(answers.seen[0].text == "The file \"" + a + "\" doesn't exist anymore.\n\nDo you want to keep this file in the editor?");
+    }
+    TabDocument* doc = GetActiveDocument();
+    CHECK(doc->modified);
+    CHECK(doc->keptMissing);
+    {
+        MessageBoxAnswers answers;
+        SwitchToTab(1);
+        SwitchToTab(0);
+        CHECK(answers.seen.empty());
+    }
+    DeleteFileA(b.c_str());
+    {
+        MessageBoxAnswers answers({IDNO});
+        SwitchToTab(1);
+        CHECK(answers.seen.size() == 1);
+    }
+    CHECK(TabCount() == 1);
+    CHECK(TabTitle(0) == "gone.txt");
+    CHECK(gClosedTabs.back().title == "stays.txt");
+}
