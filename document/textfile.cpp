@@ -1,0 +1,333 @@
+#include "document/textfile.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
+
+namespace {
+
+// Large writes go in pieces: some network redirectors refuse one huge WriteFile.
+const DWORD kWriteChunk = 1 << 20;
+
+bool SeekTo(HANDLE file, uint64_t position)
+{
+    LARGE_INTEGER to;
+    to.QuadPart = (LONGLONG)position;
+    return SetFilePointerEx(file, to, nullptr, FILE_BEGIN) != FALSE;
+}
+
+bool SetSize(HANDLE file, uint64_t size)
+{
+    return SeekTo(file, size) && SetEndOfFile(file);
+}
+
+// Claims the room for the new content before a byte of the old one is overwritten,
+// so that a full disk or an exhausted quota fails while the file is still intact.
+bool ReserveSize(HANDLE file, uint64_t size)
+{
+    LARGE_INTEGER old;
+    if (!GetFileSizeEx(file, &old))
+        return false;
+    if ((uint64_t)old.QuadPart >= size)
+        return true;
+    if (SetSize(file, size))
+        return true;
+    SetSize(file, (uint64_t)old.QuadPart);
+    return false;
+}
+
+bool WriteContent(HANDLE file, const std::string& content)
+{
+    // Devices (NUL, a pipe) can neither be sized nor truncated; they just take bytes.
+    bool disk = GetFileType(file) == FILE_TYPE_DISK;
+    if (disk && !(ReserveSize(file, content.size()) && SeekTo(file, 0)))
+        return false;
+    const char* p = content.data();
+    size_t left = content.size();
+    while (left > 0) {
+        DWORD chunk = left > kWriteChunk ? kWriteChunk : (DWORD)left;
+        DWORD written = 0;
+        if (!WriteFile(file, p, chunk, &written, nullptr) || written == 0)
+            return false;
+        p += written;
+        left -= written;
+    }
+    return !disk || SetSize(file, content.size());
+}
+
+// CF_TEXT is enumerated before CF_UNICODETEXT when it was put first, and in
+// particular when the system made the Unicode text from it.
+bool ClipboardTextCameFirst()
+{
+    UINT format = 0;
+    while ((format = EnumClipboardFormats(format)) != 0) {
+        if (format == CF_TEXT)
+            return true;
+        if (format == CF_UNICODETEXT)
+            return false;
+    }
+    return false;
+}
+
+// The length never runs past the memory block, even when the owner of the data
+// left out the terminator.
+bool ReadClipboardUnits(std::u16string* out)
+{
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data)
+        return false;
+    const char16_t* p = (const char16_t*)GlobalLock(data);
+    if (!p)
+        return false;
+    size_t limit = GlobalSize(data) / sizeof(char16_t);
+    size_t n = 0;
+    while (n < limit && p[n])
+        ++n;
+    bool ok = true;
+    try {
+        out->assign(p, n);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    GlobalUnlock(data);
+    return ok;
+}
+
+bool ReadClipboardBytes(std::string* out)
+{
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (!data)
+        return false;
+    const char* p = (const char*)GlobalLock(data);
+    if (!p)
+        return false;
+    size_t limit = GlobalSize(data);
+    const void* nul = memchr(p, 0, limit);
+    size_t n = nul ? (size_t)((const char*)nul - p) : limit;
+    bool ok = true;
+    try {
+        out->assign(p, n);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    GlobalUnlock(data);
+    return ok;
+}
+
+// CF_TEXT from programs that put UTF-8 there is recognised by being valid UTF-8
+// with at least one byte above ASCII; anything else is ANSI already.
+std::string AnsiFromClipboardBytes(const std::string& bytes)
+{
+    bool high = false;
+    for (unsigned char b : bytes)
+        high = high || b >= 0x80;
+    if (!high || bytes.size() > (size_t)INT_MAX)
+        return bytes;
+    uint32_t error = 0;
+    int n = Utf8ToUtf16(kMbErrInvalidChars, bytes.data(), (int)bytes.size(), nullptr, 0, &error);
+    if (n < 1)
+        return bytes;
+    std::u16string units((size_t)n, u'\0');
+    Utf8ToUtf16(0, bytes.data(), (int)bytes.size(), &units[0], n, &error);
+    std::string ansi = WideToAnsi(WindowsAnsiCodePage(), units);
+    return ansi.empty() ? bytes : ansi;
+}
+
+std::string ReadClipboardAnsi()
+{
+    const CodePage& page = WindowsAnsiCodePage();
+    std::u16string units;
+    bool haveUnits = ReadClipboardUnits(&units);
+    std::string bytes;
+    bool haveBytes = false;
+    if (haveUnits && ClipboardTextCameFirst()) {
+        // Unicode text that is only the code page's reading of CF_TEXT says nothing
+        // of its own; CF_TEXT may then be UTF-8, which that reading garbles.
+        haveBytes = ReadClipboardBytes(&bytes);
+        if (haveBytes && units == page.toUtf16(bytes))
+            haveUnits = false;
+    }
+    if (haveUnits) {
+        std::string ansi = WideToAnsi(page, units);
+        if (!ansi.empty())
+            return ansi;
+    }
+    if (!haveBytes && !ReadClipboardBytes(&bytes))
+        return std::string();
+    if (bytes.empty())
+        return bytes;
+    return AnsiFromClipboardBytes(bytes);
+}
+
+} // namespace
+
+FileReadResult ReadTextFileBytes(const char* path, char** bytes, size_t* length)
+{
+    *bytes = nullptr;
+    *length = 0;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return FileReadResult::OpenFailed;
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    DWORD size = GetFileSize(file, &high);
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        CloseHandle(file);
+        return FileReadResult::SizeFailed;
+    }
+    if (high != 0) {
+        CloseHandle(file);
+        return FileReadResult::ReadFailed;
+    }
+    char* buffer = size <= (DWORD)(SIZE_MAX - 4) ? (char*)malloc((size_t)size + 4) : nullptr;
+    if (!buffer) {
+        CloseHandle(file);
+        return FileReadResult::NoMemory;
+    }
+    DWORD read = 0;
+    if (size != 0 && !ReadFile(file, buffer, size, &read, nullptr)) {
+        free(buffer);
+        CloseHandle(file);
+        return FileReadResult::ReadFailed;
+    }
+    CloseHandle(file);
+    memset(buffer + read, 0, 4);
+    *bytes = buffer;
+    *length = read;
+    return FileReadResult::Ok;
+}
+
+char* LoadTextFile(const char* path, int32_t* encoding, bool* bom, int32_t* eol)
+{
+    return LoadTextFileEx(path, encoding, bom, eol, nullptr);
+}
+
+char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol,
+                     bool* containsNul)
+{
+    if (!path)
+        return nullptr;
+    char* bytes = nullptr;
+    size_t length = 0;
+    if (ReadTextFileBytes(path, &bytes, &length) != FileReadResult::Ok)
+        return nullptr;
+    DecodedText decoded;
+    bool ok = true;
+    try {
+        DecodeTextFile(WindowsAnsiCodePage(), bytes, length, &decoded);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    free(bytes);
+    char* text = ok ? (char*)malloc(decoded.text.size() + 1) : nullptr;
+    if (!text)
+        return nullptr;
+    memcpy(text, decoded.text.c_str(), decoded.text.size() + 1);
+    if (encoding)
+        *encoding = decoded.encoding;
+    if (bom)
+        *bom = decoded.bom;
+    if (eol)
+        *eol = decoded.eol;
+    if (containsNul)
+        *containsNul = decoded.containsNul;
+    return text;
+}
+
+bool WriteTextFile(const char* path, const char* text, int32_t length, int32_t encoding,
+                   bool bom, int32_t eol)
+{
+    if (!path || !*path)
+        return false;
+    // Everything is converted before the file is opened: running out of memory
+    // then leaves the old file as it was.
+    std::string content;
+    try {
+        size_t n = text && length > 0 ? (size_t)length : 0;
+        content = EncodeTextFile(WindowsAnsiCodePage(), text, n, encoding, bom, eol);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    // Only a definite "not found" counts as absent: a file made here is removed again
+    // when the save fails, and nothing else may ever be.
+    bool absent = attributes == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
+    // The system refuses to write a read-only file, except to an administrator under
+    // some emulations; a save must not overrule the flag either way.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+    // Overwritten in place rather than replaced by a new file, so that links,
+    // permissions and attributes stay; OPEN_ALWAYS keeps the old bytes until the
+    // room for the new ones is claimed.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool created = absent && GetLastError() != ERROR_ALREADY_EXISTS;
+    created = created && GetFileType(file) == FILE_TYPE_DISK;
+    bool ok = WriteContent(file, content);
+    if (!CloseHandle(file))
+        ok = false;
+    if (!ok && created)
+        DeleteFileA(path);
+    return ok;
+}
+
+std::string GetClipboardTextAnsi(HWND owner)
+{
+    if (!OpenClipboard(owner))
+        return std::string();
+    std::string result;
+    try {
+        result = ReadClipboardAnsi();
+    } catch (const std::bad_alloc&) {
+        result.clear();
+    }
+    CloseClipboard();
+    if (result.empty())
+        return result;
+    try {
+        return NormalizeToCrlf(result.data(), result.size());
+    } catch (const std::bad_alloc&) {
+        return std::string();
+    }
+}
+
+int Utf8ToUtf16(DWORD flags, const char* source, int length, wchar_t* destination, int capacity)
+{
+    uint32_t error = 0;
+    int n = Utf8ToUtf16((uint32_t)flags, source, length, (char16_t*)destination, capacity, &error);
+    if (error)
+        SetLastError(error);
+    return n;
+}
+
+int Utf16ToUtf8(const wchar_t* source, int length, char* destination, int capacity)
+{
+    uint32_t error = 0;
+    int n = Utf16ToUtf8((const char16_t*)source, length, destination, capacity, &error);
+    if (error)
+        SetLastError(error);
+    return n;
+}
+
+int WideToAnsi(const wchar_t* text, int length, char* destination, int size)
+{
+    std::u16string folded;
+    bool changed;
+    try {
+        changed = FoldUnicodeForAnsi((const char16_t*)text, length, &folded);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
+    if (changed)
+        return WideCharToMultiByte(CP_ACP, 0, (LPCWSTR)folded.data(),
+                                   length < 0 ? -1 : (int)folded.size(), destination, size,
+                                   nullptr, nullptr);
+    return WideCharToMultiByte(CP_ACP, 0, text, length, destination, size, nullptr, nullptr);
+}

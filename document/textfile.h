@@ -1,0 +1,52 @@
+#pragma once
+// Text files and clipboard text in and out of the text model (ANSI, CR LF), in the
+// system's ANSI code page.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "document/textcodec.h"
+
+enum class FileReadResult { Ok, OpenFailed, SizeFailed, NoMemory, ReadFailed };
+
+// Reads the whole file with one ReadFile into a malloc'd buffer of its size + 4
+// bytes, zeroed after the bytes read (*bytes is freed by the caller with free()).
+// A file of 4 GiB or more is a ReadFailed: it cannot be held. Opens with
+// FILE_SHARE_READ only, so a file that another process writes is not read half-way.
+FileReadResult ReadTextFileBytes(const char* path, char** bytes, size_t* length);
+
+// The file's text in the text model, malloc'd (free() it), and its encoding
+// (EncodingId), BOM and line-end style (EolMode); null when the file cannot be
+// opened or read, or memory runs out, and then the out-values are untouched.
+char* LoadTextFile(const char* path, int32_t* encoding, bool* bom, int32_t* eol);
+// The same, and *containsNul tells that the text held NUL characters that the text
+// model cannot keep: such a document must be opened read-only, or a save would cut
+// the file short.
+char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol,
+                     bool* containsNul);
+
+// Writes the text (ANSI, CR LF) in the encoding, mark and line-end style. False for
+// an empty path, a file that cannot be opened for writing, a conversion without
+// memory, or any failed or short write; a file that this call created is then
+// removed again. An existing file is overwritten in place, so it keeps its identity
+// (links, permissions, attributes).
+bool WriteTextFile(const char* path, const char* text, int32_t length, int32_t encoding,
+                   bool bom, int32_t eol);
+
+// The clipboard's text as ANSI with CR LF line ends; empty when the clipboard cannot
+// be opened or holds no text. Unicode text wins, except where the system only made
+// it from CF_TEXT: then CF_TEXT is read and taken as UTF-8 when it is valid UTF-8.
+std::string GetClipboardTextAnsi(HWND owner);
+
+// The pure conversions with the system's contract: on failure they return 0 and set
+// the thread's last error.
+int Utf8ToUtf16(DWORD flags, const char* source, int length, wchar_t* destination,
+                int capacity);
+int Utf16ToUtf8(const wchar_t* source, int length, char* destination, int capacity);
+// Folds the text (FoldUnicodeForAnsi), then WideCharToMultiByte(CP_ACP, 0) of the
+// result, with WideCharToMultiByte's return value and contract (a negative length
+// converts and counts the terminator; a null destination or size 0 only counts).
+int WideToAnsi(const wchar_t* text, int length, char* destination, int size);

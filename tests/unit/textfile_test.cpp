@@ -1,0 +1,575 @@
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/textfile.h"
+
+// This file runs twice: in the default code page 1252, and with LANG=ko_KR.UTF-8,
+// which makes Wine's ANSI code page 949 (double-byte). Cases that depend on the code
+// page are skipped in the other run.
+
+namespace {
+
+bool IsKoreanRun()
+{
+    const char* lang = getenv("LANG");
+    return lang && strncmp(lang, "ko_KR", 5) == 0;
+}
+
+const bool kKorean = IsKoreanRun();
+
+std::string Hex(const std::string& s)
+{
+    std::string out;
+    char buf[4];
+    for (unsigned char b : s) {
+        snprintf(buf, sizeof buf, "%02X ", b);
+        out += buf;
+    }
+    return out;
+}
+
+std::string Scratch(const char* name)
+{
+    CreateDirectoryA("scratch", nullptr);
+    return std::string("scratch\\") + name;
+}
+
+void PutFile(const std::string& path, const std::string& bytes)
+{
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    FILE* f = fopen(path.c_str(), "wb");
+    REQUIRE(f);
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+std::string GetFile(const std::string& path)
+{
+    std::string out;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return "<missing>";
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
+    fclose(f);
+    return out;
+}
+
+// What the platform itself makes of some UTF-16 text in the ANSI code page.
+std::string PlatformAnsi(const std::u16string& text)
+{
+    int n = WideCharToMultiByte(CP_ACP, 0, (LPCWSTR)text.data(), (int)text.size(), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out((size_t)n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, (LPCWSTR)text.data(), (int)text.size(), &out[0], n, nullptr,
+                        nullptr);
+    return out;
+}
+
+struct Line {
+    std::u16string unicode;
+    std::string utf8;
+    std::string ansi;
+};
+
+// Lines that the run's code page holds exactly, so that every file round-trips.
+std::vector<Line> SampleLines()
+{
+    if (kKorean) {
+        return {
+            {u"\uD55C\uAE00", "\xED\x95\x9C\xEA\xB8\x80", "\xC7\xD1\xB1\xDB"},
+            {u"\uAC00\uB098 abc", "\xEA\xB0\x80\xEB\x82\x98 abc", "\xB0\xA1\xB3\xAA abc"},
+            // A trail byte in the ASCII range, right before the same ASCII letter.
+            {u"\uAC02" "A", "\xEA\xB0\x82" "A", "\x81\x41" "A"},
+            {u"x", "x", "x"},
+        };
+    }
+    return {
+        {u"caf\u00E9", "caf\xC3\xA9", "caf\xE9"},
+        {u"na\u00EFve \u20AC" "5", "na\xC3\xAFve \xE2\x82\xAC" "5", "na\xEFve \x80" "5"},
+        {u"x", "x", "x"},
+    };
+}
+
+struct Fixture {
+    std::string name;
+    std::string bytes;
+    int32_t encoding;
+    bool bom;
+    int32_t eol;
+};
+
+std::string Units(const std::u16string& text, bool bigEndian)
+{
+    std::string out;
+    for (char16_t u : text) {
+        char hi = (char)(u >> 8), lo = (char)(u & 0xFF);
+        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
+// Every encoding x mark x line-end style of the sample, each line ended.
+std::vector<Fixture> AllFixtures()
+{
+    struct Style {
+        std::string name;
+        int32_t eol;
+        const char* end;
+    };
+    const Style styles[] = {{"CR LF", Crlf, "\r\n"}, {"LF", Lf, "\n"}, {"CR", Cr, "\r"}};
+    std::vector<Fixture> out;
+    for (const Style& s : styles) {
+        std::string ansi, utf8;
+        std::u16string unicode;
+        for (const Line& line : SampleLines()) {
+            ansi += line.ansi + s.end;
+            utf8 += line.utf8 + s.end;
+            unicode += line.unicode;
+            for (const char* p = s.end; *p; ++p)
+                unicode.push_back((char16_t)*p);
+        }
+        std::string n = std::string(" ") + s.name;
+        out.push_back({"ANSI" + n, ansi, Ansi, false, s.eol});
+        out.push_back({"UTF-8" + n, utf8, Utf8, false, s.eol});
+        out.push_back({"UTF-8 BOM" + n, "\xEF\xBB\xBF" + utf8, Utf8, true, s.eol});
+        out.push_back({"UTF-16 LE" + n, "\xFF\xFE" + Units(unicode, false), Utf16Le, true, s.eol});
+        out.push_back({"UTF-16 BE" + n, "\xFE\xFF" + Units(unicode, true), Utf16Be, true, s.eol});
+    }
+    return out;
+}
+
+std::string SampleText()
+{
+    std::string text;
+    for (const Line& line : SampleLines())
+        text += line.ansi + "\r\n";
+    return text;
+}
+
+struct Loaded {
+    bool ok = false;
+    std::string text;
+    int32_t encoding = -1;
+    bool bom = false;
+    int32_t eol = -1;
+    bool nul = false;
+};
+
+Loaded Load(const std::string& path)
+{
+    Loaded r;
+    char* text = LoadTextFileEx(path.c_str(), &r.encoding, &r.bom, &r.eol, &r.nul);
+    if (text) {
+        r.ok = true;
+        r.text = text;
+        free(text);
+    }
+    return r;
+}
+
+// Devices have no attributes to ask for; opening them tells.
+bool Exists(const char* path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}
+
+HWND ClipboardWindow()
+{
+    static HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+    return window;
+}
+
+struct ClipFormat {
+    UINT format;
+    std::string data; // the block's bytes, terminator included where wanted
+};
+
+void PutClipboard(const std::vector<ClipFormat>& formats)
+{
+    REQUIRE(OpenClipboard(ClipboardWindow()));
+    EmptyClipboard();
+    for (const ClipFormat& f : formats) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, f.data.size());
+        REQUIRE(block);
+        memcpy(GlobalLock(block), f.data.data(), f.data.size());
+        GlobalUnlock(block);
+        SetClipboardData(f.format, block);
+    }
+    CloseClipboard();
+}
+
+ClipFormat UnicodeClip(const std::u16string& text)
+{
+    return {CF_UNICODETEXT, Units(text + u'\0', false)};
+}
+
+ClipFormat AnsiClip(const std::string& text)
+{
+    return {CF_TEXT, text + '\0'};
+}
+
+} // namespace
+
+TEST_CASE("the run has the code page it was registered for")
+{
+    CHECK(GetACP() == (kKorean ? 949u : 1252u));
+}
+
+TEST_CASE("loading every encoding x mark x line-end style")
+{
+    const std::string expected = SampleText();
+    for (const Fixture& f : AllFixtures()) {
+        CAPTURE(f.name);
+        std::string path = Scratch("load.txt");
+        PutFile(path, f.bytes);
+        Loaded r = Load(path);
+        REQUIRE(r.ok);
+        CHECK(Hex(r.text) == Hex(expected));
+        CHECK(r.encoding == f.encoding);
+        CHECK(r.bom == f.bom);
+        CHECK(r.eol == f.eol);
+        CHECK_FALSE(r.nul);
+    }
+}
+
+TEST_CASE("loading odd files: marks alone, bad UTF-8, UTF-16 line ends, NULs")
+{
+    const std::string bad = PlatformAnsi(u"\xFFFD");
+    const std::string han = PlatformAnsi(u"\u4E0A");
+    const std::string han2 = PlatformAnsi(u"\u4E0D");
+    struct Row {
+        std::string name;
+        std::string bytes;
+        std::string text;
+        int32_t encoding;
+        bool bom;
+        int32_t eol;
+        bool nul;
+    };
+    const Row rows[] = {
+        {"empty", "", "", Utf8, false, Crlf, false},
+        {"UTF-8 mark only", "\xEF\xBB\xBF", "", Utf8, true, Crlf, false},
+        {"UTF-16 LE mark only", "\xFF\xFE", "", Utf16Le, true, Crlf, false},
+        {"UTF-16 BE mark only", "\xFE\xFF", "", Utf16Be, true, Crlf, false},
+        {"mixed, LF wins", "a\nb\r\nc\n", "a\r\nb\r\nc\r\n", Utf8, false, Lf, false},
+        {"mixed, a tie", "a\rb\nc", "a\r\nb\r\nc", Utf8, false, Crlf, false},
+        {"a lone final CR", "abc\r", "abc\r\n", Utf8, false, Cr, false},
+        {"invalid UTF-8 is ANSI", "ok \xC3\x28 \xFF\n", "ok \xC3\x28 \xFF\r\n", Ansi, false, Lf,
+         false},
+        {"bad UTF-8 after a mark", "\xEF\xBB\xBF" "a\xC3" "Ab\xE4" "A", "a" + bad + "b" + bad,
+         Utf8, true, Crlf, false},
+        {"UTF-16 LE, U+4E0A, CR LF",
+         std::string("\xFF\xFE" "a\0\x0A\x4E\r\0\n\0" "b\0\r\0\n\0", 16),
+         "a" + han + "\r\nb\r\n", Utf16Le, true, Crlf, false},
+        {"UTF-16 LE, U+4E0D, CR LF", std::string("\xFF\xFE\x0D\x4E\r\0\n\0", 8),
+         han2 + "\r\n", Utf16Le, true, Crlf, false},
+        {"UTF-16 BE, U+4E0A, CR LF", std::string("\xFE\xFF\x4E\x0A\0\r\0\n\0b\0\r\0\n", 14),
+         han + "\r\nb\r\n", Utf16Be, true, Crlf, false},
+        {"UTF-16 LE, odd length", std::string("\xFF\xFE" "a\0" "b", 5), "a", Utf16Le, true, Crlf,
+         false},
+        {"NUL in an ASCII file", std::string("ab\0cd\r\n", 7), "ab", Utf8, false, Crlf, true},
+        {"NUL in an ANSI file", std::string("\xFF\0\xFF", 3), "\xFF", Ansi, false, Crlf, true},
+        {"U+0000 in UTF-16", std::string("\xFF\xFE" "a\0\0\0b\0", 8), "ab", Utf16Le, true, Crlf,
+         true},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        std::string path = Scratch("odd.txt");
+        PutFile(path, row.bytes);
+        Loaded r = Load(path);
+        REQUIRE(r.ok);
+        CHECK(Hex(r.text) == Hex(row.text));
+        CHECK(r.encoding == row.encoding);
+        CHECK(r.bom == row.bom);
+        CHECK(r.eol == row.eol);
+        CHECK(r.nul == row.nul);
+    }
+}
+
+TEST_CASE("a file that cannot be read leaves the out-values alone")
+{
+    int32_t encoding = 77, eol = 88;
+    bool bom = true;
+    CHECK(LoadTextFile("scratch\\no such file.txt", &encoding, &bom, &eol) == nullptr);
+    CHECK(LoadTextFile("no such folder\\a.txt", &encoding, &bom, &eol) == nullptr);
+    CHECK(LoadTextFile(nullptr, &encoding, &bom, &eol) == nullptr);
+
+    // A file that another program holds open for writing is not read.
+    std::string path = Scratch("busy.txt");
+    PutFile(path, "abc");
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(writer != INVALID_HANDLE_VALUE);
+    CHECK(LoadTextFile(path.c_str(), &encoding, &bom, &eol) == nullptr);
+    CloseHandle(writer);
+    CHECK(encoding == 77);
+    CHECK(bom);
+    CHECK(eol == 88);
+
+    char* text = LoadTextFile(path.c_str(), &encoding, &bom, &eol);
+    REQUIRE(text);
+    CHECK(std::string(text) == "abc");
+    free(text);
+}
+
+TEST_CASE("the raw read reports each failure on its own")
+{
+    char* bytes = (char*)1;
+    size_t length = 5;
+    CHECK(ReadTextFileBytes("scratch\\missing.txt", &bytes, &length) ==
+          FileReadResult::OpenFailed);
+    CHECK(bytes == nullptr);
+    std::string path = Scratch("raw.txt");
+    PutFile(path, "\xFF\xFE" "a");
+    REQUIRE(ReadTextFileBytes(path.c_str(), &bytes, &length) == FileReadResult::Ok);
+    CHECK(length == 3);
+    // The terminating zeros after the bytes let the callers treat them as a string.
+    CHECK(memcmp(bytes, "\xFF\xFE" "a\0\0\0\0", 7) == 0);
+    free(bytes);
+
+    // 4 GiB and more cannot be held; a sparse file of that size costs no disk.
+    std::string big = Scratch("big.bin");
+    HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    REQUIRE(file != INVALID_HANDLE_VALUE);
+    LARGE_INTEGER at;
+    at.QuadPart = 0x100000000LL + 10;
+    bool sized = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    if (sized) {
+        CHECK(ReadTextFileBytes(big.c_str(), &bytes, &length) == FileReadResult::ReadFailed);
+        int32_t encoding = 77, eol = 88;
+        bool bom = false;
+        CHECK(LoadTextFile(big.c_str(), &encoding, &bom, &eol) == nullptr);
+        CHECK(encoding == 77);
+    } else {
+        MESSAGE("the scratch file system cannot hold a 4 GiB file; the size check went untested");
+    }
+    DeleteFileA(big.c_str());
+}
+
+TEST_CASE("round trips and conversions: every file written in every form")
+{
+    const std::vector<Fixture> all = AllFixtures();
+    for (const Fixture& from : all) {
+        std::string source = Scratch("source.txt");
+        PutFile(source, from.bytes);
+        Loaded r = Load(source);
+        REQUIRE(r.ok);
+        for (const Fixture& to : all) {
+            CAPTURE(from.name);
+            CAPTURE(to.name);
+            std::string target = Scratch("target.txt");
+            PutFile(target, "old content that is longer than any of the new ones, by far");
+            REQUIRE(WriteTextFile(target.c_str(), r.text.data(), (int32_t)r.text.size(),
+                                  to.encoding, to.bom, to.eol));
+            CHECK(Hex(GetFile(target)) == Hex(to.bytes));
+        }
+    }
+}
+
+TEST_CASE("saving: empty documents, marks, line ends, new files")
+{
+    struct Row {
+        std::string name;
+        std::string text;
+        int32_t encoding;
+        bool bom;
+        int32_t eol;
+        std::string bytes;
+    };
+    const Row rows[] = {
+        {"empty ANSI", "", Ansi, false, Crlf, ""},
+        {"empty UTF-8", "", Utf8, false, Crlf, ""},
+        {"empty UTF-8 BOM", "", Utf8, true, Crlf, "\xEF\xBB\xBF"},
+        {"empty UTF-16 LE, no flag", "", Utf16Le, false, Crlf, "\xFF\xFE"},
+        {"empty UTF-16 BE, no flag", "", Utf16Be, false, Crlf, "\xFE\xFF"},
+        {"LF", "a\r\nb", Utf8, false, Lf, "a\nb"},
+        {"CR", "a\r\nb", Utf8, false, Cr, "a\rb"},
+        {"CR LF", "a\r\nb", Utf8, false, Crlf, "a\r\nb"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        std::string path = Scratch("new.txt");
+        DeleteFileA(path.c_str());
+        REQUIRE(WriteTextFile(path.c_str(), row.text.data(), (int32_t)row.text.size(),
+                              row.encoding, row.bom, row.eol));
+        CHECK(Hex(GetFile(path)) == Hex(row.bytes));
+    }
+    std::string path = Scratch("null.txt");
+    CHECK(WriteTextFile(path.c_str(), nullptr, 10, Utf16Be, false, Lf));
+    CHECK(Hex(GetFile(path)) == Hex("\xFE\xFF"));
+}
+
+TEST_CASE("a save overwrites the file in place")
+{
+    std::string path = Scratch("linked.txt");
+    std::string link = Scratch("link.txt");
+    DeleteFileA(link.c_str());
+    PutFile(path, "the old and rather longer content\r\n");
+    if (!CreateHardLinkA(link.c_str(), path.c_str(), nullptr)) {
+        MESSAGE("no hard links here; identity went untested");
+        return;
+    }
+    REQUIRE(WriteTextFile(path.c_str(), "new\r\n", 5, Utf8, false, Lf));
+    CHECK(GetFile(path) == "new\n");
+    CHECK(GetFile(link) == "new\n");
+    DeleteFileA(link.c_str());
+}
+
+TEST_CASE("a save that cannot be done returns false and keeps the old file")
+{
+    CHECK_FALSE(WriteTextFile(nullptr, "a", 1, Utf8, false, Crlf));
+    CHECK_FALSE(WriteTextFile("", "a", 1, Utf8, false, Crlf));
+
+    CHECK_FALSE(WriteTextFile("scratch\\no such folder\\a.txt", "a", 1, Utf8, false, Crlf));
+    CHECK(GetFileAttributesA("scratch\\no such folder") == INVALID_FILE_ATTRIBUTES);
+
+    std::string path = Scratch("readonly.txt");
+    PutFile(path, "keep me");
+    REQUIRE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    CHECK_FALSE(WriteTextFile(path.c_str(), "new", 3, Ansi, false, Crlf));
+    CHECK(GetFile(path) == "keep me");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // Held open by someone who shares nothing.
+    path = Scratch("locked.txt");
+    PutFile(path, "keep me");
+    HANDLE other =
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(other != INVALID_HANDLE_VALUE);
+    CHECK_FALSE(WriteTextFile(path.c_str(), "new", 3, Ansi, false, Crlf));
+    CloseHandle(other);
+    CHECK(GetFile(path) == "keep me");
+
+    // A device whose every write fails, as a full disk does.
+    const char* full = "Z:\\dev\\full";
+    if (Exists(full)) {
+        CHECK_FALSE(WriteTextFile(full, "some text", 9, Utf8, true, Crlf));
+        CHECK(Exists(full));
+    } else {
+        MESSAGE("no Z:\\dev\\full; the failing-write path went untested");
+    }
+}
+
+TEST_CASE("the UTF-8 conversions set the thread's last error")
+{
+    SetLastError(0);
+    wchar_t units[4];
+    CHECK(Utf8ToUtf16(MB_ERR_INVALID_CHARS, "a\xC3", 2, units, 4) == 0);
+    CHECK(GetLastError() == ERROR_NO_UNICODE_TRANSLATION);
+    SetLastError(0);
+    CHECK(Utf8ToUtf16(0, "abcdef", 6, units, 4) == 0);
+    CHECK(GetLastError() == ERROR_INSUFFICIENT_BUFFER);
+    SetLastError(0);
+    CHECK(Utf8ToUtf16(0, "\xC3\xA9", -1, units, 4) == 2);
+    CHECK(units[0] == 0xE9);
+    CHECK(GetLastError() == 0);
+
+    char bytes[2];
+    SetLastError(0);
+    CHECK(Utf16ToUtf8(L"\x00E9\x00E9", 2, bytes, 2) == 0);
+    CHECK(GetLastError() == ERROR_INSUFFICIENT_BUFFER);
+    CHECK(Utf16ToUtf8(L"\x00E9", -1, nullptr, 0) == 3);
+
+    // WideCharToMultiByte's contract around the folding.
+    CHECK(WideToAnsi(L"a\x00A0" L"b", -1, nullptr, 0) == 4);
+    char out[8] = {};
+    CHECK(WideToAnsi(L"a\x00A0\x200B" L"b", -1, out, 8) == 4);
+    CHECK(std::string(out) == "a b");
+    CHECK(WideToAnsi(L"ab", 2, out, 8) == 2);
+}
+
+TEST_CASE("clipboard text in code page 1252" * doctest::skip(kKorean))
+{
+    struct Row {
+        std::string name;
+        std::vector<ClipFormat> formats;
+        std::string text;
+    };
+    const Row rows[] = {
+        {"Unicode wins", {UnicodeClip(u"\u00E9t\u00E9"), AnsiClip("other")}, "\xE9t\xE9"},
+        {"Unicode is folded", {UnicodeClip(u"a\u00A0b\u200Bc\u2022\r")}, "a bc\xB7\r\n"},
+        {"UTF-8 in CF_TEXT", {AnsiClip("caf\xC3\xA9")}, "caf\xE9"},
+        {"ANSI in CF_TEXT", {AnsiClip("caf\xE9")}, "caf\xE9"},
+        {"line ends", {AnsiClip("a\nb\rc\r\n")}, "a\r\nb\r\nc\r\n"},
+        // Our own copy of an ANSI text that looks like UTF-8 must paste unchanged.
+        {"own copy", {UnicodeClip(u"\u00C3\u00A9"), AnsiClip("\xC3\xA9")}, "\xC3\xA9"},
+        {"CF_TEXT put before differing Unicode", {AnsiClip("x\xC3\xA9"), UnicodeClip(u"y")},
+         "y"},
+        {"Unicode that folds to nothing", {UnicodeClip(u"\u200B"), AnsiClip("z")}, "z"},
+        {"no text", {}, ""},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        PutClipboard(row.formats);
+        CHECK(Hex(GetClipboardTextAnsi(ClipboardWindow())) == Hex(row.text));
+    }
+    CHECK(OpenClipboard(ClipboardWindow()));
+    CloseClipboard();
+}
+
+TEST_CASE("code page 949: fold targets, double-byte text, UTF-8 clipboard" *
+          doctest::skip(!kKorean))
+{
+    // Each fold target is a character of the code page, not a question mark.
+    struct Fold {
+        std::u16string source;
+        std::string bytes;
+    };
+    const Fold folds[] = {
+        {u"\u2014", "\xA1\xAA"},
+        {u"\u2022", "\xA1\xA4"},
+        {u"\u00A3", "\xA1\xCC"},
+        {u"\u2212", "\xA3\xAD"},
+    };
+    for (const Fold& f : folds) {
+        CAPTURE(Hex(Units(f.source, true)));
+        char out[8] = {};
+        int n = WideToAnsi((LPCWSTR)f.source.c_str(), -1, out, 8);
+        CHECK(n == 3);
+        CHECK(Hex(out) == Hex(f.bytes));
+        CHECK(Hex(WideToAnsi(WindowsAnsiCodePage(), f.source)) == Hex(f.bytes));
+    }
+
+    std::string path = Scratch("korean.txt");
+    PutFile(path, "\xE2\x80\x94\xC2\xA0\xED\x95\x9C\xC2\xA3\n");
+    Loaded r = Load(path);
+    REQUIRE(r.ok);
+    CHECK(Hex(r.text) == Hex("\xA1\xAA \xC7\xD1\xA1\xCC\r\n"));
+    CHECK(r.encoding == Utf8);
+    CHECK(r.eol == Lf);
+
+    // A UTF-16 file with U+4E0A (a Hanja of the code page) and CR LF stays CR LF.
+    PutFile(path, std::string("\xFF\xFE\x0A\x4E\r\0\n\0", 8));
+    r = Load(path);
+    REQUIRE(r.ok);
+    CHECK(r.eol == Crlf);
+    CHECK(r.text == PlatformAnsi(u"\u4E0A\r\n"));
+    CHECK(r.text.size() == 4);
+    REQUIRE(WriteTextFile(path.c_str(), r.text.data(), (int32_t)r.text.size(), r.encoding, r.bom,
+                          r.eol));
+    CHECK(Hex(GetFile(path)) == Hex(std::string("\xFF\xFE\x0A\x4E\r\0\n\0", 8)));
+
+    PutClipboard({AnsiClip("\xED\x95\x9C\xEA\xB8\x80")});
+    CHECK(Hex(GetClipboardTextAnsi(ClipboardWindow())) == Hex("\xC7\xD1\xB1\xDB"));
+    PutClipboard({AnsiClip("\xC7\xD1\xB1\xDB")});
+    CHECK(Hex(GetClipboardTextAnsi(ClipboardWindow())) == Hex("\xC7\xD1\xB1\xDB"));
+    PutClipboard({UnicodeClip(u"\u2014\uD55C")});
+    CHECK(Hex(GetClipboardTextAnsi(ClipboardWindow())) == Hex("\xA1\xAA\xC7\xD1"));
+}
