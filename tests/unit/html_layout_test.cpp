@@ -222,8 +222,10 @@ TEST_CASE("pre and textarea bodies are stable from the first run on")
         // The page drops the line break after <pre>: a body that begins with one keeps it
         // as the tag's own, and a body whose last line is blank ends where </pre> stands.
         {"<div><pre>\nx\n</pre></div>", "<div>\r\n  <pre>\nx\n</pre>\r\n</div>\r\n"},
-        {"<div>\r\n  <pre>\r\n  x\r\n  </pre>\r\n</div>", Lines({"<div>", "  <pre>", "  x", "  </pre>", "</div>"})},
-        {"<div><textarea>a\r\n\t</textarea></div>", Lines({"<div>", "  <textarea>", "a", "\t</textarea>", "</div>"})},
+        {"<div>\r\n  <pre>\r\n  x\r\n  </pre>\r\n</div>",
+         Lines({"<div>", "  <pre>", "  x", "  </pre>", "</div>"})},
+        {"<div><textarea>a\r\n\t</textarea></div>",
+         Lines({"<div>", "  <textarea>", "a", "\t</textarea>", "</div>"})},
         {"<pre>x</pre>", Lines({"<pre>", "x", "</pre>"})},
         {"<pre>   </pre>", Lines({"<pre>", "   ", "</pre>"})},
     };

@@ -57,7 +57,8 @@ std::string NoisyPage(Random& r, int pieces)
 {
     static const char* const kPieces[] = {
         "<", ">", "/", "/>", "'", "\"", "=", " ", "  ", "\r\n", "\n", "\t", "\v",
-        "<!--", "-->", "<!doctype ", "< /", "< ", "<\v", "< !", "< %", "<![CDATA[", "]]>", "<?", "?>", "<%", "%>", "<!", "</",
+        "<!--", "-->", "<!doctype ", "< /", "< ", "<\v", "< !", "< %", "<![CDATA[", "]]>",
+        "<?", "?>", "<%", "%>", "<!", "</",
         "div", "p", "b", "i", "span", "br", "img", "meta", "li", "ul", "a", "input", "DIV", "B",
         "script", "style", "STYLE", "hr", "small", "em", "title",
         "x", "Hello", "it's", "O'Brien", "href=", "src=a/b.png", "=x/y", "&lt;", "a b", "var a;",
@@ -124,7 +125,9 @@ struct PageMaker {
 
     std::string Body(bool script)
     {
-        static const char* const kLines[] = {"var a = 1;", "  if (a) {", "\tgo();", "}", "", "   ", "b { c: d }"};
+        static const char* const kLines[] = {
+            "var a = 1;", "  if (a) {", "\tgo();", "}", "", "   ", "b { c: d }",
+        };
         static const char* const kRaw[] = {"keep", "  this", "a <b> c", "", "\t", "x & y"};
         std::string s = r.OneIn(2) ? "\r\n" : "";
         int lines = r.Below(5);

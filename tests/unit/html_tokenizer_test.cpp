@@ -87,7 +87,8 @@ TEST_CASE("pre, textarea, script and style bodies")
     CheckRows({
         {"<pre> a</PRE>", {"S[<pre>]=pre", "R[ a]", "E[</pre>]=pre"}},
         {"<pre></pre>", {"S[<pre>]=pre", "E[</pre>]=pre"}},
-        {"<textarea>\r\n x <b></textarea>", {"S[<textarea>]=textarea", "R[\r\n x <b>]", "E[</textarea>]=textarea"}},
+        {"<textarea>\r\n x <b></textarea>",
+         {"S[<textarea>]=textarea", "R[\r\n x <b>]", "E[</textarea>]=textarea"}},
         {"<script></script>", {"S[<script>]=script", "B[]=script", "E[</script>]=script"}},
         {"<style>a{}</style >", {"S[<style>]=style", "B[a{}]=style", "E[</style>]=style"}},
         {"<script>var a;", {"S[<script>]=script", "T[var a;]"}},
@@ -96,15 +97,18 @@ TEST_CASE("pre, textarea, script and style bodies")
         {"<pre>x</pref>", {"S[<pre>]=pre", "R[x]", "E[</pref>]=pref"}},
         {"<pre>x</pr", {"S[<pre>]=pre", "T[x]", "E[</pr>]=pr"}},
         // Each question finds the next closing marker after its own start tag.
-        {"<style>a<style>b</style>c", {"S[<style>]=style", "B[a<style>b]=style", "E[</style>]=style", "T[c]"}},
+        {"<style>a<style>b</style>c",
+         {"S[<style>]=style", "B[a<style>b]=style", "E[</style>]=style", "T[c]"}},
         {"<pre>a</pre>b<pre>c</pre>",
          {"S[<pre>]=pre", "R[a]", "E[</pre>]=pre", "T[b]", "S[<pre>]=pre", "R[c]", "E[</pre>]=pre"}},
         {"<pre>a<textarea>b</pre>c</textarea>",
          {"S[<pre>]=pre", "R[a<textarea>b]", "E[</pre>]=pre", "T[c]", "E[</textarea>]=textarea"}},
         {"<style><style>", {"S[<style>]=style", "S[<style>]=style"}},
-        {"<script>a</script><script>", {"S[<script>]=script", "B[a]=script", "E[</script>]=script", "S[<script>]=script"}},
+        {"<script>a</script><script>",
+         {"S[<script>]=script", "B[a]=script", "E[</script>]=script", "S[<script>]=script"}},
         {"<style>x<pre>y</style><pre>z</pre>",
-         {"S[<style>]=style", "B[x<pre>y]=style", "E[</style>]=style", "S[<pre>]=pre", "R[z]", "E[</pre>]=pre"}},
+         {"S[<style>]=style", "B[x<pre>y]=style", "E[</style>]=style", "S[<pre>]=pre", "R[z]",
+          "E[</pre>]=pre"}},
     });
 }
 

@@ -1,6 +1,7 @@
 #include "tools/html/html_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -43,31 +44,50 @@ bool StartsWithLineBreak(const std::string& body)
     return !body.empty() && (body[0] == '\n' || body[0] == '\r');
 }
 
-// The single-line rule, with isInline(k) telling whether token k has an inline name.
-template <typename IsInline>
-int FindRun(const std::vector<HtmlToken>& tokens, int index, IsInline isInline)
+// What the single-line rule looks at in a token, in 8 bytes instead of a token's 72, so
+// that its look-ahead stays in the cache on large pages.
+struct TokenSummary {
+    HtmlTokenKind kind;
+    uint16_t length;    // the text length, capped: anything past the limit is too long
+    int8_t inlineName;  // the name's index in gInlineElements, or -1
+};
+
+TokenSummary Summarize(const HtmlToken& token)
 {
-    if (index < 0 || index >= (int)tokens.size() || tokens[index].kind != HtmlTokenKind::StartTag)
+    TokenSummary summary;
+    summary.length = (uint16_t)std::min(token.text.size(), kSingleLineLimit + 1);
+    summary.kind = token.kind;
+    summary.inlineName = (int8_t)(token.name.empty() ? -1 : InlineElementIndex(token.name));
+    return summary;
+}
+
+// FindSingleLineRun over summaries of tokens[first] onwards (count of them). Names are
+// compared through their index in the inline table: a start tag of any other name
+// ends the run, and an end tag of another name does too, once its name is compared.
+int FindRun(const std::vector<HtmlToken>& tokens, const TokenSummary* summary, int first, int count,
+            int index)
+{
+    if (index < first || index >= first + count || summary[index - first].kind != HtmlTokenKind::StartTag)
         return -1;
-    size_t sum = tokens[index].text.size() + 1;
+    const TokenSummary* s = summary - first;
+    size_t sum = s[index].length + 1;
     if (sum > kSingleLineLimit)
         return -1;
-    const std::string& name = tokens[index].name;
+    int name = s[index].inlineName;
     int depth = 0;
     for (int k = index;;) {
-        const HtmlToken& token = tokens[k];
-        switch (token.kind) {
+        switch (s[k].kind) {
         case HtmlTokenKind::StartTag:
-            if (k > index && !isInline(k))
+            if (k > index && s[k].inlineName < 0)
                 return -1;
-            if (token.name == name)
+            if (k == index || s[k].inlineName == name)
                 ++depth;
             break;
         case HtmlTokenKind::EndTag:
-            if (token.name == name) {
+            if (name >= 0 ? s[k].inlineName == name : tokens[k].name == tokens[index].name) {
                 if (--depth == 0)
                     return k;
-            } else if (!isInline(k)) {
+            } else if (s[k].inlineName < 0) {
                 return -1;
             }
             break;
@@ -75,15 +95,15 @@ int FindRun(const std::vector<HtmlToken>& tokens, int index, IsInline isInline)
         case HtmlTokenKind::ScriptBody:
             return -1;
         case HtmlTokenKind::EmptyTag:
-            if (!isInline(k))
+            if (s[k].inlineName < 0)
                 return -1;
             break;
         default:
             break;
         }
-        if (++k >= (int)tokens.size())
+        if (++k >= first + count)
             return -1;
-        sum += tokens[k].text.size() + 1;
+        sum += s[k].length + 1;
         if (sum > kSingleLineLimit)
             return -1;
     }
@@ -96,8 +116,7 @@ struct Layout {
     bool atLineStart = true;
     int level = 0;
     std::vector<bool> stack;
-    // IsInlineElement of every token's name, asked once.
-    std::vector<char> inlineName;
+    std::vector<TokenSummary> summary;
     // For every inline start tag, the end tag that matches it (-1 for none), and for
     // every token how many structural tokens stand before it: filled on first use, in
     // one pass, so that thousands of unclosed inline tags cost no more than their count.
@@ -155,11 +174,9 @@ void FindMatchingEndTags(Layout& l)
         const HtmlToken& token = tokens[k];
         l.structuralBefore[k + 1] = l.structuralBefore[k] + (IsStructural(token.kind) ? 1 : 0);
         if ((token.kind != HtmlTokenKind::StartTag && token.kind != HtmlTokenKind::EndTag) ||
-            !l.inlineName[k])
+            l.summary[k].inlineName < 0)
             continue;
-        int name = InlineElementIndex(token.name);
-        if (name < 0)
-            continue;
+        int name = l.summary[k].inlineName;
         if (token.kind == HtmlTokenKind::StartTag) {
             open[name].push_back((int)k);
         } else if (!open[name].empty()) {
@@ -265,7 +282,7 @@ void LayOutText(Layout& l, const HtmlToken& token)
 void LayOutEmptyTag(Layout& l, int index)
 {
     const HtmlToken& token = l.tokens[index];
-    if (!l.inlineName[index] || IsOwnLineElement(token.name) || ParentIsBlock(l)) {
+    if (l.summary[index].inlineName < 0 || IsOwnLineElement(token.name) || ParentIsBlock(l)) {
         StartLine(l);
         l.out += token.text;
         LineBreak(l);
@@ -283,8 +300,8 @@ void LayOutEmptyTag(Layout& l, int index)
 int LayOutStartTag(Layout& l, int index)
 {
     const HtmlToken& token = l.tokens[index];
-    bool inlineName = l.inlineName[index];
-    int end = FindRun(l.tokens, index, [&](int k) { return l.inlineName[k] != 0; });
+    bool inlineName = l.summary[index].inlineName >= 0;
+    int end = FindRun(l.tokens, l.summary.data(), 0, (int)l.tokens.size(), index);
     if (end >= 0) {
         if (ParentIsBlock(l)) {
             StartLine(l);
@@ -344,7 +361,7 @@ void LayOutEndTag(Layout& l, int index)
         popped = l.stack.back();
         l.stack.pop_back();
     }
-    bool closesInline = l.inlineName[index] && (wasEmpty || !popped);
+    bool closesInline = l.summary[index].inlineName >= 0 && (wasEmpty || !popped);
     if (closesInline) {
         l.out += token.text;
         if (ParentIsBlock(l)) {
@@ -418,9 +435,9 @@ std::string BeautifyHtml(const std::string& text, int32_t width, HtmlLeadByteTes
         return std::string();
     Layout l{tokens, width >= 1 ? width : 2};
     l.out.reserve(text.size() + text.size() / 4);
-    l.inlineName.resize(tokens.size());
-    for (size_t k = 0; k < tokens.size(); ++k)
-        l.inlineName[k] = !tokens[k].name.empty() && IsInlineElement(tokens[k].name);
+    l.summary.reserve(tokens.size());
+    for (const HtmlToken& token : tokens)
+        l.summary.push_back(Summarize(token));
     for (int i = 0; i < (int)tokens.size();)
         i = LayOutToken(l, i);
     size_t keep = l.out.find_last_not_of(" \t");
@@ -432,7 +449,14 @@ std::string BeautifyHtml(const std::string& text, int32_t width, HtmlLeadByteTes
 
 int FindSingleLineRun(const std::vector<HtmlToken>& tokens, int index)
 {
-    return FindRun(tokens, index, [&](int k) { return IsInlineElement(tokens[k].name); });
+    if (index < 0 || index >= (int)tokens.size())
+        return -1;
+    // Every token adds at least 2 to a sum that may not pass 80, so no run is longer.
+    int count = std::min((int)tokens.size() - index, 42);
+    TokenSummary summary[42];
+    for (int k = 0; k < count; ++k)
+        summary[k] = Summarize(tokens[index + k]);
+    return FindRun(tokens, summary, index, count, index);
 }
 
 std::string ReindentRawBlock(const std::string& body, int level, int width)

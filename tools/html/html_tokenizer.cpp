@@ -94,11 +94,11 @@ int TableIndex(const NameTable& table, const std::string& name)
 }
 
 // True when s holds at position at the lower-case word, ASCII case ignored.
-bool MatchesAt(const std::string& s, size_t at, const std::string& lowerWord)
+bool MatchesAt(const std::string& s, size_t at, const char* lowerWord, size_t length)
 {
-    if (at > s.size() || s.size() - at < lowerWord.size())
+    if (at > s.size() || s.size() - at < length)
         return false;
-    for (size_t i = 0; i < lowerWord.size(); ++i) {
+    for (size_t i = 0; i < length; ++i) {
         if (LowerAscii(s[at + i]) != lowerWord[i])
             return false;
     }
@@ -207,7 +207,7 @@ size_t ReadStartTag(const std::string& s, size_t pos, size_t end, HtmlLeadByteTe
         i = ReadElementName(s, i + 1, end, isLeadByte, name);
     // «< !x>» or «< %x>» keeps its blank: without it the next run would read markup.
     bool markupLike = !name.empty() && (name[0] == '!' || name[0] == '?' || name[0] == '%');
-    out.assign(markupLike ? "< " : "<");
+    out.assign(markupLike ? "< " : "<", markupLike ? 2 : 1);
     out += name;
     bool slashLast = false;
     while (i < end) {
@@ -261,13 +261,16 @@ size_t ReadTag(const std::string& s, size_t pos, size_t end, HtmlLeadByteTest is
     }
     if (s[pos + 1] == '/') {
         ReadElementName(s, pos + 2, end, isLeadByte, name);
-        out = "</" + name + ">";
+        out.assign("</", 2);
+        out += name;
+        out += '>';
         return end;
     }
     return ReadStartTag(s, pos, end, isLeadByte, out, name, selfClosed);
 }
 
-// The elements whose body the tokenizer cuts out whole, and the kind of that body.
+// The elements whose body the tokenizer cuts out whole: the first two give RawText,
+// the others a ScriptBody.
 const char* const kBodyElements[4] = {"pre", "textarea", "script", "style"};
 
 // The next closing marker "</name" of one body element. The tokenizer only moves
@@ -289,7 +292,7 @@ size_t FindBodyEnd(const std::string& s, size_t from, const std::string& name, B
     size_t markerLength = 2 + name.size();
     for (size_t i = s.find('<', from); i != npos && s.size() - i >= markerLength;
          i = s.find('<', i + 1)) {
-        if (s[i + 1] == '/' && MatchesAt(s, i + 2, name)) {
+        if (s[i + 1] == '/' && MatchesAt(s, i + 2, name.data(), name.size())) {
             found = i;
             break;
         }
@@ -398,9 +401,11 @@ size_t ReadStartTagToken(Tokenizer& t, size_t pos)
         return end;
     }
     int body = -1;
-    for (int i = 0; i < 4; ++i) {
-        if (name == kBodyElements[i])
-            body = i;
+    if (name.size() >= 3 && name.size() <= 8) {
+        for (int i = 0; i < 4; ++i) {
+            if (name.compare(kBodyElements[i]) == 0)
+                body = i;
+        }
     }
     Emit(t, HtmlTokenKind::StartTag, std::move(text), name);
     if (body < 0)
@@ -421,21 +426,22 @@ size_t ReadMarkupOrTag(Tokenizer& t, size_t pos)
 {
     const std::string& s = t.s;
     size_t left = s.size() - pos;
-    if (left >= 4 && s.compare(pos, 4, "<!--") == 0)
-        return ReadThrough(t, pos, pos + 4, "-->", HtmlTokenKind::Comment);
-    if (left >= 9 && MatchesAt(s, pos, "<![cdata["))
-        return ReadThrough(t, pos, pos + 9, "]]>", HtmlTokenKind::CData);
-    if (left >= 9 && MatchesAt(s, pos, "<!doctype"))
-        return ReadThrough(t, pos, pos + 9, ">", HtmlTokenKind::Doctype);
     if (left == 1)
         return ReadStartTagToken(t, pos);
     char next = s[pos + 1];
+    if (next == '!') {
+        if (left >= 4 && s[pos + 2] == '-' && s[pos + 3] == '-')
+            return ReadThrough(t, pos, pos + 4, "-->", HtmlTokenKind::Comment);
+        if (left >= 9 && MatchesAt(s, pos, "<![cdata[", 9))
+            return ReadThrough(t, pos, pos + 9, "]]>", HtmlTokenKind::CData);
+        if (left >= 9 && MatchesAt(s, pos, "<!doctype", 9))
+            return ReadThrough(t, pos, pos + 9, ">", HtmlTokenKind::Doctype);
+        return ReadThrough(t, pos, pos + 2, ">", HtmlTokenKind::Markup);
+    }
     if (next == '?')
         return ReadThrough(t, pos, pos + 2, "?>", HtmlTokenKind::Markup);
     if (next == '%')
         return ReadThrough(t, pos, pos + 2, "%>", HtmlTokenKind::Markup);
-    if (next == '!')
-        return ReadThrough(t, pos, pos + 2, ">", HtmlTokenKind::Markup);
     if (next == '/')
         return ReadEndTag(t, pos);
     return ReadStartTagToken(t, pos);
