@@ -125,7 +125,7 @@ int main(int argc, char** argv)
         std::string text = MakeDocument((size_t)(size * 1024 * 1024), false);
         double mb = text.size() / (1024.0 * 1024.0);
         printf("input %.1f MB (%zu bytes)\n", mb, text.size());
-        int runs = mb > 50 ? 1 : 3;
+        const int runs = 5;
         size_t outSize = 0;
         Report("CheckJson Validate", mb, BestOf(runs, text, JsonToolMode::Validate, &outSize));
         double format = BestOf(runs, text, JsonToolMode::Format, &outSize);
