@@ -46,13 +46,15 @@ std::vector<HtmlToken> TokenizeHtml(const std::string& text, HtmlLeadByteTest is
 
 // Rewrites one raw tag (from "<" to its ">" or to the end of the input) into its normal
 // form: lower-case element name, attributes separated by one space, nothing around "=",
-// values quoted as typed, and a closing ">" or " />". A "/" inside an unquoted value is
-// kept; any other "/" not followed by ">" is dropped. An end tag becomes "</name>".
-// Bytes after the tag's own ">" are ignored.
+// values quoted as typed (an unterminated one gets its closing quote), and a closing
+// ">" or " />". A "/" inside an unquoted value is kept; any other "/" not followed by
+// ">" is dropped. An end tag becomes "</name>". Bytes after the tag's own ">" are
+// ignored. name is the lower-case element name, selfClosed is set for "/>" and for
+// void elements.
 std::string NormalizeHtmlTag(const std::string& rawTag, std::string& name, bool& selfClosed,
                              HtmlLeadByteTest isLeadByte);
 
-// Case-insensitive (ASCII letters only) look-ups in gVoidElements and gInlineElements.
+// Case-insensitive (ASCII letters only) look-ups in the three tables.
 bool IsVoidElement(const std::string& name);
 bool IsInlineElement(const std::string& name);
 // The index of name in gInlineElements, or -1.
