@@ -121,7 +121,7 @@ void UpdateMenuState(HMENU popup)
     }
 }
 
-static HMENU BuildTabMenu(int tab, int count, const TabDocument* doc)
+HMENU BuildTabContextMenu(int tab, int count, const TabDocument* doc)
 {
     bool hasPath = doc && HasText(doc->path);
     bool closedTabs = !gClosedTabs.empty();
@@ -183,7 +183,7 @@ void ShowTabContextMenu(HWND mainWnd)
             if (!gProgrammaticChange)
                 ActivateSelectedTab();
         }
-        menu = BuildTabMenu(tab, GetTabCount(), GetTabDocument(tab));
+        menu = BuildTabContextMenu(tab, GetTabCount(), GetTabDocument(tab));
     }
     TrackPopupMenu(menu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, mainWnd, nullptr);
     DestroyMenu(menu);

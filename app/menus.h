@@ -10,5 +10,8 @@ HMENU BuildFirstMenus();
 void BuildLastMenus(HMENU menuBar);
 // WM_INITMENUPOPUP.
 void UpdateMenuState(HMENU popup);
+struct TabDocument;
+// The context menu of one tab, greyed for that tab; the caller destroys it.
+HMENU BuildTabContextMenu(int tab, int count, const TabDocument* doc);
 // NM_RCLICK on the tab bar.
 void ShowTabContextMenu(HWND mainWnd);

@@ -7,6 +7,8 @@
 #include "document/undo_core.h"
 #include "editor/gutter.h"
 
+#include <vector>
+
 bool gUndoCaptureOpen = false;
 std::string gUndoCaptureText;
 int gUndoCaptureSelStart = 0, gUndoCaptureSelEnd = 0;
@@ -14,6 +16,11 @@ int gSelBeforeEditStart = 0, gSelBeforeEditEnd = 0;
 bool gApplyingUndo = false;
 
 namespace {
+
+// Set by the editor around the one keystroke (or cut, paste, clear) whose change
+// notification is on its way, with the text length before it.
+bool gKeystrokeEdit = false;
+int gKeystrokeLength = 0;
 
 TabDocument* ActiveDocumentWithHistory()
 {
@@ -40,6 +47,95 @@ void ApplyModifiedRule(TabDocument* doc)
     UpdateTabIcon(GetSelectedTabIndex());
 }
 
+// The editor's text over the whole lines that hold [from, to): a keystroke or an undo
+// step in a large document needs only these bytes, not the whole text. False when the
+// range is not in the text or its lines are not separated by CR LF as the text model has
+// them (the caller then reads the whole text).
+bool ReadEditorLines(size_t from, size_t to, size_t* windowStart, std::string* window)
+{
+    int length = GetWindowTextLengthA(gEditorWnd);
+    if (from > to || to > (size_t)length)
+        return false;
+    int first = (int)SendMessageA(gEditorWnd, EM_LINEFROMCHAR, from, 0);
+    int last = (int)SendMessageA(gEditorWnd, EM_LINEFROMCHAR, to, 0);
+    int start = (int)SendMessageA(gEditorWnd, EM_LINEINDEX, first, 0);
+    if (first < 0 || last < first || start < 0 || (size_t)start > from)
+        return false;
+    window->clear();
+    std::string line;
+    for (int i = first; i <= last; ++i) {
+        int index = (int)SendMessageA(gEditorWnd, EM_LINEINDEX, i, 0);
+        if (index < 0 || (size_t)index != start + window->size())
+            return false;
+        int lineLength = (int)SendMessageA(gEditorWnd, EM_LINELENGTH, index, 0);
+        // EM_GETLINE takes its capacity in the buffer's first word, so even an empty line
+        // needs two bytes.
+        line.assign((size_t)(lineLength < 2 ? 2 : lineLength) + 1, '\0');
+        *(WORD*)&line[0] = (WORD)(lineLength > 0xFFFF ? 0xFFFF : (lineLength < 2 ? 2 : lineLength));
+        if (lineLength > 0xFFFF)
+            return false;
+        int got = (int)SendMessageA(gEditorWnd, EM_GETLINE, i, (LPARAM)&line[0]);
+        if (got != lineLength)
+            return false;
+        window->append(line, 0, (size_t)got);
+        if (i < last)
+            *window += "\r\n";
+    }
+    *windowStart = (size_t)start;
+    size_t end = *windowStart + window->size();
+    return to <= end && end <= (size_t)length;
+}
+
+// Whether the editor holds the snapshot's bytes around [from, to) and the snapshot's
+// length: then the snapshot stands in for the editor text.
+bool EditorMatchesSnapshot(const std::string& snapshot, size_t from, size_t to)
+{
+    if ((size_t)GetWindowTextLengthA(gEditorWnd) != snapshot.size())
+        return false;
+    size_t start = 0;
+    std::string window;
+    return ReadEditorLines(from, to, &start, &window) &&
+           snapshot.compare(start, window.size(), window) == 0;
+}
+
+// The keystroke path of RecordTypingChange: the control replaced one range of the
+// snapshot, ending at the caret, by the bytes before the caret. Reads only the lines
+// around that range and checks them against the snapshot; false when anything does not
+// fit, and the caller reads the whole text instead.
+bool RecordKeystroke(TabDocument* doc, int selStart, int selEnd)
+{
+    UndoHistory& history = *doc->history;
+    size_t n = history.snapshot.size();
+    int length = GetWindowTextLengthA(gEditorWnd);
+    if (selStart != selEnd || (size_t)gKeystrokeLength != n || length < 0)
+        return false;
+    long long c = selStart;
+    long long a = c;
+    if (gSelBeforeEditStart < a)
+        a = gSelBeforeEditStart;
+    if (gSelBeforeEditEnd < a)
+        a = gSelBeforeEditEnd;
+    long long b = c + (long long)n - length;
+    if (a < 0 || c > length || b < a || b > (long long)n)
+        return false;
+    size_t start = 0;
+    std::string window;
+    if (!ReadEditorLines((size_t)a, (size_t)c, &start, &window))
+        return false;
+    size_t before = (size_t)a - start, after = window.size() - ((size_t)c - start);
+    if ((size_t)b + after > n || history.snapshot.compare(start, before, window, 0, before) != 0 ||
+        history.snapshot.compare((size_t)b, after, window, (size_t)c - start, after) != 0)
+        return false;
+    std::string inserted = window.substr(before, (size_t)(c - a));
+    if (RecordTypedSplice(history, (size_t)a, (size_t)b, inserted, gSelBeforeEditStart, gSelBeforeEditEnd,
+                          selStart, selEnd, GetTickCount())) {
+        gSelBeforeEditStart = selStart;
+        gSelBeforeEditEnd = selEnd;
+        ApplyModifiedRule(doc);
+    }
+    return true;
+}
+
 bool ApplyUndoOrRedo(HWND editor, bool redo)
 {
     TabDocument* doc = ActiveDocumentWithHistory();
@@ -50,9 +146,22 @@ bool ApplyUndoOrRedo(HWND editor, bool redo)
         GetWindowTextLengthA(gEditorWnd) == 0 && !(doc->path && doc->path[0]))
         return ReopenClosedTab(GetParent(editor));
 
-    std::string text = GetEditorText();
+    // The snapshot is the editor text whenever every change was recorded; a look at the
+    // lines of the step confirms it, and only a doubt costs a read of the whole text.
+    std::vector<UndoStep>& from = redo ? history.redo : history.undo;
+    std::string text;
+    const std::string* current = &history.snapshot;
+    if (!from.empty()) {
+        const UndoStep& step = from.back();
+        size_t position = step.position < 0 ? 0 : (size_t)step.position;
+        size_t present = (redo ? step.removed : step.inserted).size();
+        if (!EditorMatchesSnapshot(history.snapshot, position, position + present)) {
+            text = GetEditorText();
+            current = &text;
+        }
+    }
     UndoApplication apply;
-    UndoOutcome outcome = redo ? TakeRedo(history, text, &apply) : TakeUndo(history, text, &apply);
+    UndoOutcome outcome = redo ? TakeRedo(history, *current, &apply) : TakeUndo(history, *current, &apply);
     if (outcome == UndoOutcome::Applied) {
         gApplyingUndo = true;
         SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
@@ -85,6 +194,10 @@ void RecordTypingChange()
         return;
     int selStart, selEnd;
     GetEditorSelection(&selStart, &selEnd);
+    bool keystroke = gKeystrokeEdit;
+    gKeystrokeEdit = false;
+    if (keystroke && RecordKeystroke(doc, selStart, selEnd))
+        return;
     // One buffer for every keystroke: the history hands the old snapshot back into it.
     static std::string buffer;
     ReadEditorText(&buffer);
@@ -124,6 +237,17 @@ void EndUndoCapture()
     gSelBeforeEditStart = selStart;
     gSelBeforeEditEnd = selEnd;
     ApplyModifiedRule(doc);
+}
+
+void BeginKeystrokeEdit()
+{
+    gKeystrokeEdit = gEditorWnd != nullptr;
+    gKeystrokeLength = gEditorWnd ? GetWindowTextLengthA(gEditorWnd) : 0;
+}
+
+void EndKeystrokeEdit()
+{
+    gKeystrokeEdit = false;
 }
 
 bool Undo(HWND editor)

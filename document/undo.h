@@ -12,6 +12,11 @@ extern int gSelBeforeEditStart, gSelBeforeEditEnd;
 extern bool gApplyingUndo;
 
 void RecordTypingChange();
+// The editor brackets each message that makes the control change its text by one
+// replacement at the selection (a typed character, Backspace, Delete, cut, paste, clear):
+// its change notification is then recorded from the changed lines alone.
+void BeginKeystrokeEdit();
+void EndKeystrokeEdit();
 void BeginUndoCapture();
 void EndUndoCapture();
 bool Undo(HWND editor);

@@ -76,9 +76,8 @@ bool WithinMergeGap(const UndoStep& last, uint32_t tick)
 // Merges a typed change into the newest step when it continues a typing or backspace
 // run. The step right before a save point is never extended: the saved state must stay
 // reachable, or the document would show as unmodified although it differs.
-bool TryMergeTyped(UndoHistory& history, const TextDiff& d, UndoStepKind kind,
-                   const std::string& oldText, const std::string& newText, int32_t selAfterStart,
-                   int32_t selAfterEnd, uint32_t tick)
+bool TryMergeTyped(UndoHistory& history, const TextDiff& d, UndoStepKind kind, const char* gone,
+                   const char* added, int32_t selAfterStart, int32_t selAfterEnd, uint32_t tick)
 {
     if (history.undo.empty() || history.savedIndex == static_cast<int64_t>(history.undo.size()))
         return false;
@@ -89,7 +88,6 @@ bool TryMergeTyped(UndoHistory& history, const TextDiff& d, UndoStepKind kind,
         if (static_cast<int64_t>(d.position) !=
             static_cast<int64_t>(last.position) + static_cast<int64_t>(last.inserted.size()))
             return false;
-        const char* added = newText.data() + d.position;
         if (std::memchr(added, '\r', d.insertedLength) || std::memchr(added, '\n', d.insertedLength))
             return false;
         if (!last.inserted.empty() && last.inserted.back() == ' ' && added[0] != ' ')
@@ -98,7 +96,6 @@ bool TryMergeTyped(UndoHistory& history, const TextDiff& d, UndoStepKind kind,
     } else if (kind == UndoStepKind::Delete && last.kind == UndoStepKind::Delete) {
         if (static_cast<int64_t>(d.position + d.removedLength) != static_cast<int64_t>(last.position))
             return false;
-        const char* gone = oldText.data() + d.position;
         if (std::memchr(gone, '\r', d.removedLength) || std::memchr(gone, '\n', d.removedLength))
             return false;
         last.removed.insert(0, gone, d.removedLength);
@@ -112,14 +109,14 @@ bool TryMergeTyped(UndoHistory& history, const TextDiff& d, UndoStepKind kind,
     return true;
 }
 
-void PushStep(UndoHistory& history, const TextDiff& d, UndoStepKind kind,
-              const std::string& oldText, const std::string& newText, int32_t selBeforeStart,
-              int32_t selBeforeEnd, int32_t selAfterStart, int32_t selAfterEnd, uint32_t tick)
+void PushStep(UndoHistory& history, const TextDiff& d, UndoStepKind kind, const char* gone,
+              const char* added, int32_t selBeforeStart, int32_t selBeforeEnd, int32_t selAfterStart,
+              int32_t selAfterEnd, uint32_t tick)
 {
     UndoStep step;
     step.position = static_cast<int32_t>(d.position);
-    step.removed.assign(oldText, d.position, d.removedLength);
-    step.inserted.assign(newText, d.position, d.insertedLength);
+    step.removed.assign(gone, d.removedLength);
+    step.inserted.assign(added, d.insertedLength);
     step.selBeforeStart = selBeforeStart;
     step.selBeforeEnd = selBeforeEnd;
     step.selAfterStart = selAfterStart;
@@ -129,6 +126,34 @@ void PushStep(UndoHistory& history, const TextDiff& d, UndoStepKind kind,
     history.undo.push_back(std::move(step));
     EnforceStepLimit(history);
 }
+
+// A typed change: merged into the newest step when it continues a run, else a new step.
+void RecordDiff(UndoHistory& history, const TextDiff& d, const char* gone, const char* added,
+                int32_t selBeforeStart, int32_t selBeforeEnd, int32_t selAfterStart,
+                int32_t selAfterEnd, uint32_t tick)
+{
+    UndoStepKind kind = KindOf(d);
+    ClearRedo(history);
+    if (!TryMergeTyped(history, d, kind, gone, added, selAfterStart, selAfterEnd, tick))
+        PushStep(history, d, kind, gone, added, selBeforeStart, selBeforeEnd, selAfterStart,
+                 selAfterEnd, tick);
+}
+
+// The new text T = S[0, start) + inserted + S[end, n), read without building it.
+struct SplicedText {
+    const std::string& s;
+    size_t start, end;
+    const std::string& inserted;
+    size_t Size() const { return s.size() - (end - start) + inserted.size(); }
+    char At(size_t i) const
+    {
+        if (i < start)
+            return s[i];
+        if (i < start + inserted.size())
+            return inserted[i - start];
+        return s[i - start - inserted.size() + end];
+    }
+};
 
 bool TextHoldsAt(const std::string& text, int32_t position, const std::string& expected)
 {
@@ -205,6 +230,42 @@ bool DiffTexts(const std::string& oldText, const std::string& newText, TextDiff*
     return true;
 }
 
+bool DiffSplicedText(const std::string& oldText, size_t start, size_t end,
+                     const std::string& inserted, TextDiff* out)
+{
+    SplicedText t{oldText, start, end, inserted};
+    size_t oldLen = oldText.size(), newLen = t.Size();
+    size_t shorter = oldLen < newLen ? oldLen : newLen;
+    const char* s = oldText.data();
+
+    // Before `start` the two texts are the same bytes; inside `inserted` they are compared
+    // one by one; after it the new text is the old one shifted, which memcmp can scan.
+    size_t pos = start < shorter ? start : shorter;
+    size_t insertedEnd = start + inserted.size();
+    while (pos < shorter && pos < insertedEnd && t.At(pos) == s[pos])
+        ++pos;
+    if (pos < shorter && pos >= insertedEnd)
+        pos += CommonPrefixLength(s + static_cast<ptrdiff_t>(pos) + (static_cast<ptrdiff_t>(oldLen) -
+                                                                     static_cast<ptrdiff_t>(newLen)),
+                                  s + pos, shorter - pos);
+    if (pos == shorter && oldLen == newLen)
+        return false;
+
+    size_t limit = shorter - pos, suffix = 0;
+    // The tail after `inserted` is the old tail itself.
+    size_t tail = oldLen - end;
+    suffix = tail < limit ? tail : limit;
+    while (suffix < limit && newLen - 1 - suffix >= start &&
+           t.At(newLen - 1 - suffix) == s[oldLen - 1 - suffix])
+        ++suffix;
+    if (suffix < limit && newLen - 1 - suffix < start)
+        suffix += CommonSuffixLength(s + newLen - suffix, s + oldLen - suffix, limit - suffix);
+    out->position = pos;
+    out->removedLength = oldLen - pos - suffix;
+    out->insertedLength = newLen - pos - suffix;
+    return true;
+}
+
 bool HistoryIsModified(const UndoHistory& history)
 {
     return static_cast<int64_t>(history.undo.size()) != history.savedIndex;
@@ -229,17 +290,34 @@ bool RecordTypedChange(UndoHistory& history, std::string editorText, int32_t sel
     TextDiff d;
     bool changed = DiffTexts(history.snapshot, editorText, &d);
     if (changed) {
-        UndoStepKind kind = KindOf(d);
-        ClearRedo(history);
-        if (!TryMergeTyped(history, d, kind, history.snapshot, editorText, selAfterStart,
-                           selAfterEnd, tick))
-            PushStep(history, d, kind, history.snapshot, editorText, selBeforeStart, selBeforeEnd,
-                     selAfterStart, selAfterEnd, tick);
+        RecordDiff(history, d, history.snapshot.data() + d.position, editorText.data() + d.position,
+                   selBeforeStart, selBeforeEnd, selAfterStart, selAfterEnd, tick);
         history.snapshot.swap(editorText);
     }
     if (spareBuffer)
         spareBuffer->swap(editorText);
     return changed;
+}
+
+bool RecordTypedSplice(UndoHistory& history, size_t start, size_t end, const std::string& inserted,
+                       int32_t selBeforeStart, int32_t selBeforeEnd, int32_t selAfterStart,
+                       int32_t selAfterEnd, uint32_t tick)
+{
+    std::string& snapshot = history.snapshot;
+    if (start > end || end > snapshot.size())
+        return false;
+    TextDiff d;
+    if (!DiffSplicedText(snapshot, start, end, inserted, &d))
+        return false;
+    SplicedText t{snapshot, start, end, inserted};
+    std::string added;
+    added.reserve(d.insertedLength);
+    for (size_t i = 0; i < d.insertedLength; ++i)
+        added.push_back(t.At(d.position + i));
+    RecordDiff(history, d, snapshot.data() + d.position, added.data(), selBeforeStart,
+               selBeforeEnd, selAfterStart, selAfterEnd, tick);
+    snapshot.replace(start, end - start, inserted);
+    return true;
 }
 
 bool RecordCapturedChange(UndoHistory& history, const std::string& baseText,
@@ -251,8 +329,9 @@ bool RecordCapturedChange(UndoHistory& history, const std::string& baseText,
     bool changed = DiffTexts(baseText, editorText, &d);
     if (changed) {
         ClearRedo(history);
-        PushStep(history, d, UndoStepKind::Replace, baseText, editorText, selBeforeStart,
-                 selBeforeEnd, selAfterStart, selAfterEnd, tick);
+        PushStep(history, d, UndoStepKind::Replace, baseText.data() + d.position,
+                 editorText.data() + d.position, selBeforeStart, selBeforeEnd, selAfterStart,
+                 selAfterEnd, tick);
         history.snapshot.swap(editorText);
     }
     if (spareBuffer)

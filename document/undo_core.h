@@ -80,6 +80,19 @@ bool RecordTypedChange(UndoHistory& history, std::string editorText, int32_t sel
                        int32_t selBeforeEnd, int32_t selAfterStart, int32_t selAfterEnd,
                        uint32_t tick, std::string* spareBuffer = nullptr);
 
+// The same for one edit of the control that replaced bytes [start, end) of the snapshot by
+// `inserted` (typing, Backspace, Delete, cut or paste at the selection): records exactly
+// what RecordTypedChange would record for the resulting text, but patches the snapshot in
+// place instead of taking the whole text, so a keystroke in a large document reads only
+// the bytes that changed. False when the text did not change or the range is not inside
+// the snapshot.
+bool RecordTypedSplice(UndoHistory& history, size_t start, size_t end, const std::string& inserted,
+                       int32_t selBeforeStart, int32_t selBeforeEnd, int32_t selAfterStart,
+                       int32_t selAfterEnd, uint32_t tick);
+// DiffTexts(oldText, newText) for newText = oldText[0, start) + inserted + oldText[end, n).
+bool DiffSplicedText(const std::string& oldText, size_t start, size_t end,
+                     const std::string& inserted, TextDiff* out);
+
 // Records the change from baseText (the snapshot when the capture opened) to editorText
 // as one Replace step that nothing merges with. baseText may be history.snapshot itself.
 // Returns false when the texts are equal: no step, snapshot and redo stack unchanged.

@@ -17,6 +17,9 @@ struct FakeEditor {
     int32_t selStart = 0, selEnd = 0;
     uint32_t clock = 100000;
     UndoHistory history;
+    // Report each change as the edit of [start, end) it was (the keystroke path of the
+    // program) instead of the whole new text.
+    bool asSplice = false;
 
     explicit FakeEditor(const std::string& initial = "")
     {
@@ -24,10 +27,14 @@ struct FakeEditor {
         history.snapshot = initial;
     }
 
-    void Record(int32_t beforeStart, int32_t beforeEnd, uint32_t gap)
+    void Record(int32_t beforeStart, int32_t beforeEnd, uint32_t gap, size_t start, size_t end,
+                const std::string& inserted)
     {
         clock += gap;
-        RecordTypedChange(history, text, beforeStart, beforeEnd, selStart, selEnd, clock);
+        if (asSplice)
+            RecordTypedSplice(history, start, end, inserted, beforeStart, beforeEnd, selStart, selEnd, clock);
+        else
+            RecordTypedChange(history, text, beforeStart, beforeEnd, selStart, selEnd, clock);
     }
 
     void Select(int32_t start, int32_t end)
@@ -42,7 +49,7 @@ struct FakeEditor {
         int32_t s0 = selStart, s1 = selEnd;
         text.replace(static_cast<size_t>(s0), static_cast<size_t>(s1 - s0), bytes);
         selStart = selEnd = s0 + static_cast<int32_t>(bytes.size());
-        Record(s0, s1, gap);
+        Record(s0, s1, gap, static_cast<size_t>(s0), static_cast<size_t>(s1), bytes);
     }
 
     // Backspace takes a whole CR LF, as the control does.
@@ -57,7 +64,7 @@ struct FakeEditor {
         }
         text.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
         selStart = selEnd = from;
-        Record(s0, s1, gap);
+        Record(s0, s1, gap, static_cast<size_t>(from), static_cast<size_t>(to), "");
     }
 
     void Delete(uint32_t gap = 100)
@@ -66,7 +73,7 @@ struct FakeEditor {
         int32_t to = s1 == s0 ? s0 + 1 : s1;
         text.erase(static_cast<size_t>(s0), static_cast<size_t>(to - s0));
         selEnd = selStart;
-        Record(s0, s1, gap);
+        Record(s0, s1, gap, static_cast<size_t>(s0), static_cast<size_t>(to), "");
     }
 
     void Apply(const UndoApplication& app)
@@ -198,6 +205,50 @@ TEST_CASE("diff agrees with the byte-by-byte rule across scan blocks")
     }
 }
 
+TEST_CASE("the diff of an edit at a known place equals the diff of the whole texts")
+{
+    std::mt19937 rng(777);
+    for (int round = 0; round < 3000; ++round) {
+        size_t length = rng() % (round < 2000 ? 40 : 20000);
+        std::string a(length, 'a');
+        for (char& c : a)
+            c = static_cast<char>('a' + rng() % 2);  // two letters: the diff slides a lot
+        size_t start = length ? rng() % (length + 1) : 0;
+        size_t end = start + std::min<size_t>(rng() % 6, length - start);
+        std::string put(rng() % 6, 'a');
+        for (char& c : put)
+            c = static_cast<char>('a' + rng() % 2);
+        std::string b = a;
+        b.replace(start, end - start, put);
+        CAPTURE(round);
+        TextDiff got, want;
+        bool changed = DiffTexts(a, b, &want);
+        REQUIRE(DiffSplicedText(a, start, end, put, &got) == changed);
+        if (!changed)
+            continue;
+        REQUIRE(got.position == want.position);
+        REQUIRE(got.removedLength == want.removedLength);
+        REQUIRE(got.insertedLength == want.insertedLength);
+
+        UndoHistory whole, spliced;
+        whole.snapshot = spliced.snapshot = a;
+        RecordTypedChange(whole, b, 0, 0, 0, 0, 1);
+        RecordTypedSplice(spliced, start, end, put, 0, 0, 0, 0, 1);
+        REQUIRE(spliced.snapshot == b);
+        REQUIRE(spliced.undo.size() == 1);
+        CHECK(spliced.undo[0].removed == whole.undo[0].removed);
+        CHECK(spliced.undo[0].inserted == whole.undo[0].inserted);
+        CHECK(spliced.undo[0].position == whole.undo[0].position);
+    }
+    UndoHistory h;
+    h.snapshot = "abc";
+    CHECK_FALSE(RecordTypedSplice(h, 2, 4, "x", 0, 0, 0, 0, 1));
+    CHECK_FALSE(RecordTypedSplice(h, 2, 1, "x", 0, 0, 0, 0, 1));
+    CHECK_FALSE(RecordTypedSplice(h, 1, 2, "b", 0, 0, 0, 0, 1));
+    CHECK(h.snapshot == "abc");
+    CHECK(h.undo.empty());
+}
+
 TEST_CASE("typing and backspace runs merge by their rules")
 {
     struct Row {
@@ -247,13 +298,17 @@ TEST_CASE("typing and backspace runs merge by their rules")
          [](FakeEditor& e) { e.Type("a"); e.Type("b"); e.Backspace(); },
          "", {{I, 0, "", "ab"}, {D, 1, "b", ""}}},
     };
-    for (const Row& row : rows) {
-        CAPTURE(row.name);
-        FakeEditor editor(row.initial);
-        row.play(editor);
-        CheckSteps(editor.history.undo, row.steps);
-        CHECK(editor.history.snapshot == editor.text);
-        CHECK(editor.history.redo.empty());
+    for (bool asSplice : {false, true}) {
+        for (const Row& row : rows) {
+            CAPTURE(row.name);
+            CAPTURE(asSplice);
+            FakeEditor editor(row.initial);
+            editor.asSplice = asSplice;
+            row.play(editor);
+            CheckSteps(editor.history.undo, row.steps);
+            CHECK(editor.history.snapshot == editor.text);
+            CHECK(editor.history.redo.empty());
+        }
     }
 }
 

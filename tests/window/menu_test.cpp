@@ -3,6 +3,7 @@
 #include "tests/window/harness.h"
 
 #include "app/main_window.h"
+#include "app/menus.h"
 #include "document/document.h"
 
 #include <commctrl.h>
@@ -221,4 +222,37 @@ TEST_CASE("the toggles: diff mode, auto save, read-only, Vim mode")
     SendMessageA(f.hwnd, WM_COMMAND, 6001, 0);
     CHECK((GetMenuState(bar, 6001, MF_BYCOMMAND) & MF_CHECKED) != 0);
     CHECK(StatusText().find(" | VIM: NORMAL") != std::string::npos);
+}
+
+TEST_CASE("the tab context menu, greyed for the tab it was opened on")
+{
+    MenuFixture f;
+    REQUIRE(f.hwnd);
+    TabDocument* doc = GetActiveDocument();
+    HMENU menu = BuildTabContextMenu(0, 1, doc);
+    const std::vector<std::string> lone = {
+        "1005 &Close\tCtrl+W", "1007 Close &All BUT This [g]", "1024 Re&open Closed Tab\tCtrl+Shift+T [g]", "-",
+        "1003 &Save\tCtrl+S", "1004 Save &As...\tCtrl+Alt+S", "1026 Refresh from SFT&P\tCtrl+Shift+R [g]", "-",
+        "1008 Open &Containing Folder in Explorer [g]", "1009 Open Containing Folder in &cmd [g]", "-",
+        "> Copy to &Clipboard", "7001 Current &Full File Path to Clipboard [g]",
+        "7002 Current &File Name to Clipboard", "7003 Current &Directory Path to Clipboard [g]", "<", "-",
+        "> &Move Tab", "1020 Move &Left\tCtrl+Shift+Page Up [g]", "1021 Move &Right\tCtrl+Shift+Page Down [g]",
+        "-", "1022 Move to &Start [g]", "1023 Move to &End [g]", "<",
+    };
+    CHECK(Walk(menu) == lone);
+    DestroyMenu(menu);
+
+    SetDocumentString(&doc->path, "C:\\x.txt");
+    SetDocumentString(&doc->sftpUrl, "sftp://u@h:22/x.txt");
+    menu = BuildTabContextMenu(1, 3, doc);
+    std::vector<std::string> lines = Walk(menu);
+    DestroyMenu(menu);
+    CHECK(lines[1] == "1007 Close &All BUT This");
+    CHECK(lines[6] == "1026 Refresh from SFT&P\tCtrl+Shift+R");
+    CHECK(lines[8] == "1008 Open &Containing Folder in Explorer");
+    CHECK(lines[12] == "7001 Current &Full File Path to Clipboard");
+    CHECK(lines[18] == "1020 Move &Left\tCtrl+Shift+Page Up");
+    CHECK(lines[19] == "1021 Move &Right\tCtrl+Shift+Page Down");
+    SetDocumentString(&doc->path, "");
+    SetDocumentString(&doc->sftpUrl, nullptr);
 }

@@ -10,6 +10,7 @@
 #include "document/save.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -363,4 +364,27 @@ TEST_CASE("a file deleted behind the editor's back is noticed when its tab is ac
     CHECK(TabCount() == 1);
     CHECK(TabTitle(0) == "gone.txt");
     CHECK(gClosedTabs.back().title == "stays.txt");
+}
+
+TEST_CASE("dropped files open in drop order and leave the focus in the editor")
+{
+    Fixture f;
+    std::vector<std::string> paths = {f.File("drop1.txt", "1"), f.File("drop2.txt", "2"), f.File("drop3.txt", "3")};
+    std::string names;
+    for (const std::string& path : paths)
+        names += path + '\0';
+    names += '\0';
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    DROPFILES* drop = (DROPFILES*)GlobalLock(block);
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    memcpy((char*)drop + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(block);
+    SetFocus(gTabsWnd);
+    SendMessageA(f.hwnd, WM_DROPFILES, (WPARAM)block, 0);
+    REQUIRE(TabCount() == 3);
+    CHECK(TabTitle(0) == "drop1.txt");
+    CHECK(TabTitle(1) == "drop2.txt");
+    CHECK(TabTitle(2) == "drop3.txt");
+    CHECK(GetFocus() == gEditorWnd);
 }

@@ -1,0 +1,241 @@
+#include <doctest/doctest.h>
+
+#include "tests/window/harness.h"
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "app/tabs.h"
+#include "document/closed_tabs.h"
+#include "document/document.h"
+#include "document/save.h"
+#include "document/undo.h"
+#include "document/undo_core.h"
+#include "document/undo_file.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Fixture {
+    HWND hwnd = nullptr;
+    std::vector<std::string> files;
+    Fixture()
+    {
+        RemoveProgramFiles();
+        hwnd = CreateTestMainWindow();
+    }
+    ~Fixture()
+    {
+        DestroyTestMainWindow(hwnd);
+        for (const std::string& file : files)
+            DeleteFileA(file.c_str());
+        RemoveProgramFiles();
+    }
+    std::string File(const char* name, const std::string& bytes)
+    {
+        std::string path = ExeFolder() + name;
+        WriteFileBytes(path, bytes);
+        files.push_back(path);
+        return path;
+    }
+};
+
+UndoHistory& History()
+{
+    return *GetActiveDocument()->history;
+}
+
+void Caret(int at)
+{
+    SendMessageA(gEditorWnd, EM_SETSEL, at, at);
+}
+
+void Backspace()
+{
+    SendMessageA(gEditorWnd, WM_KEYDOWN, VK_BACK, 1);
+    SendMessageA(gEditorWnd, WM_CHAR, VK_BACK, 1);
+}
+
+} // namespace
+
+TEST_CASE("typing in the editor records words as steps; undo and redo walk them")
+{
+    Fixture f;
+    REQUIRE(f.hwnd);
+    TypeText("ab cd");
+    REQUIRE(History().undo.size() == 2);
+    CHECK(History().undo[0].inserted == "ab ");
+    CHECK(History().undo[1].inserted == "cd");
+    CHECK(History().snapshot == EditorText());
+    TypeText("\r");
+    TypeText("x");
+    CHECK(EditorText() == "ab cd\r\nx");
+    REQUIRE(History().undo.size() == 3);
+    CHECK(History().undo[2].inserted == "\r\nx");
+
+    Backspace();
+    Backspace();
+    Backspace();
+    // The x goes alone; the line break opens a new step that the d joins.
+    CHECK(EditorText() == "ab c");
+    REQUIRE(History().undo.size() == 5);
+    CHECK(History().undo[3].removed == "x");
+    CHECK(History().undo[4].removed == "d\r\n");
+    CHECK(History().snapshot == EditorText());
+
+    CHECK(Undo(gEditorWnd));
+    CHECK(EditorText() == "ab cd\r\n");
+    CHECK(StatusText() == "Undo (4 changes left)");
+    for (int i = 0; i < 4; ++i)
+        CHECK(Undo(gEditorWnd));
+    CHECK(EditorText() == "");
+    CHECK_FALSE(Undo(gEditorWnd));
+    CHECK(StatusText() == "Already at oldest change");
+    CHECK(Redo(gEditorWnd));
+    CHECK(EditorText() == "ab ");
+    CHECK(StatusText() == "Redo (4 redoes left)");
+    TypeText("z");
+    CHECK_FALSE(Redo(gEditorWnd));
+    CHECK(StatusText() == "Already at newest change");
+
+    // Typing over a selection, then more typing.
+    SendMessageA(gEditorWnd, EM_SETSEL, 0, 2);
+    TypeText("Q");
+    TypeText("R");
+    CHECK(EditorText() == "QR z");
+    CHECK(History().undo[History().undo.size() - 2].kind == UndoStepKind::Replace);
+    CHECK(History().undo.back().kind == UndoStepKind::Insert);
+    CHECK(History().snapshot == EditorText());
+}
+
+TEST_CASE("the modified flag follows the save point, also after save, undo, type")
+{
+    Fixture f;
+    std::string path = f.File("saved.txt", "base");
+    OpenFileByPath(f.hwnd, path.c_str());
+    Caret(4);
+    TypeText("1");
+    SendMessageA(f.hwnd, WM_COMMAND, 1003, 0);
+    CHECK_FALSE(GetActiveDocument()->modified);
+    CHECK(Undo(gEditorWnd));
+    CHECK(GetActiveDocument()->modified);
+    CHECK(Redo(gEditorWnd));
+    CHECK_FALSE(GetActiveDocument()->modified);
+    CHECK(Undo(gEditorWnd));
+    TypeText("2");
+    CHECK(EditorText() == "base2");
+    CHECK(GetActiveDocument()->modified);
+    CHECK(Undo(gEditorWnd));
+    CHECK(EditorText() == "base");
+    CHECK(GetActiveDocument()->modified); // "base" is not what the file holds ("base1")
+}
+
+TEST_CASE("a capture is one step; a stale step never touches the text")
+{
+    Fixture f;
+    TypeText("hello");
+    BeginUndoCapture();
+    SendMessageA(gEditorWnd, EM_SETSEL, 0, 1);
+    SendMessageA(gEditorWnd, EM_REPLACESEL, FALSE, (LPARAM) "J");
+    SendMessageA(gEditorWnd, EM_SETSEL, 5, 5);
+    SendMessageA(gEditorWnd, EM_REPLACESEL, FALSE, (LPARAM) "!");
+    EndUndoCapture();
+    CHECK(EditorText() == "Jello!");
+    REQUIRE(History().undo.size() == 2);
+    CHECK(History().undo.back().kind == UndoStepKind::Replace);
+    CHECK(Undo(gEditorWnd));
+    CHECK(EditorText() == "hello");
+
+    // A history that does not fit the text (a damaged undo file) is dropped, not applied.
+    CHECK(Redo(gEditorWnd));
+    History().undo.back().inserted = "xyz";
+    CHECK_FALSE(Undo(gEditorWnd));
+    CHECK(EditorText() == "Jello!");
+    CHECK(History().undo.empty());
+    CHECK(StatusText() == "Undo history does not match the text; history dropped");
+}
+
+TEST_CASE("closed tabs: 100 are kept, and a reopened tab brings its text, state and history")
+{
+    Fixture f;
+    TypeText("first");
+    for (int i = 0; i < 101; ++i) {
+        SendMessageA(f.hwnd, WM_COMMAND, 1001, 0);
+        TypeText("t");
+        MessageBoxAnswers answers({IDNO});
+        SendMessageA(f.hwnd, WM_COMMAND, 1005, 0);
+    }
+    CHECK(gClosedTabs.size() == 100);
+    CHECK(TabCount() == 1);
+    CHECK(EditorText() == "first");
+    {
+        MessageBoxAnswers answers({IDNO});
+        SendMessageA(f.hwnd, WM_COMMAND, 1005, 0);
+    }
+    CHECK(TabCount() == 1);
+    // Undo in the empty fresh tab with nothing to undo brings back the tab closed last.
+    CHECK(EditorText() == "");
+    CHECK(Undo(gEditorWnd));
+    CHECK(TabCount() == 1); // the lone pristine tab was replaced
+    CHECK(EditorText() == "first");
+    CHECK(StatusText() == "Restored closed tab: Untitled");
+    CHECK(GetActiveDocument()->modified);
+    CHECK(Undo(gEditorWnd));
+    CHECK(EditorText() == "");
+}
+
+TEST_CASE("Save As moves the history to the new path's undo file; a reopened file finds it")
+{
+    Fixture f;
+    std::string path = f.File("history.txt", "one");
+    OpenFileByPath(f.hwnd, path.c_str());
+    Caret(3);
+    TypeText("2");
+    SendMessageA(f.hwnd, WM_COMMAND, 1003, 0);
+    std::string undoFile = History().undoFilePath;
+    CHECK(ReadFileBytes(undoFile).compare(0, 13, "ZRVK_UNDO_02\n") == 0);
+    SendMessageA(f.hwnd, WM_COMMAND, 1005, 0);
+    gClosedTabs.clear();
+
+    OpenFileByPath(f.hwnd, path.c_str());
+    CHECK(EditorText() == "one2");
+    REQUIRE(History().undo.size() == 1);
+    CHECK_FALSE(GetActiveDocument()->modified);
+    CHECK(Undo(gEditorWnd));
+    CHECK(EditorText() == "one");
+    CHECK(GetActiveDocument()->modified);
+
+    std::string other = ExeFolder() + "history2.txt";
+    f.files.push_back(other);
+    CHECK(SaveActiveDocumentAs(f.hwnd, other.c_str()));
+    CHECK(History().undoFilePath != undoFile);
+    CHECK(TabTitle(0) == "history2.txt");
+    CHECK(ReadFileBytes(other) == "one");
+    CHECK(gRecentFiles.front() == other);
+}
+
+TEST_CASE("No at the exit question puts the disk text into the session as one undo step")
+{
+    Fixture f;
+    std::string path = f.File("exit.txt", "disk");
+    OpenFileByPath(f.hwnd, path.c_str());
+    Caret(4);
+    TypeText("X");
+    {
+        MessageBoxAnswers answers({IDNO});
+        SendMessageA(f.hwnd, WM_CLOSE, 0, 0);
+        REQUIRE(answers.seen.size() == 1);
+        CHECK(answers.seen[0].text == "Save file \"exit.txt\" before closing?");
+    }
+    f.hwnd = nullptr;
+    // The undo file holds the edit and the reload, and its save point is the disk text.
+    std::vector<UndoStep> undo, redo;
+    int32_t savedIndex = -5;
+    std::string undoPath = BuildUndoFilePath(path.c_str(), 1);
+    REQUIRE(LoadUndoFile(undoPath, undo, redo, &savedIndex));
+    REQUIRE(undo.size() == 2);
+    CHECK(savedIndex == 2);
+    CHECK(undo[0].inserted == "X");
+    CHECK(undo[1].removed == "X");
+}
