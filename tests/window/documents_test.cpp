@@ -7,10 +7,12 @@
 #include "app/tab_strip.h"
 #include "app/tabs.h"
 #include "document/document.h"
+#include "editor/fonts.h"
 #include "editor/gutter.h"
 
 #include <commctrl.h>
 
+#include <string.h>
 #include <string>
 #include <vector>
 
@@ -273,4 +275,40 @@ TEST_CASE("a file whose text holds a NUL byte opens read-only")
     CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
     CHECK(StatusText().find("[Read-Only]") != std::string::npos);
     DeleteFileA(path.c_str());
+}
+
+TEST_CASE("fonts: what is installed, the replacement chain, the Font dialog")
+{
+    Fixture f;
+    REQUIRE(f.hwnd);
+    // Wine's prefix has none of the preferred coding fonts; the host's DejaVu fonts show.
+    CHECK_FALSE(IsFontInstalled("D2Coding"));
+    CHECK_FALSE(IsFontInstalled(""));
+    CHECK(IsFontInstalled("DejaVu Sans Mono"));
+    CHECK(std::string(PickDefaultCodingFont()) == "GulimChe");
+
+    // Cancel changes and saves nothing.
+    DeleteFileA((ExeFolder() + "Zorvik.ini").c_str());
+    strcpy(gFontName, "DejaVu Sans Mono");
+    gFontSize = 11;
+    {
+        MessageBoxAnswers answers({IDCANCEL});
+        SendMessageA(f.hwnd, WM_COMMAND, 6005, 0);
+        CHECK(answers.seen.size() == 1);
+    }
+    CHECK(std::string(gFontName) == "DejaVu Sans Mono");
+    CHECK(gFontSize == 11);
+    CHECK(Ini("Settings", "FontName") == "<none>");
+    // OK takes the face and size shown and writes them at once.
+    {
+        MessageBoxAnswers answers({IDOK});
+        SendMessageA(f.hwnd, WM_COMMAND, 6005, 0);
+        CHECK(answers.seen.size() == 1);
+    }
+    CHECK(std::string(gFontName) == "DejaVu Sans Mono");
+    CHECK(gFontSize == 11);
+    CHECK(Ini("Settings", "FontName") == "DejaVu Sans Mono");
+    CHECK(Ini("Settings", "FontSize") == "11");
+    HFONT font = (HFONT)SendMessageA(gEditorWnd, WM_GETFONT, 0, 0);
+    CHECK(font == (HFONT)SendMessageA(gGutterWnd, WM_GETFONT, 0, 0));
 }

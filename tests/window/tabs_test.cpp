@@ -388,3 +388,27 @@ TEST_CASE("dropped files open in drop order and leave the focus in the editor")
     CHECK(TabTitle(2) == "drop3.txt");
     CHECK(GetFocus() == gEditorWnd);
 }
+
+TEST_CASE("the exit questions do not run the vanished-file check under themselves")
+{
+    Fixture f;
+    std::string a = f.File("exit_a.txt", "a"), b = f.File("exit_b.txt", "b");
+    Open(f.hwnd, a);
+    TypeAtEnd("1");
+    Open(f.hwnd, b);
+    TypeAtEnd("2");
+    DeleteFileA(a.c_str());
+    {
+        MessageBoxAnswers answers({IDNO, IDCANCEL});
+        SendMessageA(f.hwnd, WM_CLOSE, 0, 0);
+        REQUIRE(answers.seen.size() == 2);
+        CHECK(answers.seen[0].text == "Save file \"exit_a.txt\" before closing?");
+        CHECK(answers.seen[1].text == "Save file \"exit_b.txt\" before closing?");
+    }
+    // Cancel kept the window; No on the vanished file kept its edited text.
+    REQUIRE(IsWindow(f.hwnd));
+    CHECK(TabCount() == 2);
+    TabDocument* first = GetTabDocument(0);
+    REQUIRE(first);
+    CHECK(std::string(first->text) == "a1");
+}
