@@ -65,25 +65,27 @@ bool IsReplacedFace(const char* face)
 
 } // namespace
 
-void GetSettingsPath(char* buffer, int size)
+void PathBesideExecutable(const char* name, char* buffer, int size)
 {
     if (!buffer || size <= 0)
         return;
     char exe[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, exe, sizeof(exe));
-    if (n == 0 || n >= sizeof(exe))
-        exe[0] = 0;
-    else
-        exe[n] = 0;
+    exe[n < sizeof(exe) ? n : 0] = 0;
     char* slash = strrchr(exe, '\\');
-    // A folder too long for the name after it falls back to the bare name, which the
-    // profile functions then look for in the Windows folder: better than a cut path.
-    if (slash && (int)(slash - exe) + 1 + 10 < size) {
+    // A folder too long for the name after it falls back to the bare name rather than a
+    // cut path that could name another file.
+    if (slash && (int)(slash - exe) + 1 + (int)strlen(name) < size) {
         slash[1] = 0;
-        snprintf(buffer, size, "%sZorvik.ini", exe);
+        snprintf(buffer, size, "%s%s", exe, name);
     } else {
-        snprintf(buffer, size, "Zorvik.ini");
+        snprintf(buffer, size, "%s", name);
     }
+}
+
+void GetSettingsPath(char* buffer, int size)
+{
+    PathBesideExecutable("Zorvik.ini", buffer, size);
 }
 
 void LoadSettings()

@@ -19,6 +19,9 @@ extern HMENU gRecentFilesMenu;
 enum { kMaxRecentFiles = 10 };
 
 void GetSettingsPath(char* buffer, int size);
+// The executable's folder and the given file name; the name alone when the path would
+// not fit the buffer.
+void PathBesideExecutable(const char* name, char* buffer, int size);
 
 // Reads [Settings] into the globals; an empty face, "Consolas" or "Courier New" is
 // replaced by the first installed coding font and written back at once.

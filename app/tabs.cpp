@@ -1,6 +1,7 @@
 #include "app/tabs.h"
 
 #include "app/main_window.h"
+#include "app/file_dialog.h"
 #include "app/settings.h"
 #include "app/shortcuts.h"
 #include "app/tab_strip.h"
@@ -13,7 +14,6 @@
 #include "document/undo_core.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -65,6 +65,18 @@ bool AskToSave(HWND owner, TabDocument* doc, const char* title)
     if (answer == IDYES)
         return (doc->path && doc->path[0]) ? SaveFile(owner) : SaveFileAs(owner);
     return true;
+}
+
+// Puts the tab's document on the closed-tab list and frees it; the item stays.
+void RetireTab(HWND owner, int index)
+{
+    char title[MAX_PATH];
+    GetTabTitle(index, title, sizeof(title), "Untitled");
+    TabDocument* doc = GetTabDocument(index);
+    if (doc) {
+        PushClosedTab(owner, doc, title);
+        FreeTabDocument(doc);
+    }
 }
 
 bool HasText(const TabDocument* doc)
@@ -184,16 +196,7 @@ void OpenFileByPath(HWND mainWnd, const char* path)
 void ChooseAndOpenFile(HWND owner)
 {
     char file[MAX_PATH] = "";
-    OPENFILENAMEA ofn;
-    ZeroMemory(&ofn, sizeof(ofn));
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = "Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof(file);
-    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameA(&ofn))
+    if (AskForFileName(owner, false, file, sizeof(file)))
         OpenFileByPath(owner, file);
 }
 
@@ -269,25 +272,15 @@ void CloseOtherTabs(HWND owner)
     if (cancelled)
         return;
 
+    // Right of k from the last down, then left of k: the closed-tab list ends with the
+    // tab that was first in the bar.
     gProgrammaticChange = true;
     for (int i = GetTabCount() - 1; i > k; --i) {
-        char title[MAX_PATH];
-        GetTabTitle(i, title, sizeof(title), "Untitled");
-        TabDocument* doc = GetTabDocument(i);
-        if (doc) {
-            PushClosedTab(owner, doc, title);
-            FreeTabDocument(doc);
-        }
+        RetireTab(owner, i);
         TabCtrl_DeleteItem(gTabsWnd, i);
     }
     for (int i = k - 1; i >= 0; --i) {
-        char title[MAX_PATH];
-        GetTabTitle(i, title, sizeof(title), "Untitled");
-        TabDocument* doc = GetTabDocument(i);
-        if (doc) {
-            PushClosedTab(owner, doc, title);
-            FreeTabDocument(doc);
-        }
+        RetireTab(owner, i);
         TabCtrl_DeleteItem(gTabsWnd, i);
     }
     TabCtrl_SetCurSel(gTabsWnd, 0);
@@ -298,13 +291,7 @@ void CloseOtherTabs(HWND owner)
 
 void CloseTabAt(HWND mainWnd, int index)
 {
-    char title[MAX_PATH];
-    GetTabTitle(index, title, sizeof(title), "Untitled");
-    TabDocument* doc = GetTabDocument(index);
-    if (doc) {
-        PushClosedTab(mainWnd, doc, title);
-        FreeTabDocument(doc);
-    }
+    RetireTab(mainWnd, index);
     DeleteTabAndSelectNeighbour(index);
     ActivateSelectedTab();
     if (gAutoSave)

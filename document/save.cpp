@@ -1,5 +1,6 @@
 #include "document/save.h"
 
+#include "app/file_dialog.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/tab_strip.h"
@@ -12,7 +13,6 @@
 #include "editor/gutter.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -92,16 +92,7 @@ bool SaveFileAs(HWND owner)
     ZeroMemory(file, sizeof(file));
     if (doc->path)
         lstrcpynA(file, doc->path, sizeof(file));
-    OPENFILENAMEA ofn;
-    ZeroMemory(&ofn, sizeof(ofn));
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = "Text Files (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof(file);
-    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    if (!GetSaveFileNameA(&ofn))
+    if (!AskForFileName(owner, true, file, sizeof(file)))
         return false;
     return SaveActiveDocumentAs(owner, file);
 }

@@ -63,18 +63,7 @@ int RestoredEol(const SessionTab& tab)
 
 void GetPortableSessionPath(char* buffer, int size)
 {
-    if (!buffer || size <= 0)
-        return;
-    char exe[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof(exe));
-    exe[n < sizeof(exe) ? n : 0] = 0;
-    char* slash = strrchr(exe, '\\');
-    if (slash && (int)(slash - exe) + 1 + 15 < size) {
-        slash[1] = 0;
-        snprintf(buffer, size, "%sZorvik.session", exe);
-    } else {
-        snprintf(buffer, size, "Zorvik.session");
-    }
+    PathBesideExecutable("Zorvik.session", buffer, size);
 }
 
 void DeleteSessionFiles()

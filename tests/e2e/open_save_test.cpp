@@ -7,30 +7,6 @@
 
 #include <string>
 
-namespace {
-
-// Keys go through the system's input queue, so that the program's message loop sees
-// them with the right modifier state (GetKeyState) as a user's keys.
-void SendKey(WORD vk, bool up)
-{
-    INPUT input;
-    ZeroMemory(&input, sizeof(input));
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof(input));
-}
-
-void PressChord(WORD modifier, WORD vk)
-{
-    SendKey(modifier, false);
-    SendKey(vk, false);
-    SendKey(vk, true);
-    SendKey(modifier, true);
-}
-
-} // namespace
-
 TEST_CASE("three files from the command line; typing and Ctrl+S reach the file on disk")
 {
     RemoveProgramFiles();

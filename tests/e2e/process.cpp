@@ -87,3 +87,21 @@ void KillZorvik(ZorvikProcess* process)
     CloseHandle(process->info.hThread);
     process->info.hProcess = process->info.hThread = nullptr;
 }
+
+void SendKey(WORD vk, bool up)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof(input));
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+void PressChord(WORD modifier, WORD vk)
+{
+    SendKey(modifier, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    SendKey(modifier, true);
+}

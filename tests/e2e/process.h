@@ -22,3 +22,8 @@ int WaitForExit(ZorvikProcess* process, DWORD timeoutMs = 20000);
 void KillZorvik(ZorvikProcess* process);
 // The main window of another process that belongs to this class, or null.
 HWND FindZorvikWindow(DWORD processId);
+
+// Keys through the system's input queue, so that the program's message loop sees them
+// with the modifier state (GetKeyState) of a user's keys.
+void SendKey(WORD vk, bool up);
+void PressChord(WORD modifier, WORD vk);

@@ -18,21 +18,7 @@
 
 namespace {
 
-struct Fixture {
-    HWND hwnd = nullptr;
-    explicit Fixture(const char* settings = nullptr)
-    {
-        RemoveProgramFiles();
-        if (settings)
-            WriteSettingsFile(settings);
-        hwnd = CreateTestMainWindow();
-    }
-    ~Fixture()
-    {
-        DestroyTestMainWindow(hwnd);
-        RemoveProgramFiles();
-    }
-};
+using Fixture = TestWindow;
 
 std::string Ini(const char* section, const char* key)
 {

@@ -86,6 +86,32 @@ void DestroyTestMainWindow(HWND hwnd)
     gMainWnd = gTabsWnd = gEditorWnd = gGutterWnd = gStatusWnd = nullptr;
 }
 
+TestWindow::TestWindow(const char* settings)
+{
+    RemoveProgramFiles();
+    if (settings)
+        WriteSettingsFile(settings);
+    hwnd = CreateTestMainWindow();
+}
+
+TestWindow::~TestWindow()
+{
+    DestroyTestMainWindow(hwnd);
+    for (const std::string& file : files) {
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file.c_str());
+    }
+    RemoveProgramFiles();
+}
+
+std::string TestWindow::File(const char* name, const std::string& bytes)
+{
+    std::string path = ExeFolder() + name;
+    WriteFileBytes(path, bytes);
+    files.push_back(path);
+    return path;
+}
+
 void PumpMessages(HWND mainWnd, int milliseconds)
 {
     DWORD end = GetTickCount() + milliseconds;

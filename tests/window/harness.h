@@ -19,6 +19,18 @@ HWND CreateTestMainWindow();
 // Destroys it without the exit questions.
 void DestroyTestMainWindow(HWND hwnd);
 
+// A fresh main window without settings, session or undo files from earlier tests; the
+// files made with File() are removed again afterwards.
+struct TestWindow {
+    HWND hwnd = nullptr;
+    std::vector<std::string> files;
+    // settings: the whole text of a settings file to start with, or null for none.
+    explicit TestWindow(const char* settings = nullptr);
+    ~TestWindow();
+    // Writes a file beside the test executable; returns its path.
+    std::string File(const char* name, const std::string& bytes);
+};
+
 // Handles every message waiting in the queue as the program's message loop does.
 void PumpMessages(HWND mainWnd, int milliseconds = 0);
 

@@ -37,19 +37,7 @@ RECT ChildRect(HWND parent, HWND child)
     return rc;
 }
 
-struct WindowFixture {
-    HWND hwnd;
-    WindowFixture()
-    {
-        RemoveProgramFiles();
-        hwnd = CreateTestMainWindow();
-    }
-    ~WindowFixture()
-    {
-        DestroyTestMainWindow(hwnd);
-        RemoveProgramFiles();
-    }
-};
+using WindowFixture = TestWindow;
 
 } // namespace
 

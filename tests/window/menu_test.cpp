@@ -110,21 +110,7 @@ void CheckMenuBar(HWND hwnd, bool diff, bool autoSave)
     }
 }
 
-struct MenuFixture {
-    HWND hwnd = nullptr;
-    explicit MenuFixture(const char* settings = nullptr)
-    {
-        RemoveProgramFiles();
-        if (settings)
-            WriteSettingsFile(settings);
-        hwnd = CreateTestMainWindow();
-    }
-    ~MenuFixture()
-    {
-        DestroyTestMainWindow(hwnd);
-        RemoveProgramFiles();
-    }
-};
+using MenuFixture = TestWindow;
 
 } // namespace
 

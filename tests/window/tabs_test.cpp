@@ -17,31 +17,7 @@
 
 namespace {
 
-struct Fixture {
-    HWND hwnd = nullptr;
-    std::vector<std::string> files;
-    Fixture()
-    {
-        RemoveProgramFiles();
-        hwnd = CreateTestMainWindow();
-    }
-    ~Fixture()
-    {
-        DestroyTestMainWindow(hwnd);
-        for (const std::string& file : files) {
-            SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(file.c_str());
-        }
-        RemoveProgramFiles();
-    }
-    std::string File(const char* name, const std::string& bytes)
-    {
-        std::string path = ExeFolder() + name;
-        WriteFileBytes(path, bytes);
-        files.push_back(path);
-        return path;
-    }
-};
+using Fixture = TestWindow;
 
 void Open(HWND hwnd, const std::string& path)
 {
