@@ -4,8 +4,10 @@
 #include "document/textcodec.h"
 #include "document/textfile.h"
 #include "editor/block_mode.h"
+#include "editor/editor_window.h"
 #include "editor/gutter.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -29,9 +31,27 @@ bool PutGlobal(UINT format, const void* bytes, size_t size)
     return true;
 }
 
-bool IsReadOnly(HWND window)
+// CF_UNICODETEXT converted from the ANSI code page, up to the first 0 byte.
+bool PutUnicodeText(const std::string& text)
 {
-    return (GetWindowLongA(window, GWL_STYLE) & ES_READONLY) != 0;
+    int units = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (units <= 0)
+        return false;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (size_t)units * sizeof(WCHAR));
+    if (!block)
+        return false;
+    WCHAR* p = (WCHAR*)GlobalLock(block);
+    if (!p) {
+        GlobalFree(block);
+        return false;
+    }
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, p, units);
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_UNICODETEXT, block)) {
+        GlobalFree(block);
+        return false;
+    }
+    return true;
 }
 
 // The selection's bytes, ordered and limited to the text; false when there are none.
@@ -49,17 +69,20 @@ bool GetSelectedText(HWND window, std::string* out)
     int length = GetWindowTextLengthA(window);
     if (length <= 0)
         return false;
-    std::string text((size_t)length + 1, '\0');
-    int got = GetWindowTextA(window, &text[0], length + 1);
+    char* text = (char*)malloc((size_t)length + 1);
+    if (!text)
+        return false;
+    int got = GetWindowTextA(window, text, length + 1);
     if (got < 0)
         got = 0;
-    text.resize((size_t)got);
-    if (s >= text.size())
-        return false;
-    if (e > text.size())
-        e = (DWORD)text.size();
-    out->assign(text, s, e - s);
-    return true;
+    bool any = s < (DWORD)got;
+    if (any) {
+        if (e > (DWORD)got)
+            e = (DWORD)got;
+        out->assign(text + s, e - s);
+    }
+    free(text);
+    return any;
 }
 
 } // namespace
@@ -67,15 +90,9 @@ bool GetSelectedText(HWND window, std::string* out)
 bool SetClipboardText(const std::string& text)
 {
     EmptyClipboard();
-    bool placed = false;
-    int units = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (units > 0) {
-        std::wstring wide((size_t)units, L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], units);
-        placed |= PutGlobal(CF_UNICODETEXT, wide.data(), (size_t)units * sizeof(wchar_t));
-    }
-    placed |= PutGlobal(CF_TEXT, text.c_str(), text.size() + 1);
-    return CloseClipboard() != FALSE && placed;
+    bool unicode = PutUnicodeText(text);
+    bool ansi = PutGlobal(CF_TEXT, text.c_str(), text.size() + 1);
+    return CloseClipboard() != FALSE && (unicode || ansi);
 }
 
 bool CopyTextToClipboard(HWND owner, const std::string& text)
@@ -97,10 +114,14 @@ bool EditCopy(HWND window)
 
 void EditCut(HWND window)
 {
-    if (IsReadOnly(window)) {
+    if (IsEditReadOnly(window)) {
         MessageBeep(MB_ICONEXCLAMATION);
         return;
     }
+    // The menu command arrives without the editor's WM_CUT, which remembers the
+    // selection that the undo step restores.
+    if (window == gEditorWnd)
+        RememberSelectionBeforeEdit(window);
     if (gBlockMode && window == gEditorWnd) {
         if (ColumnCopy(window))
             ColumnDelete(window, true);
@@ -119,10 +140,12 @@ void EditCut(HWND window)
 
 void EditPaste(HWND editor)
 {
-    if (IsReadOnly(editor)) {
+    if (IsEditReadOnly(editor)) {
         MessageBeep(MB_ICONEXCLAMATION);
         return;
     }
+    if (editor == gEditorWnd)
+        RememberSelectionBeforeEdit(editor);
     if (gBlockMode) {
         ColumnPaste(editor);
         return;
@@ -130,7 +153,7 @@ void EditPaste(HWND editor)
     std::string text = GetClipboardTextAnsi(editor);
     if (text.empty())
         return;
-    text = NormalizeToCrlf(text.data(), (int)text.size());
+    text = NormalizeToCrlf(text.data(), text.size());
     SendMessageA(editor, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
     RefreshGutter();
 }

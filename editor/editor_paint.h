@@ -10,10 +10,17 @@ struct WordHighlight {
     int start, end; // byte offsets, end exclusive
 };
 
+// Occurrences of the double-clicked word in text order; valid only while the editor's
+// selection is exactly [gWordHighlightSelStart, gWordHighlightSelEnd).
 extern std::vector<WordHighlight> gWordHighlights;
 extern int gWordHighlightSelStart, gWordHighlightSelEnd;
 extern bool gSystemCaretHidden;
 
+// WM_PAINT of the editor.
 void PaintEditor(HWND editor);
+// The whole composed picture of the editor's client area (width x height from 0, 0)
+// copied into target: what WM_PAINT shows. Nothing for a size of 0 or less.
+void RenderEditor(HWND editor, HDC target, int width, int height);
+// Width in pixels of one character cell of the editor font; at least 1.
 int MeasureCellWidth(HWND editor);
 int GetFirstVisibleLineX(HWND editor);

@@ -18,6 +18,11 @@ void RememberSelectionBeforeEdit(HWND editor)
     gSelBeforeEditEnd = (int)e;
 }
 
+bool IsEditReadOnly(HWND edit)
+{
+    return (GetWindowLongA(edit, GWL_STYLE) & ES_READONLY) != 0;
+}
+
 static LRESULT PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return CallWindowProcA(gEditorOrigProc, hwnd, msg, wParam, lParam);
