@@ -140,9 +140,7 @@ TEST_CASE("closed tabs: 100 are kept, and a reopened tab brings its text, state 
     TypeText("first");
     for (int i = 0; i < 101; ++i) {
         SendMessageA(f.hwnd, WM_COMMAND, 1001, 0);
-        TypeText("t");
-        MessageBoxAnswers answers({IDNO});
-        SendMessageA(f.hwnd, WM_COMMAND, 1005, 0);
+        SendMessageA(f.hwnd, WM_COMMAND, 1005, 0); // an empty new tab closes without a question
     }
     CHECK(gClosedTabs.size() == 100);
     CHECK(TabCount() == 1);
