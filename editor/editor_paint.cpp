@@ -477,6 +477,9 @@ void PaintLineMarks(PaintFrame& f, const MarkTools& tools, const PaintLine& entr
         int x = XAt(f, entry, i, column, &measured);
         if (measured && x < minX)
             x = entry.x + f.cell * column;
+        // The row's characters only move right: nothing after this one is visible.
+        if (x > f.client.right)
+            break;
         if (c == ' ') {
             int run = i;
             while (run < t.count && p[run] == ' ')
