@@ -62,10 +62,11 @@ bool IsFontInstalled(const char* face)
     return _stricmp(actual, face) == 0;
 }
 
+const char* gPreferredCodingFonts[2] = {"D2Coding", "NanumGothicCoding"};
+
 const char* PickDefaultCodingFont()
 {
-    static const char* const kPreferred[] = {"D2Coding", "NanumGothicCoding"};
-    for (const char* face : kPreferred)
+    for (const char* face : gPreferredCodingFonts)
         if (IsFontInstalled(face))
             return face;
     return "GulimChe";

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+// The coding fonts preferred in this order, with "GulimChe" as the last resort. Tests
+// put a font of the machine here, as none of these needs to be installed.
+extern const char* gPreferredCodingFonts[2];
+
 bool IsFontInstalled(const char* face);
 const char* PickDefaultCodingFont();
 HFONT CreateEditorFont(const char* face, int points);

@@ -74,6 +74,8 @@ TEST_CASE("settings: defaults, clamps, face replacement and what the close write
         {"FontSize=200\r\nFontName=courier new\r\n", 72, "GulimChe"},
         {"FontSize=0\r\nFontName=ConsolasX\r\n", 6, "ConsolasX"},
         {"FontSize=-5\r\nFontName=CONSOLAS\r\n", 6, "GulimChe"},
+        {"FontSize=5\r\nFontName=Courier New\r\n", 6, "GulimChe"},
+        {"FontSize=73\r\nFontName=DejaVu Sans Mono\r\n", 72, "DejaVu Sans Mono"},
         {"FontSize=9\r\nFontName=\r\nNewPageEncoding=0\r\nNewPageBOM=1\r\nDiffMode=7\r\nAutoSave=0\r\n", 9,
          "GulimChe"},
     };
@@ -297,4 +299,48 @@ TEST_CASE("fonts: what is installed, the replacement chain, the Font dialog")
     CHECK(Ini("Settings", "FontSize") == "11");
     HFONT font = (HFONT)SendMessageA(gEditorWnd, WM_GETFONT, 0, 0);
     CHECK(font == (HFONT)SendMessageA(gGutterWnd, WM_GETFONT, 0, 0));
+}
+
+TEST_CASE("the face replacement chain picks the first installed preferred font and writes it back")
+{
+    const char* saved[2] = {gPreferredCodingFonts[0], gPreferredCodingFonts[1]};
+    gPreferredCodingFonts[0] = "No Such Coding Font";
+    gPreferredCodingFonts[1] = "DejaVu Sans Mono";
+    {
+        Fixture f("[Settings]\r\nFontName=consolas\r\n");
+        REQUIRE(f.hwnd);
+        CHECK(std::string(gFontName) == "DejaVu Sans Mono");
+        CHECK(Ini("Settings", "FontName") == "DejaVu Sans Mono");
+        // The editor's font is the replacement too, when "Consolas" is asked for.
+        HFONT font = CreateEditorFont("Consolas", 12);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, font);
+        char face[64] = "";
+        GetTextFaceA(dc, sizeof(face), face);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(font);
+        CHECK(std::string(face) == "DejaVu Sans Mono");
+    }
+    gPreferredCodingFonts[0] = saved[0];
+    gPreferredCodingFonts[1] = saved[1];
+}
+
+TEST_CASE("each tab keeps its text, modified image and encoding across switches")
+{
+    Fixture f;
+    std::string path = f.File("keeps.txt", "file text");
+    TypeText("untitled text");
+    OpenFileByPath(f.hwnd, path.c_str());
+    REQUIRE(TabCount() == 2);
+    SwitchToTab(0);
+    CHECK(EditorText() == "untitled text");
+    CHECK(TabImage(0) == 1);
+    CHECK(TabImage(1) == 0);
+    SwitchToTab(1);
+    CHECK(EditorText() == "file text");
+    CHECK(StatusText().find("Encoding: UTF-8 | Windows (CR LF) | 9 bytes | 1 lines") == 0);
+    SwitchToTab(0);
+    CHECK(StatusText().find("13 bytes") != std::string::npos);
+    CHECK(TabImage(0) == 1);
 }
