@@ -80,6 +80,7 @@ void InitializeGlobals()
     gMissingFilePromptOpen = false;
     gWordHighlightSelStart = -1;
     gWordHighlightSelEnd = -1;
+    gSystemCaretHidden = false;
     gSelAnchor = -1;
     gBlockMode = false;
     gMultiCaretLine = -1;

@@ -125,7 +125,7 @@ void UpdateStatusBar()
         info.autoSave = gAutoSave;
         info.readOnly = doc->readOnly;
         info.sftpUrl = doc->sftpUrl;
-        SendMessageA(gStatusWnd, SB_SETTEXTA, 0, (LPARAM)FormatStatusText(info).c_str());
+        SetStatusText(FormatStatusText(info).c_str());
     }
     VimUpdateStatus();
 }

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "document/textcodec.h"
 #include "document/textfile.h"
+#include "document/undo.h"
 #include "editor/block_mode.h"
 #include "editor/editor_window.h"
 #include "editor/gutter.h"
@@ -11,6 +12,17 @@
 #include <string.h>
 
 namespace {
+
+// One EM_REPLACESEL, recorded like a keystroke when it goes to the editor.
+void ReplaceSelectionAsEdit(HWND window, const char* text)
+{
+    bool editor = window == gEditorWnd;
+    if (editor)
+        BeginKeystrokeEdit();
+    SendMessageA(window, EM_REPLACESEL, TRUE, (LPARAM)text);
+    if (editor)
+        EndKeystrokeEdit();
+}
 
 bool PutGlobal(UINT format, const void* bytes, size_t size)
 {
@@ -134,7 +146,7 @@ void EditCut(HWND window)
     // The selection goes only once it is safe on the clipboard.
     if (!EditCopy(window))
         return;
-    SendMessageA(window, EM_REPLACESEL, TRUE, (LPARAM) "");
+    ReplaceSelectionAsEdit(window, "");
     RefreshGutter();
 }
 
@@ -154,6 +166,6 @@ void EditPaste(HWND editor)
     if (text.empty())
         return;
     text = NormalizeToCrlf(text.data(), text.size());
-    SendMessageA(editor, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
+    ReplaceSelectionAsEdit(editor, text.c_str());
     RefreshGutter();
 }

@@ -28,6 +28,18 @@ static LRESULT PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return CallWindowProcA(gEditorOrigProc, hwnd, msg, wParam, lParam);
 }
 
+// A message after which the control replaces the selection (or the character beside the
+// caret) once: the selection is remembered for the undo step, and the change notification
+// that the control sends meanwhile may record the step from the changed lines alone.
+static LRESULT PassOnAsEdit(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    RememberSelectionBeforeEdit(hwnd);
+    BeginKeystrokeEdit();
+    LRESULT result = PassOn(hwnd, msg, wParam, lParam);
+    EndKeystrokeEdit();
+    return result;
+}
+
 // Scrolling repaints everything once at the end, so the overlays never lag the text.
 static LRESULT Scroll(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -55,8 +67,7 @@ LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_CHAR:
     case WM_IME_CHAR:
-        RememberSelectionBeforeEdit(hwnd);
-        return PassOn(hwnd, msg, wParam, lParam);
+        return PassOnAsEdit(hwnd, msg, wParam, lParam);
     case WM_CUT:
         RememberSelectionBeforeEdit(hwnd);
         EditCut(hwnd);
@@ -66,16 +77,14 @@ LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         EditPaste(hwnd);
         return 0;
     case WM_CLEAR:
-        RememberSelectionBeforeEdit(hwnd);
-        return PassOn(hwnd, msg, wParam, lParam);
+        return PassOnAsEdit(hwnd, msg, wParam, lParam);
     case WM_COPY:
         EditCopy(hwnd);
         return 0;
     case WM_KEYDOWN:
     case WM_KEYUP: {
-        if (msg == WM_KEYDOWN && (wParam == VK_BACK || wParam == VK_DELETE))
-            RememberSelectionBeforeEdit(hwnd);
-        LRESULT result = PassOn(hwnd, msg, wParam, lParam);
+        bool edit = msg == WM_KEYDOWN && (wParam == VK_BACK || wParam == VK_DELETE);
+        LRESULT result = edit ? PassOnAsEdit(hwnd, msg, wParam, lParam) : PassOn(hwnd, msg, wParam, lParam);
         RefreshGutter();
         return result;
     }

@@ -36,5 +36,5 @@ void VimUpdateStatus()
         text += " | VIM: ";
         text += VimModeName(gVimMode);
     }
-    SendMessageA(gStatusWnd, SB_SETTEXTA, 0, (LPARAM)text.c_str());
+    SetStatusText(text.c_str());
 }
