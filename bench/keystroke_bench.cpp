@@ -8,6 +8,7 @@
 #include "document/undo.h"
 #include "editor/editor_window.h"
 #include "editor/gutter.h"
+#include "bench/bench_clock.h"
 #include "tests/window/harness.h"
 
 #include <algorithm>
@@ -16,22 +17,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 std::string MakeText(size_t bytes)
 {
@@ -62,15 +47,15 @@ void Measure(HWND mainWnd, size_t bytes)
     SendMessageA(bare, WM_SETFONT, SendMessageA(gEditorWnd, WM_GETFONT, 0, 0), FALSE);
     SendMessageA(bare, EM_SETLIMITTEXT, 0, 0);
     SetFocus(bare);
-    double t0 = Now();
+    double t0 = BenchNow();
     SetWindowTextA(bare, text.c_str());
-    double setText = Now() - t0;
+    double setText = BenchNow() - t0;
     std::vector<double> bareChar;
     for (int i = 0; i < rounds; ++i) {
         SendMessageA(bare, EM_SETSEL, bytes / 2, bytes / 2);
-        double t = Now();
+        double t = BenchNow();
         SendMessageA(bare, WM_CHAR, 'x', 1);
-        bareChar.push_back(Now() - t);
+        bareChar.push_back(BenchNow() - t);
     }
     DestroyWindow(host);
     SetFocus(gEditorWnd);
@@ -90,48 +75,48 @@ void Measure(HWND mainWnd, size_t bytes)
         gProgrammaticChange = true;
         CallWindowProcA(gEditorOrigProc, gEditorWnd, WM_CHAR, 'y', 1);
         gProgrammaticChange = false;
-        double t = Now();
+        double t = BenchNow();
         RecordTypingChange();
-        double t2 = Now();
+        double t2 = BenchNow();
         RefreshGutter();
-        double t3 = Now();
+        double t3 = BenchNow();
         EndKeystrokeEdit();
         record.push_back(t2 - t);
         gutter.push_back(t3 - t2);
     }
     for (int i = 0; i < rounds; ++i) {
-        double t = Now();
+        double t = BenchNow();
         SendMessageA(gEditorWnd, WM_CHAR, 'z', 1);
-        whole.push_back(Now() - t);
+        whole.push_back(BenchNow() - t);
     }
     // Where the rest of a whole keystroke goes: the subclass with recording held back,
     // and the control alone through the subclass's own procedure.
     std::vector<double> subclassOnly, controlOnly;
     for (int i = 0; i < rounds; ++i) {
         gProgrammaticChange = true;
-        double t = Now();
+        double t = BenchNow();
         SendMessageA(gEditorWnd, WM_CHAR, 'q', 1);
-        subclassOnly.push_back(Now() - t);
-        t = Now();
+        subclassOnly.push_back(BenchNow() - t);
+        t = BenchNow();
         CallWindowProcA(gEditorOrigProc, gEditorWnd, WM_CHAR, 'q', 1);
-        controlOnly.push_back(Now() - t);
+        controlOnly.push_back(BenchNow() - t);
         gProgrammaticChange = false;
     }
     printf("    subclass without recording %.2f ms, control through its own procedure %.2f ms\n",
-           Median(subclassOnly), Median(controlOnly));
+           BenchMedian(subclassOnly), BenchMedian(controlOnly));
     std::vector<double> undo, redo;
     for (int i = 0; i < 5; ++i) {
-        double t = Now();
+        double t = BenchNow();
         Undo(gEditorWnd);
-        double t2 = Now();
+        double t2 = BenchNow();
         Redo(gEditorWnd);
         undo.push_back(t2 - t);
-        redo.push_back(Now() - t2);
+        redo.push_back(BenchNow() - t2);
     }
     printf("%5.1f MB: SetWindowText %.0f ms | bare WM_CHAR %.2f ms | RecordTypingChange %.2f ms + RefreshGutter "
            "%.2f ms = %.2f ms | whole keystroke in the program %.2f ms | Undo %.2f ms, Redo %.2f ms\n",
-           bytes / 1048576.0, setText, Median(bareChar), Median(record), Median(gutter),
-           Median(record) + Median(gutter), Median(whole), Median(undo), Median(redo));
+           bytes / 1048576.0, setText, BenchMedian(bareChar), BenchMedian(record), BenchMedian(gutter),
+           BenchMedian(record) + BenchMedian(gutter), BenchMedian(whole), BenchMedian(undo), BenchMedian(redo));
     fflush(stdout);
 }
 

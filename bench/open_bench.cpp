@@ -7,6 +7,7 @@
 #include "app/tabs.h"
 #include "document/document.h"
 #include "document/textfile.h"
+#include "bench/bench_clock.h"
 #include "tests/window/harness.h"
 
 #include <stdio.h>
@@ -14,16 +15,6 @@
 #include <string>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
 
 // A log with accented words, so that the file is UTF-8 and must be decoded.
 std::string MakeLog(size_t bytes)
@@ -44,26 +35,26 @@ void Measure(HWND mainWnd, size_t bytes)
     std::string path = ExeFolder() + "open_bench.log";
     WriteFileBytes(path, MakeLog(bytes));
 
-    double t0 = Now();
+    double t0 = BenchNow();
     int encoding = 0, eol = 0;
     bool bom = false;
     char* text = LoadTextFile(path.c_str(), &encoding, &bom, &eol);
-    double load = Now() - t0;
+    double load = BenchNow() - t0;
 
     HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     HWND bare = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL |
                                 ES_AUTOHSCROLL, 0, 0, 600, 400, host, nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(bare, EM_SETLIMITTEXT, 0, 0);
-    t0 = Now();
+    t0 = BenchNow();
     SendMessageA(bare, WM_SETTEXT, 0, (LPARAM)text);
-    double setText = Now() - t0;
+    double setText = BenchNow() - t0;
     DestroyWindow(host);
     free(text);
 
-    t0 = Now();
+    t0 = BenchNow();
     OpenFileByPath(mainWnd, path.c_str());
-    double open = Now() - t0;
+    double open = BenchNow() - t0;
     SendMessageA(mainWnd, WM_COMMAND, 1005, 0);
 
     double mb = bytes / 1048576.0;

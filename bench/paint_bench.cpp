@@ -4,6 +4,7 @@
 //
 //   xvfb-run -a build/wine-run.sh build/bench/paint_bench.exe
 
+#include "bench/bench_clock.h"
 #include "tests/window/harness.h"
 
 #include "app/main_window.h"
@@ -17,16 +18,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
 
 // Lines of code with indentation, tabs and diff marks, about 50 bytes each.
 std::string MakeText(size_t bytes)
@@ -46,11 +37,6 @@ std::string MakeText(size_t bytes)
     return text;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 struct Figures {
     double bare, printClient, full;
@@ -68,16 +54,16 @@ Figures Measure(int runs)
     for (int i = 0; i < runs; ++i) {
         // The control's own WM_PAINT, as it paints when nobody subclasses it.
         InvalidateRect(gEditorWnd, nullptr, FALSE);
-        double t0 = Now();
+        double t0 = BenchNow();
         CallWindowProcA(gEditorOrigProc, gEditorWnd, WM_PAINT, 0, 0);
-        double t1 = Now();
+        double t1 = BenchNow();
         CallWindowProcA(gEditorOrigProc, gEditorWnd, WM_PRINTCLIENT, (WPARAM)mem,
                         PRF_CLIENT | PRF_ERASEBKGND);
-        double t2 = Now();
+        double t2 = BenchNow();
         InvalidateRect(gEditorWnd, nullptr, FALSE);
-        double t3 = Now();
+        double t3 = BenchNow();
         SendMessageA(gEditorWnd, WM_PAINT, 0, 0);
-        double t4 = Now();
+        double t4 = BenchNow();
         bare.push_back(t1 - t0);
         print.push_back(t2 - t1);
         full.push_back(t4 - t3);
@@ -86,7 +72,7 @@ Figures Measure(int runs)
     DeleteObject(bitmap);
     DeleteDC(mem);
     ReleaseDC(gEditorWnd, screen);
-    return Figures{Median(bare), Median(print), Median(full)};
+    return Figures{BenchMedian(bare), BenchMedian(print), BenchMedian(full)};
 }
 
 
@@ -141,9 +127,9 @@ int main()
     for (size_t size : sizes) {
         std::string text = MakeText(size);
         gProgrammaticChange = true;
-        double t0 = Now();
+        double t0 = BenchNow();
         SetWindowTextA(gEditorWnd, text.c_str());
-        double loaded = Now() - t0;
+        double loaded = BenchNow() - t0;
         gProgrammaticChange = false;
         int lines = (int)SendMessageA(gEditorWnd, EM_GETLINECOUNT, 0, 0);
         printf("-- %zu bytes, %d lines, WM_SETTEXT %.0f ms\n", text.size(), lines, loaded);

@@ -54,15 +54,22 @@ void ReportSaveFailure(HWND owner, const char* path)
     MessageBoxA(owner, message.c_str(), "Zorvik - Save Error", MB_ICONERROR);
 }
 
+// The active tab's document and index; null without the tab bar, the editor or a tab.
+TabDocument* DocumentToSave(int* index)
+{
+    if (!gTabsWnd || !gEditorWnd)
+        return nullptr;
+    *index = GetSelectedTabIndex();
+    return *index < 0 ? nullptr : GetTabDocument(*index);
+}
+
 } // namespace
 
 bool SaveFile(HWND owner)
 {
-    if (!gTabsWnd || !gEditorWnd)
-        return false;
-    int index = GetSelectedTabIndex();
-    TabDocument* doc = GetTabDocument(index);
-    if (index < 0 || !doc)
+    int index = -1;
+    TabDocument* doc = DocumentToSave(&index);
+    if (!doc)
         return false;
     if (!doc->path || !doc->path[0])
         return SaveFileAs(owner);
@@ -82,11 +89,9 @@ bool SaveFile(HWND owner)
 
 bool SaveFileAs(HWND owner)
 {
-    if (!gTabsWnd || !gEditorWnd)
-        return false;
-    int index = GetSelectedTabIndex();
-    TabDocument* doc = GetTabDocument(index);
-    if (index < 0 || !doc)
+    int index = -1;
+    TabDocument* doc = DocumentToSave(&index);
+    if (!doc)
         return false;
     char file[MAX_PATH];
     ZeroMemory(file, sizeof(file));

@@ -47,19 +47,6 @@ struct ClipboardFixture {
     void Undo() { PressKey(hwnd, 'Z', true); }
 };
 
-std::string ClipboardAnsi(HWND owner)
-{
-    std::string out;
-    if (!OpenClipboard(owner))
-        return "<closed>";
-    HANDLE data = GetClipboardData(CF_TEXT);
-    if (const char* p = data ? (const char*)GlobalLock(data) : nullptr) {
-        out = p;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return out;
-}
 
 std::wstring ClipboardUnicode(HWND owner)
 {
@@ -120,13 +107,13 @@ TEST_CASE("copy puts the ANSI bytes in CF_TEXT and their characters in CF_UNICOD
     f.Open(text);
     f.Select(0, 12);
     SendMessageA(gEditorWnd, WM_COPY, 0, 0);
-    CHECK(ClipboardAnsi(f.hwnd) == text.substr(0, 12));
+    CHECK(ClipboardTextBytes(f.hwnd) == text.substr(0, 12));
     CHECK(ClipboardUnicode(f.hwnd) == L"caf\u00e9 \u20ac \u201cq\u201d\r\n");
 
     // The Edit menu's Copy, with the selection made from its end.
     f.Select(16, 12);
     f.Command(IDM_EDIT_COPY);
-    CHECK(ClipboardAnsi(f.hwnd) == "next");
+    CHECK(ClipboardTextBytes(f.hwnd) == "next");
     CHECK(ClipboardUnicode(f.hwnd) == L"next");
 
     // An empty selection, also at the very end, copies nothing.
@@ -134,7 +121,7 @@ TEST_CASE("copy puts the ANSI bytes in CF_TEXT and their characters in CF_UNICOD
     SendMessageA(gEditorWnd, WM_COPY, 0, 0);
     f.Select(3, 3);
     f.Command(IDM_EDIT_COPY);
-    CHECK(ClipboardAnsi(f.hwnd) == "next");
+    CHECK(ClipboardTextBytes(f.hwnd) == "next");
     CHECK(EditorText() == text);
 }
 
@@ -179,17 +166,17 @@ TEST_CASE("cut, then undo, restores the text and keeps the clipboard")
     f.Select(6, 11);
     SendMessageA(gEditorWnd, WM_CUT, 0, 0);
     CHECK(EditorText() == "hello ");
-    CHECK(ClipboardAnsi(f.hwnd) == "world");
+    CHECK(ClipboardTextBytes(f.hwnd) == "world");
     f.Undo();
     CHECK(EditorText() == "hello world");
     CHECK(f.Selection() == std::make_pair(6, 11));
-    CHECK(ClipboardAnsi(f.hwnd) == "world");
+    CHECK(ClipboardTextBytes(f.hwnd) == "world");
 
     // The menu's Cut arrives without WM_CUT: Undo still restores the selection of the cut.
     f.Select(0, 5);
     f.Command(IDM_EDIT_CUT);
     CHECK(EditorText() == " world");
-    CHECK(ClipboardAnsi(f.hwnd) == "hello");
+    CHECK(ClipboardTextBytes(f.hwnd) == "hello");
     f.Undo();
     CHECK(EditorText() == "hello world");
     CHECK(f.Selection() == std::make_pair(0, 5));
@@ -211,10 +198,10 @@ TEST_CASE("cut removes nothing when the clipboard cannot take the text")
         CHECK(f.Selection() == std::make_pair(0, 4));
         CHECK_FALSE(EditCopy(gEditorWnd));
     }
-    CHECK(ClipboardAnsi(f.hwnd) == "before");
+    CHECK(ClipboardTextBytes(f.hwnd) == "before");
     SendMessageA(gEditorWnd, WM_CUT, 0, 0);
     CHECK(EditorText() == " this");
-    CHECK(ClipboardAnsi(f.hwnd) == "keep");
+    CHECK(ClipboardTextBytes(f.hwnd) == "keep");
 }
 
 TEST_CASE("a read-only document refuses cut and paste but copies")
@@ -231,9 +218,9 @@ TEST_CASE("a read-only document refuses cut and paste but copies")
     SendMessageA(gEditorWnd, WM_CUT, 0, 0);
     f.Command(IDM_EDIT_CUT);
     CHECK(EditorText() == "fixed text");
-    CHECK(ClipboardAnsi(f.hwnd) == "pasted");
+    CHECK(ClipboardTextBytes(f.hwnd) == "pasted");
     SendMessageA(gEditorWnd, WM_COPY, 0, 0);
-    CHECK(ClipboardAnsi(f.hwnd) == "fixed");
+    CHECK(ClipboardTextBytes(f.hwnd) == "fixed");
 
     f.Command(IDM_EDIT_READ_ONLY);
     PutClipboard(f.hwnd, "loose");

@@ -126,19 +126,6 @@ void DialogKey(HWND window, HWND field, int vk)
     }
 }
 
-std::string Clipboard(HWND owner)
-{
-    std::string out;
-    if (!OpenClipboard(owner))
-        return "<closed>";
-    HANDLE data = GetClipboardData(CF_TEXT);
-    if (const char* p = data ? (const char*)GlobalLock(data) : nullptr) {
-        out = p;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return out;
-}
 
 } // namespace
 
@@ -270,21 +257,21 @@ TEST_CASE("cut and copy respect password and read-only fields")
     SendMessageA(d.password, WM_COPY, 0, 0);
     SendMessageA(d.password, WM_CUT, 0, 0);
     CHECK(Text(d.password) == "secret");
-    CHECK(Clipboard(d.popup) == "start");
+    CHECK(ClipboardTextBytes(d.popup) == "start");
 
     SetText(d.readOnly, "shown", 0);
     SendMessageA(d.readOnly, EM_SETSEL, 0, -1);
     SendMessageA(d.readOnly, WM_CUT, 0, 0);
     CHECK(Text(d.readOnly) == "shown");
-    CHECK(Clipboard(d.popup) == "start");
+    CHECK(ClipboardTextBytes(d.popup) == "start");
     SendMessageA(d.readOnly, WM_COPY, 0, 0);
-    CHECK(Clipboard(d.popup) == "shown");
+    CHECK(ClipboardTextBytes(d.popup) == "shown");
 
     SetText(d.single, "plain text", 0);
     SendMessageA(d.single, EM_SETSEL, 0, 5);
     SendMessageA(d.single, WM_CUT, 0, 0);
     CHECK(Text(d.single) == " text");
-    CHECK(Clipboard(d.popup) == "plain");
+    CHECK(ClipboardTextBytes(d.popup) == "plain");
 }
 
 TEST_CASE("Enter and Esc get past IsDialogMessage to the field and press the window's buttons")

@@ -204,6 +204,20 @@ std::string ReadFileBytes(const std::string& path)
     return out;
 }
 
+std::string ClipboardTextBytes(HWND owner)
+{
+    std::string out;
+    if (!OpenClipboard(owner))
+        return "<closed>";
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (const char* p = data ? (const char*)GlobalLock(data) : nullptr) {
+        out = p;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return out;
+}
+
 void WriteFileBytes(const std::string& path, const std::string& bytes)
 {
     FILE* f = fopen(path.c_str(), "wb");

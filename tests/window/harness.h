@@ -50,6 +50,8 @@ int TabCount();
 int SelectedTab();
 std::string TabTitle(int index);
 std::string ReadFileBytes(const std::string& path);
+// The clipboard's CF_TEXT bytes, or "<closed>" when the clipboard cannot be opened.
+std::string ClipboardTextBytes(HWND owner);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Answers the message boxes of this thread while it lives: each box is recorded (title
