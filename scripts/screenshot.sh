@@ -12,10 +12,13 @@ cat > "$work/notes.txt" <<'TEXT'
 Zorvik keeps every tab, its text and its undo history
 across restarts.
 
-  - Tabs, encodings (ANSI, UTF-8, UTF-16) and line ends
-  - Undo that survives a crash
-+ Recent files, sessions, zoom with Ctrl+wheel
+@@ changes @@
+-	Undo that ends with the program
++	Undo that survives a crash  (undo files)
++	Encodings: ANSI, UTF-8, UTF-16 LE/BE
+ Diff colouring (F11), visible whitespace, zoom
 TEXT
+printf '[Settings]\r\nDiffMode=1\r\nFontName=DejaVu Sans Mono\r\nFontSize=12\r\n' > "$work/Zorvik.ini"
 "$root/scripts/wine-prefix.sh" "$root/build/wineprefix" --unmanaged
 export WINEPREFIX="$root/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
