@@ -37,8 +37,10 @@ std::string SessionPath()
 TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab and undo")
 {
     RemoveProgramFiles();
+    // UTF-16 LE with LF line ends: the save after the restart must give these bytes back.
     std::string file = ExeFolder() + "kept.txt";
-    WriteFileBytes(file, "base\n");
+    const std::string original("\xFF\xFE" "b\0a\0s\0e\0\n\0", 12);
+    WriteFileBytes(file, original);
     std::string exe = PrepareZorvikCopy();
 
     ZorvikProcess first;
@@ -69,10 +71,10 @@ TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab
     Sleep(300);
     CHECK(WindowText(editor) == "base\r\n");
 
-    // The file kept its LF line ends: the restored document writes them back.
+    // The restored document kept the file's encoding, mark and LF line ends.
     PressChord(VK_CONTROL, 'S');
     Sleep(500);
-    CHECK(ReadFileBytes(file) == "base\n");
+    CHECK(ReadFileBytes(file) == original);
     PostMessageA(second.window, WM_CLOSE, 0, 0);
     if (WaitForExit(&second) == -1)
         KillZorvik(&second);
