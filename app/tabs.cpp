@@ -79,6 +79,15 @@ void RetireTab(HWND owner, int index)
     }
 }
 
+int FindTabOfDocument(const TabDocument* doc)
+{
+    int count = GetTabCount();
+    for (int i = 0; i < count; ++i)
+        if (GetTabDocument(i) == doc)
+            return i;
+    return -1;
+}
+
 bool HasText(const TabDocument* doc)
 {
     return doc->text && doc->text[0];
@@ -220,12 +229,19 @@ bool CloseActiveTab(HWND owner)
     if (doc) {
         bool editorModified = gEditorWnd && SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0);
         bool ask = HasPath(doc) ? (doc->modified || editorModified) : HasText(doc);
-        if (ask && !AskToSave(owner, doc, title))
-            return false;
-        // The save may have run message loops: take the record again from the tab.
-        index = GetSelectedTabIndex();
-        doc = GetTabDocument(index);
-        GetTabTitle(index, title, sizeof(title), "Untitled");
+        if (ask) {
+            gTabQuestionLoop = true;
+            bool go = AskToSave(owner, doc, title);
+            gTabQuestionLoop = false;
+            if (!go)
+                return false;
+            // The question and a Save As ran message loops: close the document that was
+            // asked about, wherever its tab is now, under the title it has now.
+            index = FindTabOfDocument(doc);
+            if (index < 0)
+                return false;
+            GetTabTitle(index, title, sizeof(title), "Untitled");
+        }
         PushClosedTab(owner, doc, title);
         FreeTabDocument(doc);
     }
@@ -266,9 +282,11 @@ void CloseOtherTabs(HWND owner)
         if (!AskToSave(owner, doc, title))
             cancelled = true;
     }
-    gTabQuestionLoop = false;
+    // Still inside the loop's protection: a vanished-file check on tab k could close it
+    // and leave k naming another tab, or none.
     TabCtrl_SetCurSel(gTabsWnd, k);
     ActivateSelectedTab();
+    gTabQuestionLoop = false;
     if (cancelled)
         return;
 
@@ -291,6 +309,9 @@ void CloseOtherTabs(HWND owner)
 
 void CloseTabAt(HWND mainWnd, int index)
 {
+    // The closed-tab record must hold the latest typing of the active tab.
+    if (index == GetSelectedTabIndex())
+        StoreEditorTextInTab();
     RetireTab(mainWnd, index);
     DeleteTabAndSelectNeighbour(index);
     ActivateSelectedTab();
@@ -325,15 +346,9 @@ bool CheckActiveFileExists(HWND owner)
     gMissingFilePromptOpen = false;
 
     // The tab set may have changed while the box was up: act only on the same document.
-    if (GetTabDocument(index) != doc) {
-        int count = GetTabCount();
-        index = -1;
-        for (int i = 0; i < count; ++i)
-            if (GetTabDocument(i) == doc)
-                index = i;
-        if (index < 0)
-            return true;
-    }
+    index = FindTabOfDocument(doc);
+    if (index < 0)
+        return true;
     if (answer == IDYES) {
         doc->modified = true;
         doc->keptMissing = true;

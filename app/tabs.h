@@ -9,9 +9,10 @@ extern int gTabPressX, gTabPressY;
 extern bool gTabDragging;
 extern int gTabDropIndex;
 extern bool gMissingFilePromptOpen;
-// Set while a question loop over the tabs runs (exit, Close All BUT This): activating a
-// tab then neither checks for a vanished file nor takes handed-over files, so that no
-// document is freed or reordered under the loop.
+// Set while a save question is open or a question loop over the tabs runs (exit, Close
+// Tab, Close All BUT This): activating a tab then does not check for a vanished file, so
+// that no document is freed or reordered under the question. Taking files handed over by
+// another instance must wait for it too.
 extern bool gTabQuestionLoop;
 
 void NewTab(HWND mainWnd);

@@ -182,11 +182,15 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
     SetDocumentString(&doc->text, decoded.text.c_str());
     doc->encoding = encoding;
     doc->bom = decoded.bom;
+    // As when the file was opened: text the model cut at a NUL must not be saved over it.
+    if (decoded.containsNul)
+        doc->readOnly = true;
 
     SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
     SendMessageA(gEditorWnd, EM_EMPTYUNDOBUFFER, 0, 0);
     gProgrammaticChange = true;
     SetWindowTextA(gEditorWnd, doc->text);
+    SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
     gProgrammaticChange = false;
     SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
     doc->modified = false;

@@ -41,22 +41,26 @@ bool ReadWholeFile(const char* path, std::string* out)
     return ok;
 }
 
-// A restored document takes its line-end style from its file where the file still
-// exists, so that the next save does not rewrite every line end; the session itself
-// stores only CR LF text.
-int RestoredEol(const SessionTab& tab)
+// What a restored document learns from its file where the file still exists: the
+// line-end style, so that the next save does not rewrite every line end (the session
+// stores only CR LF text), and whether the file holds NULs that the text model cuts, so
+// that it comes back read-only as it was opened.
+void ReadRestoredFileFacts(const SessionTab& tab, int* eol, bool* containsNul)
 {
+    *containsNul = false;
     if (!tab.path.empty()) {
         char* bytes = nullptr;
         size_t length = 0;
         if (ReadTextFileBytes(tab.path.c_str(), &bytes, &length) == FileReadResult::Ok) {
-            EolMode eol = DetectFileEol(bytes, length, (EncodingId)tab.encoding);
+            DecodedText decoded;
+            DecodeTextFileAs(WindowsAnsiCodePage(), bytes, length, tab.encoding, tab.bom, &decoded);
             free(bytes);
-            return (int)eol;
+            *eol = (int)decoded.eol;
+            *containsNul = decoded.containsNul;
+            return;
         }
     }
-    const std::string& storedText = tab.text;
-    return (int)EolFromCounts(CountLineEnds(storedText.data(), storedText.size()));
+    *eol = (int)EolFromCounts(CountLineEnds(tab.text.data(), tab.text.size()));
 }
 
 } // namespace
@@ -157,13 +161,16 @@ bool RestoreSession(HWND)
     }
     for (size_t i = 0; i < tabs.size(); ++i) {
         SessionTab& tab = tabs[i];
-        int eol = RestoredEol(tab);
+        int eol = 0;
+        bool containsNul = false;
+        ReadRestoredFileFacts(tab, &eol, &containsNul);
         std::string text = NormalizeToCrlf(tab.text.data(), tab.text.size());
         TabDocument* doc = CreateDocument(tab.path.empty() ? nullptr : tab.path.c_str());
         doc->encoding = tab.encoding;
         doc->bom = tab.bom;
         doc->eol = eol;
         doc->modified = tab.modified;
+        doc->readOnly = containsNul;
         SetDocumentString(&doc->path, tab.path.c_str());
         SetDocumentString(&doc->text, text.c_str());
         doc->history->snapshot = text;

@@ -8,6 +8,7 @@
 #include "document/closed_tabs.h"
 #include "document/document.h"
 #include "document/save.h"
+#include "document/session.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -387,4 +388,60 @@ TEST_CASE("the exit questions do not run the vanished-file check under themselve
     TabDocument* first = GetTabDocument(0);
     REQUIRE(first);
     CHECK(std::string(first->text) == "a1");
+}
+
+TEST_CASE("Close All BUT This on a tab whose file vanished keeps at least one tab")
+{
+    Fixture f;
+    std::string a = f.File("keep_a.txt", "a"), b = f.File("keep_b.txt", "b"), c = f.File("keep_c.txt", "c");
+    for (const std::string& path : {a, b, c})
+        Open(f.hwnd, path);
+    DeleteFileA(c.c_str());
+    {
+        MessageBoxAnswers answers({IDNO});
+        Command(f.hwnd, 1007);
+        REQUIRE(answers.seen.size() == 1);
+        CHECK(answers.seen[0].title == "Keep Non-Existing File");
+    }
+    REQUIRE(TabCount() == 1);
+    CHECK(TabTitle(0) == "Untitled");
+    CHECK(SelectedTab() == 0);
+    REQUIRE(gClosedTabs.size() == 3);
+    CHECK(gClosedTabs.back().title == "keep_c.txt");
+}
+
+TEST_CASE("a tab closed because its file vanished keeps its latest typing")
+{
+    Fixture f("[Settings]\r\nAutoSave=0\r\n");
+    std::string a = f.File("typed.txt", "a");
+    Open(f.hwnd, a);
+    TypeAtEnd("+typed");
+    DeleteFileA(a.c_str());
+    {
+        MessageBoxAnswers answers({IDNO});
+        CheckActiveFileExists(f.hwnd);
+        CHECK(answers.seen.size() == 1);
+    }
+    REQUIRE_FALSE(gClosedTabs.empty());
+    CHECK(gClosedTabs.back().text == "a+typed");
+}
+
+TEST_CASE("a file with NUL bytes stays read-only when reloaded and when its session comes back")
+{
+    Fixture f;
+    std::string path = f.File("nul_again.txt", std::string("x\0y", 3));
+    Open(f.hwnd, path);
+    TabDocument* doc = GetActiveDocument();
+    doc->readOnly = false;
+    SendMessageA(gEditorWnd, EM_SETREADONLY, FALSE, 0);
+    Command(f.hwnd, 5101);
+    doc = GetActiveDocument();
+    CHECK(doc->readOnly);
+    CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
+
+    SaveSessionNow(f.hwnd);
+    REQUIRE(RestoreSession(f.hwnd));
+    REQUIRE(TabCount() == 1);
+    CHECK(GetActiveDocument()->readOnly);
+    CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
 }
