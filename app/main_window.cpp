@@ -195,15 +195,24 @@ bool AskAtExit(HWND hwnd, int index)
         return answer != IDCANCEL;
     if (answer == IDCANCEL)
         return false;
+    bool active = index == GetSelectedTabIndex();
     if (answer == IDYES) {
         if (!SaveDocumentAtExit(doc)) {
             snprintf(message, sizeof(message), "Failed to save \"%s\".", name);
             MessageBoxA(hwnd, message, "Zorvik - Save Error", MB_ICONERROR);
             return false;
         }
+        // The deactivation that DestroyWindow brings stores the editor text once more:
+        // its modification flag must agree with the document by then.
+        if (active)
+            SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
         return true;
     }
     RevertDocumentAtExit(doc);
+    // The same for No: the editor must show the disk text, or that last store would put
+    // the discarded edits back into the session.
+    if (active)
+        ActivateSelectedTab();
     return true;
 }
 

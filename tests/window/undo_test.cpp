@@ -10,6 +10,7 @@
 #include "document/save.h"
 #include "document/undo.h"
 #include "document/undo_core.h"
+#include "document/session_format.h"
 #include "document/undo_file.h"
 
 #include <string>
@@ -206,6 +207,15 @@ TEST_CASE("No at the exit question puts the disk text into the session as one un
     }
     f.hwnd = nullptr;
     // The undo file holds the edit and the reload, and its save point is the disk text.
+    // The session holds the file as it is on disk, unmodified.
+    std::string session = ReadFileBytes(ExeFolder() + "Zorvik.session");
+    int32_t active = -1;
+    std::vector<SessionTab> tabs;
+    REQUIRE(ParseSession(session.data(), session.size(), &active, tabs) == SessionRead::Complete);
+    REQUIRE(tabs.size() == 1);
+    CHECK(tabs[0].text == "disk");
+    CHECK_FALSE(tabs[0].modified);
+
     std::vector<UndoStep> undo, redo;
     int32_t savedIndex = -5;
     std::string undoPath = BuildUndoFilePath(path.c_str(), 1);
@@ -214,4 +224,26 @@ TEST_CASE("No at the exit question puts the disk text into the session as one un
     CHECK(savedIndex == 2);
     CHECK(undo[0].inserted == "X");
     CHECK(undo[1].removed == "X");
+}
+
+TEST_CASE("Yes at the exit question saves, and the session shows the file unmodified")
+{
+    Fixture f;
+    std::string path = f.File("exit_yes.txt", "disk");
+    OpenFileByPath(f.hwnd, path.c_str());
+    Caret(4);
+    TypeText("Y");
+    {
+        MessageBoxAnswers answers({IDYES});
+        SendMessageA(f.hwnd, WM_CLOSE, 0, 0);
+    }
+    f.hwnd = nullptr;
+    CHECK(ReadFileBytes(path) == "diskY");
+    std::string session = ReadFileBytes(ExeFolder() + "Zorvik.session");
+    int32_t active = -1;
+    std::vector<SessionTab> tabs;
+    REQUIRE(ParseSession(session.data(), session.size(), &active, tabs) == SessionRead::Complete);
+    REQUIRE(tabs.size() == 1);
+    CHECK(tabs[0].text == "diskY");
+    CHECK_FALSE(tabs[0].modified);
 }
