@@ -14,6 +14,7 @@
 #include "document/save.h"
 #include "document/session.h"
 #include "document/undo.h"
+#include "document/undo_core.h"
 #include "editor/clipboard.h"
 #include "editor/fonts.h"
 #include "search/find.h"
@@ -203,6 +204,9 @@ void SetLineEnds(HWND, int eol)
         return;
     doc->eol = eol;
     doc->modified = true;
+    // The change is in no undo step, so no undo or redo may bring the flag back to clear.
+    if (doc->history)
+        doc->history->savedIndex = kUndoSavePointLost;
     SendMessageA(gEditorWnd, EM_SETMODIFY, TRUE, 0);
     UpdateTabIcon(GetSelectedTabIndex());
     UpdateStatusBar();

@@ -181,20 +181,17 @@ bool AskAtExit(HWND hwnd, int index)
         TabCtrl_SetCurSel(gTabsWnd, index);
         ActivateSelectedTab();
         UpdateWindow(hwnd);
-        // Activation pumps messages: look the document up again.
-        doc = GetTabDocument(index);
-        if (!doc || !doc->path || !doc->path[0])
-            return true;
     }
     char name[MAX_PATH], message[MAX_PATH + 64];
     QuestionNameForDocument(doc->path, title, name, sizeof(name));
     snprintf(message, sizeof(message), "Save file \"%s\" before closing?", name);
     int answer = MessageBoxA(hwnd, message, "Zorvik", MB_YESNOCANCEL | MB_ICONQUESTION);
-    doc = GetTabDocument(index);
-    if (!doc || !doc->path)
-        return answer != IDCANCEL;
     if (answer == IDCANCEL)
         return false;
+    // The box ran message loops: act on the document it asked about, if it is still open.
+    index = FindTabOfDocument(doc);
+    if (index < 0)
+        return true;
     bool active = index == GetSelectedTabIndex();
     if (answer == IDYES) {
         if (!SaveDocumentAtExit(doc)) {

@@ -79,15 +79,6 @@ void RetireTab(HWND owner, int index)
     }
 }
 
-int FindTabOfDocument(const TabDocument* doc)
-{
-    int count = GetTabCount();
-    for (int i = 0; i < count; ++i)
-        if (GetTabDocument(i) == doc)
-            return i;
-    return -1;
-}
-
 bool HasText(const TabDocument* doc)
 {
     return doc->text && doc->text[0];
@@ -352,6 +343,10 @@ bool CheckActiveFileExists(HWND owner)
     if (answer == IDYES) {
         doc->modified = true;
         doc->keptMissing = true;
+        // No undo step leads back to a file that is gone: the flag must survive the next
+        // recorded change.
+        if (doc->history)
+            doc->history->savedIndex = kUndoSavePointLost;
         if (index == GetSelectedTabIndex())
             SendMessageA(gEditorWnd, EM_SETMODIFY, TRUE, 0);
         UpdateTabIcon(index);

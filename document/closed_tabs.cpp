@@ -86,6 +86,8 @@ bool ReopenClosedTab(HWND mainWnd)
         SetStatusText("No recently closed tabs to restore");
         return false;
     }
+    // The active tab is about to be switched away from: its latest typing goes into it.
+    StoreEditorTextInTab();
     ClosedTab tab = std::move(gClosedTabs.back());
     gClosedTabs.pop_back();
     bool replaceLone = IsLonePristineTab();

@@ -90,6 +90,15 @@ TabDocument* GetTabDocument(int index)
     return (TabDocument*)item.lParam;
 }
 
+int FindTabOfDocument(const TabDocument* doc)
+{
+    int count = GetTabCount();
+    for (int i = 0; doc && i < count; ++i)
+        if (GetTabDocument(i) == doc)
+            return i;
+    return -1;
+}
+
 TabDocument* GetActiveDocument()
 {
     return GetTabDocument(GetSelectedTabIndex());

@@ -50,6 +50,9 @@ int GetTabCount();
 int GetSelectedTabIndex();
 TabDocument* GetTabDocument(int index);
 TabDocument* GetActiveDocument();
+// The index of the tab that holds the document, or -1: a message box or dialog runs
+// message loops, after which a tab index may name another document.
+int FindTabOfDocument(const TabDocument* doc);
 // The item's caption, or fallback when it cannot be read.
 void GetTabTitle(int index, char* buffer, int size, const char* fallback);
 // Inserts an item at index whose image shows the document's modified flag; returns the

@@ -29,8 +29,10 @@ std::string SafeWriteTempPath(const std::string& path)
     return path + ".tmp";
 }
 
-bool WriteFileSafely(const std::string& path, const char* data, size_t size)
+bool WriteFileSafely(const std::string& path, const char* data, size_t size, bool* created)
 {
+    if (created)
+        *created = false;
     if (path.empty())
         return false;
     std::string temp = SafeWriteTempPath(path);
@@ -38,6 +40,8 @@ bool WriteFileSafely(const std::string& path, const char* data, size_t size)
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    if (created)
+        *created = true;
     bool ok = WriteAll(file, data, size) && FlushFileBuffers(file);
     if (!CloseHandle(file))
         ok = false;
@@ -49,7 +53,7 @@ bool WriteFileSafely(const std::string& path, const char* data, size_t size)
     return ok;
 }
 
-bool WriteFileSafely(const std::string& path, const std::string& bytes)
+bool WriteFileSafely(const std::string& path, const std::string& bytes, bool* created)
 {
-    return WriteFileSafely(path, bytes.data(), bytes.size());
+    return WriteFileSafely(path, bytes.data(), bytes.size(), created);
 }

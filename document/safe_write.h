@@ -7,9 +7,10 @@
 #include <string>
 
 // False on any failure; the old file is then left as it was and the temporary file is
-// removed.
-bool WriteFileSafely(const std::string& path, const char* data, size_t size);
-bool WriteFileSafely(const std::string& path, const std::string& bytes);
+// removed. *created (when given) tells whether the folder took the temporary file at all,
+// as against a write, flush or rename that failed after it.
+bool WriteFileSafely(const std::string& path, const char* data, size_t size, bool* created = nullptr);
+bool WriteFileSafely(const std::string& path, const std::string& bytes, bool* created = nullptr);
 
 // The temporary file that WriteFileSafely writes before the rename.
 std::string SafeWriteTempPath(const std::string& path);

@@ -3,6 +3,7 @@
 #include "app/file_dialog.h"
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "app/tabs.h"
 #include "app/tab_strip.h"
 #include "document/document.h"
 #include "document/session.h"
@@ -13,6 +14,7 @@
 #include "editor/gutter.h"
 
 #include <commctrl.h>
+#include <new>
 #include <stdlib.h>
 #include <string.h>
 
@@ -97,7 +99,12 @@ bool SaveFileAs(HWND owner)
     ZeroMemory(file, sizeof(file));
     if (doc->path)
         lstrcpynA(file, doc->path, sizeof(file));
-    if (!AskForFileName(owner, true, file, sizeof(file)))
+    // The dialog runs message loops: no tab may be closed under it, and the document it
+    // was opened for is the one saved.
+    gTabQuestionLoop = true;
+    bool chosen = AskForFileName(owner, true, file, sizeof(file));
+    gTabQuestionLoop = false;
+    if (!chosen || FindTabOfDocument(doc) != GetSelectedTabIndex())
         return false;
     return SaveActiveDocumentAs(owner, file);
 }
@@ -144,12 +151,17 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
                     kReloadTitle, MB_ICONINFORMATION);
         return;
     }
-    if (SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0) &&
-        MessageBoxA(owner,
-                    "Current unsaved changes will be lost.\nDo you want to reload the file from disk with the "
-                    "selected encoding?",
-                    kReloadTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return;
+    if (SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0)) {
+        // The box runs message loops: no tab may be closed under it.
+        gTabQuestionLoop = true;
+        int answer = MessageBoxA(owner,
+                                 "Current unsaved changes will be lost.\nDo you want to reload the file from "
+                                 "disk with the selected encoding?",
+                                 kReloadTitle, MB_YESNO | MB_ICONQUESTION);
+        gTabQuestionLoop = false;
+        if (answer != IDYES || FindTabOfDocument(doc) != GetSelectedTabIndex())
+            return;
+    }
 
     char* bytes = nullptr;
     size_t length = 0;
@@ -169,13 +181,18 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
         return;
     }
     DecodedText decoded;
-    DecodeTextFileAs(WindowsAnsiCodePage(), bytes, length, (EncodingId)encoding, bom, &decoded);
-    free(bytes);
-
-    // The reload is one step of the history, so that Undo after it (and after a
-    // restart) still works on the text the editor really holds.
-    std::string oldText = GetEditorText();
-    RecordDocumentReplacement(doc, oldText, decoded.text);
+    try {
+        DecodeTextFileAs(WindowsAnsiCodePage(), bytes, length, (EncodingId)encoding, bom, &decoded);
+        free(bytes);
+        bytes = nullptr;
+        // The reload is one step of the history, so that Undo after it (and after a
+        // restart) still works on the text the editor really holds.
+        RecordDocumentReplacement(doc, GetEditorText(), decoded.text);
+    } catch (const std::bad_alloc&) {
+        free(bytes);
+        MessageBoxA(owner, "Cannot allocate memory to reload this file.", "Zorvik - Out of Memory", MB_ICONERROR);
+        return;
+    }
     if (doc->history)
         MarkHistorySaved(*doc->history);
     doc->eol = (int)decoded.eol;

@@ -11,6 +11,7 @@
 #include "document/undo_core.h"
 #include "document/undo_file.h"
 
+#include <new>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -33,7 +34,13 @@ bool ReadWholeFile(const char* path, std::string* out)
     DWORD low = GetFileSize(file, &high);
     bool ok = low != INVALID_FILE_SIZE && high == 0 && low < 0x7FFFFFFF;
     if (ok) {
-        out->resize(low);
+        try {
+            out->resize(low);
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+    }
+    if (ok) {
         DWORD got = 0;
         ok = low == 0 || (ReadFile(file, &(*out)[0], low, &got, nullptr) && got == low);
     }
@@ -41,10 +48,23 @@ bool ReadWholeFile(const char* path, std::string* out)
     return ok;
 }
 
+// Whether a file's text holds a NUL character: a 0 byte, or in UTF-16 a 0 unit after the
+// mark. The text model cuts or drops it, so a save would not give the file back.
+bool FileHoldsNul(const char* bytes, size_t length, int encoding)
+{
+    if (encoding == 2 || encoding == 3) {
+        for (size_t i = 2; i + 1 < length; i += 2)
+            if (bytes[i] == 0 && bytes[i + 1] == 0)
+                return true;
+        return false;
+    }
+    return memchr(bytes, 0, length) != nullptr;
+}
+
 // What a restored document learns from its file where the file still exists: the
 // line-end style, so that the next save does not rewrite every line end (the session
-// stores only CR LF text), and whether the file holds NULs that the text model cuts, so
-// that it comes back read-only as it was opened.
+// stores only CR LF text), and whether the file holds NULs, so that it comes back
+// read-only as it was opened.
 void ReadRestoredFileFacts(const SessionTab& tab, int* eol, bool* containsNul)
 {
     *containsNul = false;
@@ -52,15 +72,75 @@ void ReadRestoredFileFacts(const SessionTab& tab, int* eol, bool* containsNul)
         char* bytes = nullptr;
         size_t length = 0;
         if (ReadTextFileBytes(tab.path.c_str(), &bytes, &length) == FileReadResult::Ok) {
-            DecodedText decoded;
-            DecodeTextFileAs(WindowsAnsiCodePage(), bytes, length, tab.encoding, tab.bom, &decoded);
+            *eol = (int)DetectFileEol(bytes, length, tab.encoding);
+            *containsNul = FileHoldsNul(bytes, length, tab.encoding);
             free(bytes);
-            *eol = (int)decoded.eol;
-            *containsNul = decoded.containsNul;
             return;
         }
     }
     *eol = (int)EolFromCounts(CountLineEnds(tab.text.data(), tab.text.size()));
+}
+
+// The document of one restored tab, or null when memory runs out.
+TabDocument* RestoredDocument(const SessionTab& tab)
+{
+    TabDocument* doc = nullptr;
+    try {
+        int eol = 0;
+        bool containsNul = false;
+        ReadRestoredFileFacts(tab, &eol, &containsNul);
+        std::string text = NormalizeToCrlf(tab.text.data(), tab.text.size());
+        doc = CreateDocument(tab.path.empty() ? nullptr : tab.path.c_str());
+        if (!doc)
+            return nullptr;
+        doc->encoding = tab.encoding;
+        doc->bom = tab.bom;
+        doc->eol = eol;
+        doc->modified = tab.modified;
+        doc->readOnly = containsNul;
+        SetDocumentString(&doc->path, tab.path.c_str());
+        SetDocumentString(&doc->text, text.c_str());
+        if (!doc->path || !doc->text) {
+            FreeTabDocument(doc);
+            return nullptr;
+        }
+        doc->history->snapshot = std::move(text);
+        return doc;
+    } catch (const std::bad_alloc&) {
+        FreeTabDocument(doc);
+        return nullptr;
+    }
+}
+
+// The session as bytes; false when memory runs out (the background write then fails
+// silently, as every such write does).
+bool BuildSessionBytes(std::string* bytes, bool* empty)
+{
+    try {
+        int n = GetTabCount();
+        std::vector<SessionTab> tabs;
+        for (int i = 0; i < n; ++i) {
+            char caption[MAX_PATH];
+            GetTabTitle(i, caption, sizeof(caption), "");
+            TabDocument* doc = GetTabDocument(i);
+            SessionTab tab;
+            if (doc) {
+                tab.encoding = doc->encoding;
+                tab.bom = doc->bom;
+                tab.modified = doc->modified;
+                tab.path = doc->path ? doc->path : "";
+                tab.text = doc->text ? doc->text : "";
+            }
+            tab.title = SessionTabTitle(caption, tab.path, i + 1);
+            tabs.push_back(std::move(tab));
+        }
+        *empty = SessionIsEmpty(tabs);
+        if (!*empty)
+            *bytes = SerializeSession(GetSelectedTabIndex(), tabs);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -86,31 +166,20 @@ void SaveSession(HWND)
 {
     if (!gTabsWnd)
         return;
-    int n = GetTabCount();
-    std::vector<SessionTab> tabs;
-    for (int i = 0; i < n; ++i) {
-        char caption[MAX_PATH];
-        GetTabTitle(i, caption, sizeof(caption), "");
-        TabDocument* doc = GetTabDocument(i);
-        SessionTab tab;
-        if (doc) {
-            tab.encoding = doc->encoding;
-            tab.bom = doc->bom;
-            tab.modified = doc->modified;
-            tab.path = doc->path ? doc->path : "";
-            tab.text = doc->text ? doc->text : "";
-        }
-        tab.title = SessionTabTitle(caption, tab.path, i + 1);
-        tabs.push_back(std::move(tab));
-    }
-    if (SessionIsEmpty(tabs)) {
+    std::string bytes;
+    bool empty = false;
+    if (!BuildSessionBytes(&bytes, &empty))
+        return;
+    if (empty) {
         DeleteSessionFiles();
         return;
     }
-    std::string bytes = SerializeSession(GetSelectedTabIndex(), tabs);
+    // The APPDATA copy is for a program folder that takes no files at all: a write that
+    // fails later (a full disk) leaves the old portable file, which is the one read back.
     char path[MAX_PATH];
     GetPortableSessionPath(path, sizeof(path));
-    if (!WriteFileSafely(path, bytes)) {
+    bool created = false;
+    if (!WriteFileSafely(path, bytes, &created) && !created) {
         char appData[MAX_PATH];
         if (!AppDataFolder(appData, sizeof(appData)))
             return;
@@ -118,6 +187,7 @@ void SaveSession(HWND)
         CreateDirectoryA(folder.c_str(), nullptr);
         WriteFileSafely(folder + "\\Zorvik.session", bytes);
     }
+    int n = GetTabCount();
     for (int i = 0; i < n; ++i) {
         TabDocument* doc = GetTabDocument(i);
         if (doc && doc->history && !doc->history->undoFilePath.empty())
@@ -153,28 +223,20 @@ bool RestoreSession(HWND)
     std::vector<SessionTab> tabs;
     if (ParseSession(bytes.data(), bytes.size(), &active, tabs) == SessionRead::BadHeader)
         return false;
+    std::string().swap(bytes);
 
     gProgrammaticChange = true;
     for (int i = GetTabCount() - 1; i >= 0; --i) {
         FreeTabDocument(GetTabDocument(i));
         TabCtrl_DeleteItem(gTabsWnd, i);
     }
+    // A tab that cannot be held in memory ends the restore; the tabs before it stay.
     for (size_t i = 0; i < tabs.size(); ++i) {
-        SessionTab& tab = tabs[i];
-        int eol = 0;
-        bool containsNul = false;
-        ReadRestoredFileFacts(tab, &eol, &containsNul);
-        std::string text = NormalizeToCrlf(tab.text.data(), tab.text.size());
-        TabDocument* doc = CreateDocument(tab.path.empty() ? nullptr : tab.path.c_str());
-        doc->encoding = tab.encoding;
-        doc->bom = tab.bom;
-        doc->eol = eol;
-        doc->modified = tab.modified;
-        doc->readOnly = containsNul;
-        SetDocumentString(&doc->path, tab.path.c_str());
-        SetDocumentString(&doc->text, text.c_str());
-        doc->history->snapshot = text;
-        InsertTabItem((int)i, tab.title.c_str(), doc);
+        TabDocument* doc = RestoredDocument(tabs[i]);
+        if (!doc)
+            break;
+        std::string().swap(tabs[i].text);
+        InsertTabItem((int)i, tabs[i].title.c_str(), doc);
     }
     if (GetTabCount() == 0) {
         InsertTabItem(0, "Untitled", CreateEmptyDocument());

@@ -7,6 +7,7 @@
 #include "document/undo_core.h"
 #include "editor/gutter.h"
 
+#include <new>
 #include <vector>
 
 bool gUndoCaptureOpen = false;
@@ -21,6 +22,8 @@ namespace {
 // notification is on its way, with the text length before it.
 bool gKeystrokeEdit = false;
 int gKeystrokeLength = 0;
+
+const int kMaxLinesRead = 8;
 
 TabDocument* ActiveDocumentWithHistory()
 {
@@ -59,7 +62,9 @@ bool ReadEditorLines(size_t from, size_t to, size_t* windowStart, std::string* w
     int first = (int)SendMessageA(gEditorWnd, EM_LINEFROMCHAR, from, 0);
     int last = (int)SendMessageA(gEditorWnd, EM_LINEFROMCHAR, to, 0);
     int start = (int)SendMessageA(gEditorWnd, EM_LINEINDEX, first, 0);
-    if (first < 0 || last < first || start < 0 || (size_t)start > from)
+    // Each line message walks the control's line list from the top (so under Wine), so
+    // many lines cost more than one read of the whole text.
+    if (first < 0 || last < first || last - first > kMaxLinesRead || start < 0 || (size_t)start > from)
         return false;
     window->clear();
     std::string line;
@@ -178,14 +183,16 @@ bool ApplyUndoOrRedo(HWND editor, bool redo)
         InvalidateRect(editor, nullptr, FALSE);
     } else if (outcome == UndoOutcome::HistoryDropped) {
         ApplyModifiedRule(doc);
+        // An empty history writes no undo file, so the stale one would come back with the
+        // next open of the file.
+        if (!history.undoFilePath.empty())
+            DeleteFileA(history.undoFilePath.c_str());
     }
     SetStatusText(UndoStatusText(history, outcome, redo).c_str());
     return outcome == UndoOutcome::Applied;
 }
 
-} // namespace
-
-void RecordTypingChange()
+void RecordChangeOfActiveDocument()
 {
     if (gProgrammaticChange || gApplyingUndo || gUndoCaptureOpen)
         return;
@@ -209,6 +216,32 @@ void RecordTypingChange()
     ApplyModifiedRule(doc);
 }
 
+void RecordCapture()
+{
+    TabDocument* doc = ActiveDocumentWithHistory();
+    if (!doc)
+        return;
+    int selStart, selEnd;
+    GetEditorSelection(&selStart, &selEnd);
+    if (!RecordCapturedChange(*doc->history, gUndoCaptureText, GetEditorText(), gUndoCaptureSelStart,
+                              gUndoCaptureSelEnd, selStart, selEnd, GetTickCount()))
+        return;
+    gSelBeforeEditStart = selStart;
+    gSelBeforeEditEnd = selEnd;
+    ApplyModifiedRule(doc);
+}
+
+} // namespace
+
+void RecordTypingChange()
+{
+    try {
+        RecordChangeOfActiveDocument();
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+
 void BeginUndoCapture()
 {
     if (gUndoCaptureOpen)
@@ -226,18 +259,12 @@ void EndUndoCapture()
     if (!gUndoCaptureOpen)
         return;
     gUndoCaptureOpen = false;
-    TabDocument* doc = ActiveDocumentWithHistory();
-    if (!doc)
-        return;
-    int selStart, selEnd;
-    GetEditorSelection(&selStart, &selEnd);
-    if (!RecordCapturedChange(*doc->history, gUndoCaptureText, GetEditorText(), gUndoCaptureSelStart,
-                              gUndoCaptureSelEnd, selStart, selEnd, GetTickCount()))
-        return;
-    gSelBeforeEditStart = selStart;
-    gSelBeforeEditEnd = selEnd;
-    ApplyModifiedRule(doc);
+    try {
+        RecordCapture();
+    } catch (const std::bad_alloc&) {
+    }
 }
+
 
 void BeginKeystrokeEdit()
 {
@@ -250,14 +277,26 @@ void EndKeystrokeEdit()
     gKeystrokeEdit = false;
 }
 
+// Without memory for a copy of the text nothing is applied or recorded; the next change
+// notification tries again with the then current text.
 bool Undo(HWND editor)
 {
-    return ApplyUndoOrRedo(editor, false);
+    try {
+        return ApplyUndoOrRedo(editor, false);
+    } catch (const std::bad_alloc&) {
+        gApplyingUndo = false;
+        return false;
+    }
 }
 
 bool Redo(HWND editor)
 {
-    return ApplyUndoOrRedo(editor, true);
+    try {
+        return ApplyUndoOrRedo(editor, true);
+    } catch (const std::bad_alloc&) {
+        gApplyingUndo = false;
+        return false;
+    }
 }
 
 void RecordDocumentReplacement(TabDocument* doc, const std::string& oldText, const std::string& newText)

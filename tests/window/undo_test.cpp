@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/tabs.h"
+#include "editor/clipboard.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
 #include "document/save.h"
@@ -246,4 +247,68 @@ TEST_CASE("Yes at the exit question saves, and the session shows the file unmodi
     REQUIRE(tabs.size() == 1);
     CHECK(tabs[0].text == "diskY");
     CHECK_FALSE(tabs[0].modified);
+}
+
+TEST_CASE("a line-end change keeps the document modified through later undo")
+{
+    Fixture f;
+    std::string path = f.File("eol.txt", "a\r\nb");
+    OpenFileByPath(f.hwnd, path.c_str());
+    SendMessageA(f.hwnd, WM_COMMAND, 7022, 0);
+    Caret(4);
+    TypeText("x");
+    CHECK(Undo(gEditorWnd));
+    CHECK(EditorText() == "a\r\nb");
+    CHECK(GetActiveDocument()->modified); // the file on disk still has CR LF
+}
+
+TEST_CASE("a history that does not fit its text is dropped on disk too")
+{
+    Fixture f;
+    std::string path = f.File("stale.txt", "abc");
+    OpenFileByPath(f.hwnd, path.c_str());
+    Caret(3);
+    TypeText("d");
+    SendMessageA(f.hwnd, WM_COMMAND, 1003, 0);
+    std::string undoFile = History().undoFilePath;
+    REQUIRE(GetFileAttributesA(undoFile.c_str()) != INVALID_FILE_ATTRIBUTES);
+    History().undo.back().inserted = "zz";
+    CHECK_FALSE(Undo(gEditorWnd));
+    CHECK(EditorText() == "abcd");
+    CHECK(GetFileAttributesA(undoFile.c_str()) == INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_CASE("Reopen Closed Tab keeps the typing of the tab it switches away from")
+{
+    Fixture f("[Settings]\r\nAutoSave=0\r\n");
+    SendMessageA(f.hwnd, WM_COMMAND, 1001, 0);
+    TypeText("closing");
+    {
+        MessageBoxAnswers answers({IDNO});
+        SendMessageA(f.hwnd, WM_COMMAND, 1005, 0);
+    }
+    TypeText("typed");
+    SendMessageA(f.hwnd, WM_COMMAND, 1024, 0);
+    CHECK(EditorText() == "closing");
+    SwitchToTab(0);
+    CHECK(EditorText() == "typed");
+    CHECK(History().snapshot == "typed");
+}
+
+TEST_CASE("a paste of many lines is recorded as one step that undo takes back")
+{
+    Fixture f;
+    TypeText("head ");
+    std::string lines;
+    for (int i = 0; i < 500; ++i)
+        lines += "line " + std::to_string(i) + "\r\n";
+    REQUIRE(CopyTextToClipboard(f.hwnd, lines));
+    SendMessageA(gEditorWnd, WM_PASTE, 0, 0);
+    CHECK(EditorText() == "head " + lines);
+    CHECK(History().undo.back().inserted == lines);
+    CHECK(History().snapshot == EditorText());
+    CHECK(Undo(gEditorWnd));
+    CHECK(EditorText() == "head ");
+    CHECK(Redo(gEditorWnd));
+    CHECK(EditorText() == "head " + lines);
 }
