@@ -188,7 +188,7 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
         // The reload is one step of the history, so that Undo after it (and after a
         // restart) still works on the text the editor really holds.
         RecordDocumentReplacement(doc, GetEditorText(), decoded.text);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         free(bytes);
         MessageBoxA(owner, "Cannot allocate memory to reload this file.", "Zorvik - Out of Memory", MB_ICONERROR);
         return;

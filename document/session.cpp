@@ -36,7 +36,7 @@ bool ReadWholeFile(const char* path, std::string* out)
     if (ok) {
         try {
             out->resize(low);
-        } catch (const std::bad_alloc&) {
+        } catch (const std::exception&) {
             ok = false;
         }
     }
@@ -106,7 +106,7 @@ TabDocument* RestoredDocument(const SessionTab& tab)
         }
         doc->history->snapshot = std::move(text);
         return doc;
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         FreeTabDocument(doc);
         return nullptr;
     }
@@ -138,7 +138,7 @@ bool BuildSessionBytes(std::string* bytes, bool* empty)
         if (!*empty)
             *bytes = SerializeSession(GetSelectedTabIndex(), tabs);
         return true;
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return false;
     }
 }

@@ -58,20 +58,6 @@ bool WriteContent(HANDLE file, const std::string& content)
     return !disk || SetSize(file, content.size());
 }
 
-// CF_TEXT is enumerated before CF_UNICODETEXT when it was put first, and in
-// particular when the system made the Unicode text from it.
-bool ClipboardTextCameFirst()
-{
-    UINT format = 0;
-    while ((format = EnumClipboardFormats(format)) != 0) {
-        if (format == CF_TEXT)
-            return true;
-        if (format == CF_UNICODETEXT)
-            return false;
-    }
-    return false;
-}
-
 // The length never runs past the memory block, even when the owner of the data
 // left out the terminator.
 bool ReadClipboardUnits(std::u16string* out)
@@ -89,7 +75,7 @@ bool ReadClipboardUnits(std::u16string* out)
     bool ok = true;
     try {
         out->assign(p, n);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         ok = false;
     }
     GlobalUnlock(data);
@@ -110,7 +96,7 @@ bool ReadClipboardBytes(std::string* out)
     bool ok = true;
     try {
         out->assign(p, n);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         ok = false;
     }
     GlobalUnlock(data);
@@ -136,29 +122,20 @@ std::string AnsiFromClipboardBytes(const std::string& bytes)
     return ansi.empty() ? bytes : ansi;
 }
 
+// Unicode text wins. Programs that put only CF_TEXT get a CF_UNICODETEXT that the system
+// makes from it with the code page, so CF_TEXT is read only when there is no Unicode
+// text (or it folds to nothing).
 std::string ReadClipboardAnsi()
 {
-    const CodePage& page = WindowsAnsiCodePage();
     std::u16string units;
-    bool haveUnits = ReadClipboardUnits(&units);
-    std::string bytes;
-    bool haveBytes = false;
-    if (haveUnits && ClipboardTextCameFirst()) {
-        // Unicode text that is only the code page's reading of CF_TEXT says nothing
-        // of its own; CF_TEXT may then be UTF-8, which that reading garbles.
-        haveBytes = ReadClipboardBytes(&bytes);
-        if (haveBytes && units == page.toUtf16(bytes))
-            haveUnits = false;
-    }
-    if (haveUnits) {
-        std::string ansi = WideToAnsi(page, units);
+    if (ReadClipboardUnits(&units)) {
+        std::string ansi = WideToAnsi(WindowsAnsiCodePage(), units);
         if (!ansi.empty())
             return ansi;
     }
-    if (!haveBytes && !ReadClipboardBytes(&bytes))
+    std::string bytes;
+    if (!ReadClipboardBytes(&bytes) || bytes.empty())
         return std::string();
-    if (bytes.empty())
-        return bytes;
     return AnsiFromClipboardBytes(bytes);
 }
 
@@ -219,7 +196,7 @@ char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eo
     bool ok = true;
     try {
         DecodeTextFile(WindowsAnsiCodePage(), bytes, length, &decoded);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         ok = false;
     }
     free(bytes);
@@ -249,7 +226,7 @@ bool WriteTextFile(const char* path, const char* text, int32_t length, int32_t e
     try {
         size_t n = text && length > 0 ? (size_t)length : 0;
         content = EncodeTextFile(WindowsAnsiCodePage(), text, n, encoding, bom, eol);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return false;
     }
     DWORD attributes = GetFileAttributesA(path);
@@ -284,7 +261,7 @@ std::string GetClipboardTextAnsi(HWND owner)
     std::string result;
     try {
         result = ReadClipboardAnsi();
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         result.clear();
     }
     CloseClipboard();
@@ -292,7 +269,7 @@ std::string GetClipboardTextAnsi(HWND owner)
         return result;
     try {
         return NormalizeToCrlf(result.data(), result.size());
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return std::string();
     }
 }
@@ -321,7 +298,7 @@ int WideToAnsi(const wchar_t* text, int length, char* destination, int size)
     bool changed;
     try {
         changed = FoldUnicodeForAnsi((const char16_t*)text, length, &folded);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }

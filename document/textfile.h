@@ -37,8 +37,8 @@ bool WriteTextFile(const char* path, const char* text, int32_t length, int32_t e
                    bool bom, int32_t eol);
 
 // The clipboard's text as ANSI with CR LF line ends; empty when the clipboard cannot
-// be opened or holds no text. Unicode text wins, except where the system only made
-// it from CF_TEXT: then CF_TEXT is read and taken as UTF-8 when it is valid UTF-8.
+// be opened or holds no text. CF_UNICODETEXT wins; CF_TEXT, decoded as UTF-8 when it is
+// valid UTF-8, is read only without Unicode text.
 std::string GetClipboardTextAnsi(HWND owner);
 
 // The pure conversions with the system's contract: on failure they return 0 and set

@@ -237,7 +237,7 @@ void RecordTypingChange()
 {
     try {
         RecordChangeOfActiveDocument();
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
     }
 }
 
@@ -261,7 +261,7 @@ void EndUndoCapture()
     gUndoCaptureOpen = false;
     try {
         RecordCapture();
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
     }
 }
 
@@ -283,7 +283,7 @@ bool Undo(HWND editor)
 {
     try {
         return ApplyUndoOrRedo(editor, false);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         gApplyingUndo = false;
         return false;
     }
@@ -293,7 +293,7 @@ bool Redo(HWND editor)
 {
     try {
         return ApplyUndoOrRedo(editor, true);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         gApplyingUndo = false;
         return false;
     }

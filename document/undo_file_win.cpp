@@ -98,7 +98,7 @@ bool WriteUndoFile(const std::string& path, const std::vector<UndoStep>& undo,
         return true;
     try {
         return WriteFileSafely(path, SerializeUndoFile(undo, redo, savedIndex));
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return false;
     }
 }
@@ -114,7 +114,7 @@ bool LoadUndoFile(const std::string& path, std::vector<UndoStep>& undo,
         return false;
     try {
         return ParseUndoFile(data.get(), size, undo, redo, savedIndex) == UndoFileRead::Complete;
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         return false;
     }
 }

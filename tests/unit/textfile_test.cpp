@@ -505,7 +505,9 @@ TEST_CASE("clipboard text in code page 1252" * doctest::skip(kKorean))
     const Row rows[] = {
         {"Unicode wins", {UnicodeClip(u"\u00E9t\u00E9"), AnsiClip("other")}, "\xE9t\xE9"},
         {"Unicode is folded", {UnicodeClip(u"a\u00A0b\u200Bc\u2022\r")}, "a bc\xB7\r\n"},
-        {"UTF-8 in CF_TEXT", {AnsiClip("caf\xC3\xA9")}, "caf\xE9"},
+        // CF_TEXT alone: the system makes CF_UNICODETEXT from it with the code page, and
+        // that reading wins, so ANSI text whose bytes happen to be valid UTF-8 is kept.
+        {"CF_TEXT alone", {AnsiClip("caf\xC3\xA9")}, "caf\xC3\xA9"},
         {"ANSI in CF_TEXT", {AnsiClip("caf\xE9")}, "caf\xE9"},
         {"line ends", {AnsiClip("a\nb\rc\r\n")}, "a\r\nb\r\nc\r\n"},
         // Our own copy of an ANSI text that looks like UTF-8 must paste unchanged.
@@ -524,7 +526,7 @@ TEST_CASE("clipboard text in code page 1252" * doctest::skip(kKorean))
     CloseClipboard();
 }
 
-TEST_CASE("code page 949: fold targets, double-byte text, UTF-8 clipboard" *
+TEST_CASE("code page 949: fold targets, double-byte text, clipboard" *
           doctest::skip(!kKorean))
 {
     // Each fold target is a character of the code page, not a question mark.
@@ -566,8 +568,9 @@ TEST_CASE("code page 949: fold targets, double-byte text, UTF-8 clipboard" *
                           r.eol));
     CHECK(Hex(GetFile(path)) == Hex(std::string("\xFF\xFE\x0A\x4E\r\0\n\0", 8)));
 
-    PutClipboard({AnsiClip("\xED\x95\x9C\xEA\xB8\x80")});
-    CHECK(Hex(GetClipboardTextAnsi(ClipboardWindow())) == Hex("\xC7\xD1\xB1\xDB"));
+    // Korean syllables whose bytes are also valid UTF-8 (C5 B0, C3 A5) paste as they are.
+    PutClipboard({AnsiClip("\xC5\xB0\xC3\xA5")});
+    CHECK(Hex(GetClipboardTextAnsi(ClipboardWindow())) == Hex("\xC5\xB0\xC3\xA5"));
     PutClipboard({AnsiClip("\xC7\xD1\xB1\xDB")});
     CHECK(Hex(GetClipboardTextAnsi(ClipboardWindow())) == Hex("\xC7\xD1\xB1\xDB"));
     PutClipboard({UnicodeClip(u"\u2014\uD55C")});
