@@ -65,6 +65,19 @@ TabDocument* DocumentToSave(int* index)
     return *index < 0 ? nullptr : GetTabDocument(*index);
 }
 
+// A read-only document is not written over its own file: a file opened read-only because
+// its NULs do not fit the text model would be cut short there. Save As to another file
+// still works.
+bool RefuseReadOnlySave(HWND owner, const TabDocument* doc)
+{
+    if (!doc->readOnly)
+        return false;
+    std::string message =
+        std::string("\"") + FileNamePart(doc->path) + "\" is open read-only and was not saved.";
+    MessageBoxA(owner, message.c_str(), "Zorvik - Save Error", MB_ICONERROR);
+    return true;
+}
+
 } // namespace
 
 bool SaveFile(HWND owner)
@@ -75,6 +88,8 @@ bool SaveFile(HWND owner)
         return false;
     if (!doc->path || !doc->path[0])
         return SaveFileAs(owner);
+    if (RefuseReadOnlySave(owner, doc))
+        return false;
     StoreEditorTextInTab();
     if (!WriteDocument(doc, doc->path)) {
         ReportSaveFailure(owner, doc->path);
@@ -114,6 +129,9 @@ bool SaveActiveDocumentAs(HWND owner, const char* path)
     int index = GetSelectedTabIndex();
     TabDocument* doc = GetTabDocument(index);
     if (!doc || !path || !path[0])
+        return false;
+    if (doc->path && doc->path[0] && _stricmp(MakeFullPath(path).c_str(), MakeFullPath(doc->path).c_str()) == 0 &&
+        RefuseReadOnlySave(owner, doc))
         return false;
     StoreEditorTextInTab();
     if (!WriteDocument(doc, path)) {
@@ -224,7 +242,7 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
 
 bool SaveDocumentAtExit(TabDocument* doc)
 {
-    if (!WriteDocument(doc, doc->path))
+    if (doc->readOnly || !WriteDocument(doc, doc->path))
         return false;
     MarkSaved(doc);
     return true;

@@ -146,6 +146,12 @@ bool ApplyUndoOrRedo(HWND editor, bool redo)
     TabDocument* doc = ActiveDocumentWithHistory();
     if (!doc)
         return false;
+    // EM_REPLACESEL ignores ES_READONLY: a read-only document refuses undo as it refuses
+    // typing.
+    if (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return false;
+    }
     UndoHistory& history = *doc->history;
     if (!redo && history.undo.empty() && !gClosedTabs.empty() &&
         GetWindowTextLengthA(gEditorWnd) == 0 && !(doc->path && doc->path[0]))

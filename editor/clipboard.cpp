@@ -1,7 +1,6 @@
 #include "editor/clipboard.h"
 
 #include "app/main_window.h"
-#include "document/textcodec.h"
 #include "document/textfile.h"
 #include "document/undo.h"
 #include "editor/block_mode.h"
@@ -162,10 +161,10 @@ void EditPaste(HWND editor)
         ColumnPaste(editor);
         return;
     }
+    // GetClipboardTextAnsi already made every line end CR LF.
     std::string text = GetClipboardTextAnsi(editor);
     if (text.empty())
         return;
-    text = NormalizeToCrlf(text.data(), text.size());
     ReplaceSelectionAsEdit(editor, text.c_str());
     RefreshGutter();
 }

@@ -60,6 +60,28 @@ int Short(WORD half)
     return (short)half;
 }
 
+// The x of a line's first character. The control reports positions as signed 16-bit
+// values, so a view scrolled more than 32767 pixels to the right wraps a line start into
+// a large positive x. A line starts at or left of the text area's left edge; when the
+// reported x lies right of it, the horizontal scroll position (pixels) gives the true one.
+int LineOriginX(HWND editor, int reported)
+{
+    RECT area;
+    SendMessageA(editor, EM_GETRECT, 0, (LPARAM)&area);
+    if (reported <= area.left)
+        return reported;
+    SCROLLINFO si;
+    ZeroMemory(&si, sizeof(si));
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_POS;
+    if (GetScrollInfo(editor, SB_HORZ, &si)) {
+        int origin = area.left - si.nPos;
+        if (((origin ^ reported) & 0xFFFF) == 0)
+            return origin;
+    }
+    return reported - 0x10000;
+}
+
 void TrimLineBreak(EditLine& t)
 {
     while (t.bytes && t.count > 0 && (t.bytes[t.count - 1] == '\r' || t.bytes[t.count - 1] == '\n'))
@@ -144,7 +166,7 @@ void ReadVisibleLines(PaintFrame& f)
     if (checked >= 0) {
         const PaintLine& last = f.lines[checked];
         LRESULT pos = SendMessageA(f.editor, EM_POSFROMCHAR, last.text.start, 0);
-        sound = pos != -1 && Short(LOWORD(pos)) == last.x && Short(HIWORD(pos)) == last.y;
+        sound = pos != -1 && LineOriginX(f.editor, Short(LOWORD(pos))) == last.x && Short(HIWORD(pos)) == last.y;
     } else if (sound) {
         int line = f.first + (int)f.lines.size() - 1;
         sound = SendMessageA(f.editor, EM_LINEINDEX, line, 0) == f.lines.back().text.start;
@@ -161,7 +183,7 @@ void ReadVisibleLines(PaintFrame& f)
         ReadEditLine(f.editor, line, &entry.text);
         FinishLine(entry);
         LRESULT pos = entry.text.start < 0 ? -1 : SendMessageA(f.editor, EM_POSFROMCHAR, entry.text.start, 0);
-        entry.x = pos == -1 ? f.x0 : Short(LOWORD(pos));
+        entry.x = pos == -1 ? f.x0 : LineOriginX(f.editor, Short(LOWORD(pos)));
         entry.y = pos == -1 ? f.y0 + k * f.lineHeight : Short(HIWORD(pos));
     }
 }
@@ -542,7 +564,7 @@ void PaintOverlays(HDC mem, HWND editor, const RECT& client)
     if (firstStart >= 0) {
         LRESULT pos = SendMessageA(editor, EM_POSFROMCHAR, firstStart, 0);
         if (pos != -1) {
-            f.x0 = Short(LOWORD(pos));
+            f.x0 = LineOriginX(editor, Short(LOWORD(pos)));
             f.y0 = Short(HIWORD(pos));
         }
     }

@@ -28,6 +28,26 @@ static LRESULT PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return CallWindowProcA(gEditorOrigProc, hwnd, msg, wParam, lParam);
 }
 
+// Shift+Insert, Shift+Delete and Ctrl+Insert become WM_PASTE, WM_CUT and WM_COPY, so that
+// they go through the program's own clipboard commands (CR LF line ends, the read-only
+// check, cut only what reached the clipboard). Windows' control sends itself these
+// messages for the keys; Wine's does the work inside without them.
+static bool RouteClipboardKey(HWND hwnd, int vk)
+{
+    bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+    if (GetKeyState(VK_MENU) < 0 || ctrl == shift)
+        return false;
+    UINT msg = 0;
+    if (vk == VK_INSERT)
+        msg = shift ? WM_PASTE : WM_COPY;
+    else if (vk == VK_DELETE && shift)
+        msg = WM_CUT;
+    if (!msg)
+        return false;
+    SendMessageA(hwnd, msg, 0, 0);
+    return true;
+}
+
 // A message after which the control replaces the selection (or the character beside the
 // caret) once: the selection is remembered for the undo step, and the change notification
 // that the control sends meanwhile may record the step from the changed lines alone.
@@ -82,6 +102,9 @@ LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         EditCopy(hwnd);
         return 0;
     case WM_KEYDOWN:
+        if (RouteClipboardKey(hwnd, (int)wParam))
+            return 0;
+        // fall through
     case WM_KEYUP: {
         bool edit = msg == WM_KEYDOWN && (wParam == VK_BACK || wParam == VK_DELETE);
         LRESULT result = edit ? PassOnAsEdit(hwnd, msg, wParam, lParam) : PassOn(hwnd, msg, wParam, lParam);

@@ -12,27 +12,12 @@
 
 namespace {
 
-struct ClipboardFixture {
-    HWND hwnd;
-    std::vector<std::string> files;
-    ClipboardFixture()
-    {
-        RemoveProgramFiles();
-        hwnd = CreateTestMainWindow();
-    }
-    ~ClipboardFixture()
-    {
-        DestroyTestMainWindow(hwnd);
-        for (const std::string& file : files)
-            DeleteFileA(file.c_str());
-        RemoveProgramFiles();
-    }
+struct ClipboardFixture : TestWindow {
     // Opens the text in a tab of its own: the document's undo history starts there.
     void Open(const std::string& text)
     {
-        files.push_back(ExeFolder() + "clip" + std::to_string(files.size()) + ".txt");
-        WriteFileBytes(files.back(), text);
-        OpenFileByPath(hwnd, files.back().c_str());
+        std::string name = "clip" + std::to_string(files.size()) + ".txt";
+        OpenFileByPath(hwnd, File(name.c_str(), text).c_str());
         PumpMessages(hwnd, 20);
         REQUIRE(EditorText() == text);
     }
@@ -227,4 +212,30 @@ TEST_CASE("a read-only document refuses cut and paste but copies")
     f.Select(0, 5);
     f.Command(IDM_EDIT_PASTE);
     CHECK(EditorText() == "loose text");
+}
+
+TEST_CASE("Shift+Insert, Shift+Delete and Ctrl+Insert go through the program's clipboard commands")
+{
+    ClipboardFixture f;
+    REQUIRE(f.hwnd);
+    REQUIRE(CopyTextToClipboard(f.hwnd, "a\nb"));
+    SetWindowTextA(gEditorWnd, "xy");
+    SendMessageA(gEditorWnd, EM_SETSEL, 1, 1);
+    SetModifiers(false, false, true);
+    SendMessageA(gEditorWnd, WM_KEYDOWN, VK_INSERT, 1);
+    SetModifiers(false, false, false);
+    CHECK(EditorText() == "xa\r\nby");
+
+    SendMessageA(gEditorWnd, EM_SETSEL, 0, 1);
+    SetModifiers(true, false, false);
+    SendMessageA(gEditorWnd, WM_KEYDOWN, VK_INSERT, 1);
+    SetModifiers(false, false, false);
+    CHECK(ClipboardTextBytes(f.hwnd) == "x");
+
+    SendMessageA(gEditorWnd, EM_SETSEL, 1, 2);
+    SetModifiers(false, false, true);
+    SendMessageA(gEditorWnd, WM_KEYDOWN, VK_DELETE, 1);
+    SetModifiers(false, false, false);
+    CHECK(EditorText() == "x\r\nby");
+    CHECK(ClipboardTextBytes(f.hwnd) == "a");
 }

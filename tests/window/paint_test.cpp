@@ -379,3 +379,24 @@ TEST_CASE("lines after a soft line break (CR CR LF) get their marks and selectio
     CHECK(shot.At(cx, origin.y + lh / 2) == kWhite);
     CHECK(shot.At(cx, origin.y + 1) == GetSysColor(COLOR_HIGHLIGHT));
 }
+
+TEST_CASE("a view scrolled more than 32767 pixels to the right still shows marks and band text")
+{
+    PaintFixture f;
+    REQUIRE(f.hwnd);
+    std::string line(6000, 'a');
+    for (int i = 4400; i < 6000; i += 6)
+        line[i] = ' ';
+    f.Open(line + "\r\n+" + line + "\r\nend\r\n");
+    SendMessageA(gEditorWnd, EM_LINESCROLL, 4400, 0);
+    PumpMessages(f.hwnd, 5);
+    int lh = f.LineHeight();
+    int y0 = f.RowTop(0), y1 = f.RowTop(1);
+    Shot shot = TakeShot(gEditorWnd);
+    CHECK(shot.Has(kMark, 0, y0, shot.w, y0 + lh));
+    gDiffMode = true;
+    shot = TakeShot(gEditorWnd);
+    CHECK(shot.Has(RGB(0, 128, 0), 0, y1, shot.w, y1 + lh));
+    CHECK(shot.Has(kMark, 0, y1, shot.w, y1 + lh));
+    gDiffMode = false;
+}

@@ -9,6 +9,7 @@
 #include "document/document.h"
 #include "document/save.h"
 #include "document/session.h"
+#include "document/undo.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -444,4 +445,31 @@ TEST_CASE("a file with NUL bytes stays read-only when reloaded and when its sess
     REQUIRE(TabCount() == 1);
     CHECK(GetActiveDocument()->readOnly);
     CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
+}
+
+TEST_CASE("a read-only document is not saved over its own file, and refuses undo")
+{
+    Fixture f;
+    std::string path = f.File("nul_save.txt", std::string("ab\0cd", 5));
+    Open(f.hwnd, path);
+    REQUIRE(GetActiveDocument()->readOnly);
+    {
+        MessageBoxAnswers answers;
+        Command(f.hwnd, 1003);
+        REQUIRE(answers.seen.size() == 1);
+        CHECK(answers.seen[0].title == "Zorvik - Save Error");
+        CHECK(answers.seen[0].text == "\"nul_save.txt\" is open read-only and was not saved.");
+    }
+    CHECK(ReadFileBytes(path) == std::string("ab\0cd", 5));
+    std::string copy = ExeFolder() + "nul_copy.txt";
+    f.files.push_back(copy);
+    CHECK(SaveActiveDocumentAs(f.hwnd, copy.c_str()));
+    CHECK(ReadFileBytes(copy) == "ab");
+
+    // A writable document's history, then read-only: Undo changes nothing.
+    Command(f.hwnd, 1001);
+    TypeAtEnd("typed");
+    Command(f.hwnd, 7017);
+    CHECK_FALSE(Undo(gEditorWnd));
+    CHECK(EditorText() == "typed");
 }
