@@ -41,8 +41,16 @@ else()
       -Wl,--major-os-version,5,--minor-os-version,1)
   set(ZV_WIN_SYSLIBS comctl32 comdlg32 shell32 advapi32 ole32 gdi32 user32 kernel32)
 
-  # Tests run under Wine in a private 32-bit prefix kept in the build folder.
+  # Tests run under Wine in a private prefix kept in the build folder: 32-bit, or 64-bit
+  # for the 64-bit test build of a machine that runs no 32-bit processes.
   set(ZV_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(ZV_WINE /usr/lib/wine/wine64)
+    set(ZV_WINEARCH win64)
+  else()
+    set(ZV_WINE wine)
+    set(ZV_WINEARCH win32)
+  endif()
   configure_file(${ZV_ROOT}/scripts/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                   WORLD_READ WORLD_EXECUTE @ONLY)

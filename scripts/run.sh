@@ -5,15 +5,17 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
-prefix="$root/build/wineprefix-run"
+zv_root=$root
+. "$root/scripts/wine-env.sh"
+prefix="$ZV_TEST_BUILD/wineprefix-run"
 "$root/scripts/wine-prefix.sh" "$prefix"
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 args=()
 for f in "$@"; do
   args+=("$(winepath -w "$(realpath -m "$f")")")
 done
 if [ -z "${DISPLAY:-}" ]; then
   echo "No X display (DISPLAY is not set): starting on a virtual one, where nothing is seen." >&2
-  exec xvfb-run -a wine "$root/build/Zorvik.exe" "${args[@]}"
+  exec xvfb-run -a "$ZV_WINE" "$ZV_TEST_BUILD/Zorvik.exe" "${args[@]}"
 fi
-exec wine "$root/build/Zorvik.exe" "${args[@]}"
+exec "$ZV_WINE" "$ZV_TEST_BUILD/Zorvik.exe" "${args[@]}"

@@ -7,7 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/screenshot.png}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$root/build/Zorvik.exe" "$work/"
+zv_root=$root
+. "$root/scripts/wine-env.sh"
+cp "$ZV_TEST_BUILD/Zorvik.exe" "$work/"
 cat > "$work/notes.txt" <<'TEXT'
 Zorvik keeps every tab, its text and its undo history
 across restarts.
@@ -19,11 +21,11 @@ across restarts.
  Diff colouring (F11), visible whitespace, zoom
 TEXT
 printf '[Settings]\r\nDiffMode=1\r\nFontName=DejaVu Sans Mono\r\nFontSize=12\r\n' > "$work/Zorvik.ini"
-"$root/scripts/wine-prefix.sh" "$root/build/wineprefix" --unmanaged
-export WINEPREFIX="$root/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$root/scripts/wine-prefix.sh" "$ZV_TEST_BUILD/wineprefix" --unmanaged
+export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH ZV_WINE WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   cd "$1"
-  wine ./Zorvik.exe notes.txt >/dev/null 2>&1 &
+  "$ZV_WINE" ./Zorvik.exe notes.txt >/dev/null 2>&1 &
   for i in $(seq 1 100); do
     geometry=$(xwininfo -root -tree | grep "zenithOrbital" | head -1 || true)
     [ -n "$geometry" ] && break

@@ -32,3 +32,17 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_arch -eq 1 ]; then
     "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
   fi
 fi
+
+# A kernel that cannot start 32-bit processes tests a 64-bit build under 64-bit Wine.
+zv_root=$(cd "$(dirname "$0")/.." && pwd)
+. "$zv_root/scripts/wine-env.sh"
+if [ "$ZV_WINE_ARCH" = win64 ]; then
+  missing=()
+  for p in wine64 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "This kernel runs no 32-bit processes: the tests will run a 64-bit build under 64-bit Wine." >&2
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+fi

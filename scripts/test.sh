@@ -6,6 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
+zv_root=$root
+. "$root/scripts/wine-env.sh"
 "$root/scripts/build.sh" --native
-"$root/scripts/wine-prefix.sh" "$root/build/wineprefix" --unmanaged
+"$root/scripts/wine-prefix.sh" "$ZV_TEST_BUILD/wineprefix" --unmanaged
 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/run-tests.sh"
