@@ -16,9 +16,7 @@
 
 #include "tools/html/html_layout.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
+#include "bench/bench_memory.h"
 
 namespace {
 
@@ -160,13 +158,7 @@ int main(int argc, char** argv)
             tidy = false;
     }
 
-#ifdef __GLIBC__
-    // glibc gives every block above its mmap threshold fresh pages, which the kernel
-    // zeroes again on each call: the tenfold cases, whose output reaches 200 MB, would
-    // measure page faults rather than the layout.
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-#endif
+    BenchKeepFreedMemory();
     const std::string page = Page(5u << 20);
     const double mb = page.size() / 1048576.0;
     if (save) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_memory.h"
 #include "tools/json/json.h"
 
 namespace {
@@ -106,6 +107,7 @@ int main(int argc, char** argv)
 {
     // Unbuffered, so that what was measured shows even if a later size fails.
     setvbuf(stdout, nullptr, _IONBF, 0);
+    BenchKeepFreedMemory();
     bool save = false;
     bool compare = false;
     std::vector<double> sizes;
