@@ -92,22 +92,7 @@ std::u16string WindowsToUtf16(const std::string& ansi)
 
 std::string WindowsFromUtf16(const std::u16string& text, bool exact, bool* usedDefault)
 {
-    if (usedDefault)
-        *usedDefault = false;
-    if (text.empty())
-        return std::string();
-    DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
-    BOOL defaulted = FALSE;
-    LPCWSTR src = (LPCWSTR)text.data();
-    int n = WideCharToMultiByte(CP_ACP, flags, src, (int)text.size(), nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return std::string();
-    std::string out((size_t)n, '\0');
-    WideCharToMultiByte(CP_ACP, flags, src, (int)text.size(), &out[0], n, nullptr,
-                        usedDefault ? &defaulted : nullptr);
-    if (usedDefault)
-        *usedDefault = defaulted != FALSE;
-    return out;
+    return WindowsFromUtf16In(GetACP(), text, exact, usedDefault);
 }
 
 bool WindowsIsLeadByte(unsigned char byte)
@@ -117,6 +102,43 @@ bool WindowsIsLeadByte(unsigned char byte)
 #endif
 
 } // namespace
+
+#ifdef _WIN32
+std::string WindowsFromUtf16In(unsigned codePage, const std::u16string& text, bool exact, bool* usedDefault)
+{
+    if (usedDefault)
+        *usedDefault = false;
+    if (text.empty())
+        return std::string();
+    LPCWSTR src = (LPCWSTR)text.data();
+    // Windows set to UTF-8 as its ANSI code page refuses WC_NO_BEST_FIT_CHARS and the
+    // default-character arguments for it (the call fails and gives nothing). There every
+    // character has its bytes; only a lone surrogate has none and becomes U+FFFD.
+    bool utf8 = codePage == CP_UTF8;
+    DWORD flags = exact && !utf8 ? WC_NO_BEST_FIT_CHARS : 0;
+    int n = WideCharToMultiByte(codePage, flags, src, (int)text.size(), nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return std::string();
+    std::string out((size_t)n, '\0');
+    BOOL defaulted = FALSE;
+    WideCharToMultiByte(codePage, flags, src, (int)text.size(), &out[0], n, nullptr,
+                        usedDefault && !utf8 ? &defaulted : nullptr);
+    if (utf8) {
+        for (size_t i = 0; i < text.size(); ++i) {
+            char16_t u = text[i];
+            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF) {
+                ++i;
+            } else if (u >= 0xD800 && u <= 0xDFFF) {
+                defaulted = TRUE;
+            }
+        }
+    }
+    if (usedDefault)
+        *usedDefault = defaulted != FALSE;
+    return out;
+}
+#endif
 
 const CodePage& Cp1252CodePage()
 {

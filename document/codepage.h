@@ -23,4 +23,6 @@ const CodePage& Cp1252CodePage();
 #ifdef _WIN32
 // The system's ANSI code page through kernel32.
 const CodePage& WindowsAnsiCodePage();
+// Its fromUtf16 for a given code page (the system's is GetACP()).
+std::string WindowsFromUtf16In(unsigned codePage, const std::u16string& text, bool exact, bool* usedDefault);
 #endif

@@ -79,6 +79,9 @@ TEST_CASE("tokens of text runs and of markup")
         {"</", {"E[</>]"}},
         {"</a title='x>y'>", {"E[</a>]=a", "T[y'>]"}},
         {"<a title='x>y'>", {"S[<a title='x>y'>]=a"}},
+        // "/>" makes any start tag empty, a void name makes it empty without one.
+        {"<br/><BR><div/><input disabled>",
+         {"Y[<br>]=br", "Y[<br>]=br", "Y[<div />]=div", "Y[<input disabled>]=input"}},
     });
 }
 

@@ -44,6 +44,7 @@ TEST_CASE("first error: message, line and column")
         {"1.x", "Unexpected number", 1, 3},
         {"-", "Unexpected end of JSON input", 1, 2},
         {"- 1", "Unexpected token '1'", 1, 3},
+        {"- ", "Unexpected end of JSON input", 1, 3},
         {"-a", "Unexpected token 'a'", 1, 2},
         {".5", "Unexpected token '.'", 1, 1},
         {"nul", "Unexpected token 'n'", 1, 1},
@@ -81,6 +82,9 @@ TEST_CASE("first error: message, line and column")
         {"\"\\ud800\"", "Bad Unicode surrogate pair", 1, 8},
         {"\"\\ud800\\u0041\"", "Bad Unicode surrogate pair", 1, 8},
         {"\"\\ud800\\n\"", "Bad Unicode surrogate pair", 1, 8},
+        {"\"\\ud800\\udc0g\"", "Bad Unicode surrogate pair", 1, 8},
+        {"\"\\ud800\\udbff\"", "Bad Unicode surrogate pair", 1, 8},
+        {"\"\\ud800\\", "Bad Unicode surrogate pair", 1, 8},
         {"\"\\udc00\\udc00\"", "Bad Unicode surrogate pair", 1, 8},
         {"\x01", "Unexpected token (0x01)", 1, 1},
         {" \xE9", "Unexpected token (0xE9)", 1, 2},
@@ -314,8 +318,9 @@ TEST_CASE("a tree far deeper than the bound is released without recursion")
 
 TEST_CASE("duplicate keys in large objects: last value wins, first place kept")
 {
-    // The object crosses from scanned to indexed keys at nine members; check on both sides.
-    for (int count : {3, 8, 9, 10, 2000}) {
+    // Small objects scan their keys, larger ones index them (past 32 members); check on
+    // both sides of the switch.
+    for (int count : {3, 8, 9, 10, 32, 33, 34, 2000}) {
         CAPTURE(count);
         std::string text = "{";
         std::string expected = "{";

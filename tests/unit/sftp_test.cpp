@@ -131,6 +131,8 @@ TEST_CASE("password scrambling: stored forms")
         {"P@ssw0rd!", "XP1:002565300019556D1A"},
         // Byte 13 meets key byte 0 again, with the rolling byte 176.
         {"abcdefghijklmnop", "XP1:31077527124F406152798C9FF789A38D"},
+        // The rolling byte wraps: 254 at index 19, then 11 at index 20.
+        {"abcdefghijklmnopqrstuv", "XP1:31077527124F406152798C9FF789A38DCBDAE3F8153A"},
         {std::string("\0\xFF\x80", 3), "XP1:509A96"},
         {"\xE9t\xE9", "XP1:B911FF"},
     };

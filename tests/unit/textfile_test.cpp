@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/codepage.h"
 #include "document/textfile.h"
 
 // This file runs twice: in the default code page 1252, and with LANG=ko_KR.UTF-8,
@@ -464,6 +465,31 @@ TEST_CASE("a save that cannot be done returns false and keeps the old file")
         CHECK(Exists(full));
     } else {
         MESSAGE("no Z:\\dev\\full; the failing-write path went untested");
+    }
+}
+
+TEST_CASE("exact conversion from UTF-16 in a single-byte code page and in UTF-8")
+{
+    // Windows set to UTF-8 as its ANSI code page takes no best-fit flag and no default
+    // character for it; the conversion must still give the bytes.
+    struct Row {
+        unsigned codePage;
+        std::u16string text;
+        std::string bytes;
+        bool defaulted;
+    };
+    const Row rows[] = {
+        {1252, u"caf\u00e9", "caf\xE9", false},
+        {1252, u"\u0100", "?", true},
+        {65001, u"caf\u00e9 \u20ac", "caf\xC3\xA9 \xE2\x82\xAC", false},
+        {65001, u"\U0001F600", "\xF0\x9F\x98\x80", false},
+        {65001, std::u16string(1, (char16_t)0xD800) + u"x", "\xEF\xBF\xBDx", true},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.bytes);
+        bool defaulted = !row.defaulted;
+        CHECK(WindowsFromUtf16In(row.codePage, row.text, true, &defaulted) == row.bytes);
+        CHECK(defaulted == row.defaulted);
     }
 }
 

@@ -16,7 +16,8 @@ enum { kMaxHtmlIndentLevel = 100 };
 
 // Lays text out again with width spaces per level (2 when width is below 1). Text that
 // gives no tokens (empty, white space alone) gives an empty string; any other result
-// ends with CR LF.
+// ends with a line break: CR LF, or the page's own LF that ends an unterminated
+// doctype, CDATA section or markup.
 std::string BeautifyHtml(const std::string& text, int32_t width, HtmlLeadByteTest isLeadByte);
 
 // The index of the end tag that closes the element whose start tag is tokens[index],
