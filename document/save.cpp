@@ -116,9 +116,11 @@ bool SaveFileAs(HWND owner)
         lstrcpynA(file, doc->path, sizeof(file));
     // The dialog runs message loops: no tab may be closed under it, and the document it
     // was opened for is the one saved.
+    // Save As also runs inside the close questions' loops, whose protection must outlast it.
+    bool outerLoop = gTabQuestionLoop;
     gTabQuestionLoop = true;
     bool chosen = AskForFileName(owner, true, file, sizeof(file));
-    gTabQuestionLoop = false;
+    gTabQuestionLoop = outerLoop;
     if (!chosen || FindTabOfDocument(doc) != GetSelectedTabIndex())
         return false;
     return SaveActiveDocumentAs(owner, file);
@@ -171,12 +173,13 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
     }
     if (SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0)) {
         // The box runs message loops: no tab may be closed under it.
+        bool outerLoop = gTabQuestionLoop;
         gTabQuestionLoop = true;
         int answer = MessageBoxA(owner,
                                  "Current unsaved changes will be lost.\nDo you want to reload the file from "
                                  "disk with the selected encoding?",
                                  kReloadTitle, MB_YESNO | MB_ICONQUESTION);
-        gTabQuestionLoop = false;
+        gTabQuestionLoop = outerLoop;
         if (answer != IDYES || FindTabOfDocument(doc) != GetSelectedTabIndex())
             return;
     }
@@ -262,4 +265,6 @@ void RevertDocumentAtExit(TabDocument* doc)
     TakeDocumentString(&doc->text, text);
     doc->encoding = encoding;
     doc->bom = bom;
+    // A line-end change is discarded with the edits: the session must not bring it back.
+    doc->eol = eol;
 }

@@ -56,8 +56,14 @@ bool PutUnicodeText(const std::string& text)
         GlobalFree(block);
         return false;
     }
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, p, units);
+    // A conversion that fails now would leave the block's bytes undefined: better no
+    // Unicode text at all than garbage that other programs prefer to the CF_TEXT copy.
+    int written = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, p, units);
     GlobalUnlock(block);
+    if (written != units) {
+        GlobalFree(block);
+        return false;
+    }
     if (!SetClipboardData(CF_UNICODETEXT, block)) {
         GlobalFree(block);
         return false;

@@ -473,3 +473,46 @@ TEST_CASE("a read-only document is not saved over its own file, and refuses undo
     CHECK_FALSE(Undo(gEditorWnd));
     CHECK(EditorText() == "typed");
 }
+
+TEST_CASE("a Save As dialog inside Close All BUT This keeps the vanished-file check off")
+{
+    Fixture f;
+    TypeAtEnd("draft");
+    std::string path = f.File("vanish_k.txt", "k");
+    Open(f.hwnd, path);
+    REQUIRE(TabCount() == 2);
+    DeleteFileA(path.c_str());
+    {
+        // Yes to the question of the untitled tab opens Save As; the dialog is cancelled,
+        // which cancels the command. Reselecting the tab the command began on must not
+        // ask about its vanished file: the command closes nothing.
+        MessageBoxAnswers answers({IDYES, IDCANCEL, IDNO});
+        Command(f.hwnd, 1007);
+        REQUIRE(answers.seen.size() >= 2);
+        CHECK(answers.seen[0].text == "Save file \"Untitled\" before closing?");
+        CHECK(answers.seen.size() == 2);
+    }
+    CHECK_FALSE(gTabQuestionLoop);
+    REQUIRE(TabCount() == 2);
+    CHECK(SelectedTab() == 1);
+    CHECK(TabTitle(1) == "vanish_k.txt");
+}
+
+TEST_CASE("No at the exit question takes the file's encoding, mark and line ends back")
+{
+    Fixture f;
+    std::string path = f.File("revert.txt", "caf\xE9\r\nx");
+    Open(f.hwnd, path);
+    Command(f.hwnd, 7022);
+    Command(f.hwnd, 5004);
+    TypeAtEnd("!");
+    StoreEditorTextInTab();
+    TabDocument* doc = GetActiveDocument();
+    REQUIRE(doc->modified);
+    RevertDocumentAtExit(doc);
+    CHECK(std::string(doc->text) == "caf\xE9\r\nx");
+    CHECK(doc->encoding == 0);
+    CHECK_FALSE(doc->bom);
+    CHECK(doc->eol == 0);
+    CHECK_FALSE(doc->modified);
+}
