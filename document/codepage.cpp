@@ -47,6 +47,13 @@ bool Cp1252FromUnit(char16_t u, unsigned char* out)
     return false;
 }
 
+// A high surrogate at i followed by a low one: one character in two units.
+bool SurrogatePairAt(const std::u16string& text, size_t i)
+{
+    return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+           text[i + 1] <= 0xDFFF;
+}
+
 std::string Cp1252FromUtf16(const std::u16string& text, bool exact, bool* usedDefault)
 {
     std::string out;
@@ -60,8 +67,7 @@ std::string Cp1252FromUtf16(const std::u16string& text, bool exact, bool* usedDe
             continue;
         }
         // A surrogate pair is one character: one default character for both units.
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF)
+        if (SurrogatePairAt(text, i))
             ++i;
         out.push_back('?');
         defaulted = true;
@@ -123,15 +129,12 @@ std::string WindowsFromUtf16In(unsigned codePage, const std::u16string& text, bo
     BOOL defaulted = FALSE;
     WideCharToMultiByte(codePage, flags, src, (int)text.size(), &out[0], n, nullptr,
                         usedDefault && !utf8 ? &defaulted : nullptr);
-    if (utf8) {
-        for (size_t i = 0; i < text.size(); ++i) {
-            char16_t u = text[i];
-            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF) {
+    if (utf8 && usedDefault) {
+        for (size_t i = 0; i < text.size() && !defaulted; ++i) {
+            if (SurrogatePairAt(text, i))
                 ++i;
-            } else if (u >= 0xD800 && u <= 0xDFFF) {
+            else if (text[i] >= 0xD800 && text[i] <= 0xDFFF)
                 defaulted = TRUE;
-            }
         }
     }
     if (usedDefault)

@@ -5,7 +5,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-zv_root=$root
 . "$root/scripts/wine-env.sh"
 jobs=$(nproc 2>/dev/null || echo 4)
 

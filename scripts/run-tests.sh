@@ -2,7 +2,6 @@
 # Runs both CTest trees; expects a display (scripts/test.sh provides one).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-zv_root=$root
 . "$root/scripts/wine-env.sh"
 jobs=$(nproc 2>/dev/null || echo 4)
 export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

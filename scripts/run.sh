@@ -5,7 +5,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
-zv_root=$root
 . "$root/scripts/wine-env.sh"
 prefix="$ZV_TEST_BUILD/wineprefix-run"
 "$root/scripts/wine-prefix.sh" "$prefix"

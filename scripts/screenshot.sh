@@ -7,7 +7,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/screenshot.png}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-zv_root=$root
 . "$root/scripts/wine-env.sh"
 cp "$ZV_TEST_BUILD/Zorvik.exe" "$work/"
 cat > "$work/notes.txt" <<'TEXT'

@@ -34,8 +34,7 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_arch -eq 1 ]; then
 fi
 
 # A kernel that cannot start 32-bit processes tests a 64-bit build under 64-bit Wine.
-zv_root=$(cd "$(dirname "$0")/.." && pwd)
-. "$zv_root/scripts/wine-env.sh"
+. "$(dirname "$0")/wine-env.sh"
 if [ "$ZV_WINE_ARCH" = win64 ]; then
   missing=()
   for p in wine64 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64; do

@@ -6,16 +6,10 @@
 # support at all (Wine's 32-bit loader fails with "Exec format error"); there they run from
 # build-x64/, a 64-bit build of the same sources, under 64-bit Wine. build/Zorvik.exe is
 # still built and checked for Windows XP either way.
-zv_root=${zv_root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+zv_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-zv_runs_32bit() {
-  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
-}
-
-if [ -n "${ZV_WINE_ARCH:-}" ]; then
-  :
-elif [ ! -x /usr/lib/wine/wine ] || zv_runs_32bit; then
-  # Before setup, nothing is known yet: 32-bit until Wine's loader says otherwise.
+# Before setup has installed Wine nothing is known yet: 32-bit until its loader says otherwise.
+if [ ! -x /usr/lib/wine/wine ] || /usr/lib/wine/wine --version >/dev/null 2>&1; then
   ZV_WINE_ARCH=win32
 else
   ZV_WINE_ARCH=win64

@@ -6,8 +6,7 @@
 # two seconds for one at every DestroyWindow of a managed top-level window.
 set -euo pipefail
 prefix=$(realpath -m "$1")
-zv_root=$(cd "$(dirname "$0")/.." && pwd)
-. "$zv_root/scripts/wine-env.sh"
+. "$(dirname "$0")/wine-env.sh"
 export WINEPREFIX="$prefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$prefix/.zorvik-ready" ]; then
   # wineboot's exit status says little (it fails for a missing display helper, say);
