@@ -1,29 +1,13 @@
 #include "editor/word_break.h"
 
-// The editor's own word rules arrive with their own work; until then the control's
-// usual rule: words are separated by blanks.
-static bool IsBreak(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+#include "document/codepage.h"
+#include "editor/word_bounds.h"
 
 int CALLBACK EditWordBreakProc(LPSTR text, int current, int length, int action)
 {
-    switch (action) {
-    case WB_ISDELIMITER:
-        return current >= 0 && current < length && IsBreak(text[current]);
-    case WB_LEFT:
-        while (current > 0 && IsBreak(text[current - 1]))
-            --current;
-        while (current > 0 && !IsBreak(text[current - 1]))
-            --current;
-        return current;
-    case WB_RIGHT:
-        while (current < length && !IsBreak(text[current]))
-            ++current;
-        while (current < length && IsBreak(text[current]))
-            ++current;
-        return current;
-    }
-    return 0;
+    int code = action == WB_LEFT ? kWordBreakLeft
+             : action == WB_RIGHT ? kWordBreakRight
+             : action == WB_ISDELIMITER ? kWordBreakIsDelimiter
+                                        : -1;
+    return WordBreakPosition(text, length, current, code, WindowsAnsiCodePage().isLeadByte);
 }
