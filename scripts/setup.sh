@@ -9,6 +9,7 @@ packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev
   doctest-dev libboost1.81-dev
   imagemagick
+  patch openssh-server putty-tools
 )
 
 sudo_cmd=()
