@@ -4,6 +4,8 @@
 #include "editor/clipboard.h"
 #include "editor/editor_window.h"
 #include "search/find.h"
+#include "search/find_ids.h"
+#include "sftp/sftp_ids.h"
 #include "sftp/sftp_window.h"
 
 #include <ctype.h>
@@ -17,11 +19,6 @@ WNDPROC gDialogEditOrigProc = nullptr;
 namespace {
 
 const char kOldProcProperty[] = "zv_OldEditProc";
-
-// Buttons of the windows whose fields answer Enter and Esc in their own way.
-const int kFindPreviousButton = 3006;
-const int kSftpOpenButton = 9110;
-const int kSftpCancelButton = 9111;
 
 enum ByteClass { kBlank, kWord, kPunctuation };
 
@@ -104,15 +101,15 @@ bool OnKeyDown(HWND field, WPARAM key)
     HWND parent = GetParent(field);
     if (key == VK_RETURN) {
         if (parent && parent == gFindWnd)
-            PressButton(field, Held(VK_SHIFT) ? kFindPreviousButton : IDOK);
+            PressButton(field, Held(VK_SHIFT) ? IDC_FIND_PREV : IDOK);
         else if (parent && parent == gSftpDialogWnd)
-            PressButton(field, kSftpOpenButton);
+            PressButton(field, IDC_SFTP_OPEN);
         else
             PressButton(field, IDOK);
         return true;
     }
     if (key == VK_ESCAPE) {
-        PressButton(field, parent && parent == gSftpDialogWnd ? kSftpCancelButton : IDCANCEL);
+        PressButton(field, parent && parent == gSftpDialogWnd ? IDC_SFTP_CANCEL : IDCANCEL);
         return true;
     }
     return false;

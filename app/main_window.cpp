@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/globals.h"
 #include "app/menus.h"
+#include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "app/shortcuts.h"
 #include "app/single_instance.h"
@@ -224,11 +225,12 @@ void OnClose(HWND hwnd)
     TabDocument* active = GetActiveDocument();
     if (active && SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0))
         active->modified = true;
-    gTabQuestionLoop = true;
     bool keepOpen = false;
-    for (int i = 0; i < GetTabCount() && !keepOpen; ++i)
-        keepOpen = !AskAtExit(hwnd, i);
-    gTabQuestionLoop = false;
+    {
+        ScopedFlag questionLoop(gTabQuestionLoop);
+        for (int i = 0; i < GetTabCount() && !keepOpen; ++i)
+            keepOpen = !AskAtExit(hwnd, i);
+    }
     if (keepOpen)
         return;
     SaveExitSettings();

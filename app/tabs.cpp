@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/file_dialog.h"
+#include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "app/shortcuts.h"
 #include "app/tab_strip.h"
@@ -36,7 +37,7 @@ const char* FileNamePart(const char* path)
 // its place; a fresh "Untitled" tab is made when none is left.
 void DeleteTabAndSelectNeighbour(int index)
 {
-    gProgrammaticChange = true;
+    ScopedFlag programmatic(gProgrammaticChange);
     TabCtrl_DeleteItem(gTabsWnd, index);
     int count = GetTabCount();
     if (count == 0) {
@@ -45,7 +46,6 @@ void DeleteTabAndSelectNeighbour(int index)
     } else {
         TabCtrl_SetCurSel(gTabsWnd, index < count ? index : count - 1);
     }
-    gProgrammaticChange = false;
 }
 
 // Yes saves (Save for a file, Save As for an untitled document); a failed or cancelled
@@ -89,6 +89,52 @@ bool HasPath(const TabDocument* doc)
     return doc->path && doc->path[0];
 }
 
+// The save questions of Close All BUT This for every tab but k, each tab shown while it is
+// asked about; tab k is active again afterwards. False when the user cancelled.
+bool AskAboutOtherTabs(HWND owner, int k)
+{
+    ScopedFlag questionLoop(gTabQuestionLoop);
+    bool cancelled = false;
+    for (int i = 0; i < GetTabCount() && !cancelled; ++i) {
+        if (i == k)
+            continue;
+        TabDocument* doc = GetTabDocument(i);
+        if (!doc || !(HasPath(doc) ? doc->modified : HasText(doc)))
+            continue;
+        SwitchToTab(i);
+        UpdateWindow(owner);
+        // Look the document up again: the activation ran message loops of its own.
+        doc = GetTabDocument(i);
+        if (!doc)
+            continue;
+        char title[MAX_PATH];
+        GetTabTitle(i, title, sizeof(title), "Untitled");
+        if (!AskToSave(owner, doc, title))
+            cancelled = true;
+    }
+    // Still inside the loop's protection: a vanished-file check on tab k could close it
+    // and leave k naming another tab, or none.
+    TabCtrl_SetCurSel(gTabsWnd, k);
+    ActivateSelectedTab();
+    return !cancelled;
+}
+
+// Right of k from the last down, then left of k: the closed-tab list ends with the tab
+// that was first in the bar. Tab k is left, selected.
+void RetireOtherTabs(HWND owner, int k)
+{
+    ScopedFlag programmatic(gProgrammaticChange);
+    for (int i = GetTabCount() - 1; i > k; --i) {
+        RetireTab(owner, i);
+        TabCtrl_DeleteItem(gTabsWnd, i);
+    }
+    for (int i = k - 1; i >= 0; --i) {
+        RetireTab(owner, i);
+        TabCtrl_DeleteItem(gTabsWnd, i);
+    }
+    TabCtrl_SetCurSel(gTabsWnd, 0);
+}
+
 } // namespace
 
 void QuestionNameForDocument(const char* path, const char* title, char* buffer, int size)
@@ -127,10 +173,11 @@ void NewTab(HWND mainWnd)
     int n = GetTabCount();
     char title[32];
     snprintf(title, sizeof(title), "new %d", n + 1);
-    gProgrammaticChange = true;
-    int index = InsertTabItem(n, title, CreateEmptyDocument());
-    TabCtrl_SetCurSel(gTabsWnd, index);
-    gProgrammaticChange = false;
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        int index = InsertTabItem(n, title, CreateEmptyDocument());
+        TabCtrl_SetCurSel(gTabsWnd, index);
+    }
     ActivateSelectedTab();
     if (gAutoSave)
         SaveSession(mainWnd);
@@ -165,9 +212,10 @@ void OpenFileByPath(HWND mainWnd, const char* path)
     if (GetTabCount() == 1) {
         TabDocument* lone = GetTabDocument(0);
         if (lone && !HasPath(lone) && !HasText(lone) && !lone->modified) {
-            gProgrammaticChange = true;
-            TabCtrl_DeleteItem(gTabsWnd, 0);
-            gProgrammaticChange = false;
+            {
+                ScopedFlag programmatic(gProgrammaticChange);
+                TabCtrl_DeleteItem(gTabsWnd, 0);
+            }
             FreeTabDocument(lone);
         }
     }
@@ -182,10 +230,11 @@ void OpenFileByPath(HWND mainWnd, const char* path)
     doc->readOnly = hadNul;
     doc->history->snapshot = doc->text;
 
-    gProgrammaticChange = true;
-    int index = InsertTabItem(GetTabCount(), FileNamePart(full.c_str()), doc);
-    TabCtrl_SetCurSel(gTabsWnd, index);
-    gProgrammaticChange = false;
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        int index = InsertTabItem(GetTabCount(), FileNamePart(full.c_str()), doc);
+        TabCtrl_SetCurSel(gTabsWnd, index);
+    }
     ActivateSelectedTab();
 
     AddRecentFile(full.c_str());
@@ -221,9 +270,11 @@ bool CloseActiveTab(HWND owner)
         bool editorModified = gEditorWnd && SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0);
         bool ask = HasPath(doc) ? (doc->modified || editorModified) : HasText(doc);
         if (ask) {
-            gTabQuestionLoop = true;
-            bool go = AskToSave(owner, doc, title);
-            gTabQuestionLoop = false;
+            bool go;
+            {
+                ScopedFlag questionLoop(gTabQuestionLoop);
+                go = AskToSave(owner, doc, title);
+            }
             if (!go)
                 return false;
             // The question and a Save As ran message loops: close the document that was
@@ -253,47 +304,9 @@ void CloseOtherTabs(HWND owner)
     TabDocument* selected = GetTabDocument(k);
     if (selected && gEditorWnd && SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0))
         selected->modified = true;
-
-    gTabQuestionLoop = true;
-    bool cancelled = false;
-    for (int i = 0; i < GetTabCount() && !cancelled; ++i) {
-        if (i == k)
-            continue;
-        TabDocument* doc = GetTabDocument(i);
-        if (!doc || !(HasPath(doc) ? doc->modified : HasText(doc)))
-            continue;
-        SwitchToTab(i);
-        UpdateWindow(owner);
-        // Look the document up again: the activation ran message loops of its own.
-        doc = GetTabDocument(i);
-        if (!doc)
-            continue;
-        char title[MAX_PATH];
-        GetTabTitle(i, title, sizeof(title), "Untitled");
-        if (!AskToSave(owner, doc, title))
-            cancelled = true;
-    }
-    // Still inside the loop's protection: a vanished-file check on tab k could close it
-    // and leave k naming another tab, or none.
-    TabCtrl_SetCurSel(gTabsWnd, k);
-    ActivateSelectedTab();
-    gTabQuestionLoop = false;
-    if (cancelled)
+    if (!AskAboutOtherTabs(owner, k))
         return;
-
-    // Right of k from the last down, then left of k: the closed-tab list ends with the
-    // tab that was first in the bar.
-    gProgrammaticChange = true;
-    for (int i = GetTabCount() - 1; i > k; --i) {
-        RetireTab(owner, i);
-        TabCtrl_DeleteItem(gTabsWnd, i);
-    }
-    for (int i = k - 1; i >= 0; --i) {
-        RetireTab(owner, i);
-        TabCtrl_DeleteItem(gTabsWnd, i);
-    }
-    TabCtrl_SetCurSel(gTabsWnd, 0);
-    gProgrammaticChange = false;
+    RetireOtherTabs(owner, k);
     ActivateSelectedTab();
     SaveSession(owner);
 }
@@ -332,9 +345,11 @@ bool CheckActiveFileExists(HWND owner)
 
     std::string message = std::string("The file \"") + doc->path +
                           "\" doesn't exist anymore.\n\nDo you want to keep this file in the editor?";
-    gMissingFilePromptOpen = true;
-    int answer = MessageBoxA(owner, message.c_str(), "Keep Non-Existing File", MB_YESNO | MB_ICONQUESTION);
-    gMissingFilePromptOpen = false;
+    int answer;
+    {
+        ScopedFlag promptOpen(gMissingFilePromptOpen);
+        answer = MessageBoxA(owner, message.c_str(), "Keep Non-Existing File", MB_YESNO | MB_ICONQUESTION);
+    }
 
     // The tab set may have changed while the box was up: act only on the same document.
     index = FindTabOfDocument(doc);
@@ -375,11 +390,6 @@ bool MoveTab(HWND mainWnd, int from, int to)
     item.cchTextMax = MAX_PATH - 1;
     SendMessageA(gTabsWnd, TCM_GETITEMA, from, (LPARAM)&item);
 
-    gProgrammaticChange = true;
-    TabCtrl_DeleteItem(gTabsWnd, from);
-    item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
-    item.pszText = title;
-    SendMessageA(gTabsWnd, TCM_INSERTITEMA, to, (LPARAM)&item);
     int selection = s;
     if (s == from)
         selection = to;
@@ -387,8 +397,14 @@ bool MoveTab(HWND mainWnd, int from, int to)
         selection = s - 1;
     else if (to <= s && s < from)
         selection = s + 1;
-    TabCtrl_SetCurSel(gTabsWnd, selection);
-    gProgrammaticChange = false;
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        TabCtrl_DeleteItem(gTabsWnd, from);
+        item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
+        item.pszText = title;
+        SendMessageA(gTabsWnd, TCM_INSERTITEMA, to, (LPARAM)&item);
+        TabCtrl_SetCurSel(gTabsWnd, selection);
+    }
 
     if (s == from)
         ActivateSelectedTab();

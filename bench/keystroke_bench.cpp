@@ -4,6 +4,7 @@
 //   xvfb-run -a build/wine-run.sh build/bench/keystroke_bench.exe
 
 #include "app/main_window.h"
+#include "app/scoped_flag.h"
 #include "document/document.h"
 #include "document/undo.h"
 #include "editor/editor_window.h"
@@ -72,9 +73,10 @@ void Measure(HWND mainWnd, size_t bytes)
         // the control is done, so that it can be timed on its own.
         RememberSelectionBeforeEdit(gEditorWnd);
         BeginKeystrokeEdit();
-        gProgrammaticChange = true;
-        CallWindowProcA(gEditorOrigProc, gEditorWnd, WM_CHAR, 'y', 1);
-        gProgrammaticChange = false;
+        {
+            ScopedFlag programmatic(gProgrammaticChange);
+            CallWindowProcA(gEditorOrigProc, gEditorWnd, WM_CHAR, 'y', 1);
+        }
         double t = BenchNow();
         RecordTypingChange();
         double t2 = BenchNow();
@@ -93,14 +95,13 @@ void Measure(HWND mainWnd, size_t bytes)
     // and the control alone through the subclass's own procedure.
     std::vector<double> subclassOnly, controlOnly;
     for (int i = 0; i < rounds; ++i) {
-        gProgrammaticChange = true;
+        ScopedFlag programmatic(gProgrammaticChange);
         double t = BenchNow();
         SendMessageA(gEditorWnd, WM_CHAR, 'q', 1);
         subclassOnly.push_back(BenchNow() - t);
         t = BenchNow();
         CallWindowProcA(gEditorOrigProc, gEditorWnd, WM_CHAR, 'q', 1);
         controlOnly.push_back(BenchNow() - t);
-        gProgrammaticChange = false;
     }
     printf("    subclass without recording %.2f ms, control through its own procedure %.2f ms\n",
            BenchMedian(subclassOnly), BenchMedian(controlOnly));

@@ -8,6 +8,7 @@
 #include "tests/window/harness.h"
 
 #include "app/main_window.h"
+#include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "document/document.h"
 #include "editor/editor_paint.h"
@@ -126,11 +127,13 @@ int main()
     const size_t sizes[] = {1u << 20, 10u << 20};
     for (size_t size : sizes) {
         std::string text = MakeText(size);
-        gProgrammaticChange = true;
-        double t0 = BenchNow();
-        SetWindowTextA(gEditorWnd, text.c_str());
-        double loaded = BenchNow() - t0;
-        gProgrammaticChange = false;
+        double loaded;
+        {
+            ScopedFlag programmatic(gProgrammaticChange);
+            double t0 = BenchNow();
+            SetWindowTextA(gEditorWnd, text.c_str());
+            loaded = BenchNow() - t0;
+        }
         int lines = (int)SendMessageA(gEditorWnd, EM_GETLINECOUNT, 0, 0);
         printf("-- %zu bytes, %d lines, WM_SETTEXT %.0f ms\n", text.size(), lines, loaded);
         fflush(stdout);

@@ -1,6 +1,7 @@
 #include "document/closed_tabs.h"
 
 #include "app/main_window.h"
+#include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "document/document.h"
 #include "document/session.h"
@@ -115,16 +116,17 @@ bool ReopenClosedTab(HWND mainWnd)
     if (history.undo.empty() && !tab.undoFilePath.empty())
         LoadUndoFile(tab.undoFilePath, history.undo, history.redo, &history.savedIndex);
 
-    gProgrammaticChange = true;
-    int index = GetTabCount();
-    if (replaceLone) {
-        FreeTabDocument(GetTabDocument(0));
-        TabCtrl_DeleteItem(gTabsWnd, 0);
-        index = 0;
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        int index = GetTabCount();
+        if (replaceLone) {
+            FreeTabDocument(GetTabDocument(0));
+            TabCtrl_DeleteItem(gTabsWnd, 0);
+            index = 0;
+        }
+        index = InsertTabItem(index, tab.title.c_str(), doc);
+        TabCtrl_SetCurSel(gTabsWnd, index);
     }
-    index = InsertTabItem(index, tab.title.c_str(), doc);
-    TabCtrl_SetCurSel(gTabsWnd, index);
-    gProgrammaticChange = false;
     ActivateSelectedTab();
     if (gEditorWnd) {
         SendMessageA(gEditorWnd, EM_SETSEL, tab.selStart, tab.selEnd);

@@ -1,6 +1,7 @@
 #include "document/document.h"
 
 #include "app/main_window.h"
+#include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "app/tab_strip.h"
 #include "app/tabs.h"
@@ -178,16 +179,17 @@ void ActivateSelectedTab()
         return;
     TabDocument* doc = GetTabDocument(index);
     if (doc) {
-        gProgrammaticChange = true;
-        SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-        SendMessageA(gEditorWnd, EM_LIMITTEXT, 0, 0);
-        SetWindowTextA(gEditorWnd, doc->text ? doc->text : "");
-        SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
-        SendMessageA(gEditorWnd, EM_SETMODIFY, doc->modified, 0);
-        SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-        if (doc->history)
-            doc->history->snapshot = doc->text ? doc->text : "";
-        gProgrammaticChange = false;
+        {
+            ScopedFlag programmatic(gProgrammaticChange);
+            SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
+            SendMessageA(gEditorWnd, EM_LIMITTEXT, 0, 0);
+            SetWindowTextA(gEditorWnd, doc->text ? doc->text : "");
+            SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
+            SendMessageA(gEditorWnd, EM_SETMODIFY, doc->modified, 0);
+            SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
+            if (doc->history)
+                doc->history->snapshot = doc->text ? doc->text : "";
+        }
         gSelBeforeEditStart = 0;
         gSelBeforeEditEnd = 0;
         InvalidateRect(gEditorWnd, nullptr, FALSE);

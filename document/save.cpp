@@ -2,6 +2,7 @@
 
 #include "app/file_dialog.h"
 #include "app/main_window.h"
+#include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "app/tabs.h"
 #include "app/tab_strip.h"
@@ -117,10 +118,11 @@ bool SaveFileAs(HWND owner)
     // The dialog runs message loops: no tab may be closed under it, and the document it
     // was opened for is the one saved.
     // Save As also runs inside the close questions' loops, whose protection must outlast it.
-    bool outerLoop = gTabQuestionLoop;
-    gTabQuestionLoop = true;
-    bool chosen = AskForFileName(owner, true, file, sizeof(file));
-    gTabQuestionLoop = outerLoop;
+    bool chosen;
+    {
+        ScopedFlag questionLoop(gTabQuestionLoop);
+        chosen = AskForFileName(owner, true, file, sizeof(file));
+    }
     if (!chosen || FindTabOfDocument(doc) != GetSelectedTabIndex())
         return false;
     return SaveActiveDocumentAs(owner, file);
@@ -173,13 +175,14 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
     }
     if (SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0)) {
         // The box runs message loops: no tab may be closed under it.
-        bool outerLoop = gTabQuestionLoop;
-        gTabQuestionLoop = true;
-        int answer = MessageBoxA(owner,
+        int answer;
+        {
+            ScopedFlag questionLoop(gTabQuestionLoop);
+            answer = MessageBoxA(owner,
                                  "Current unsaved changes will be lost.\nDo you want to reload the file from "
                                  "disk with the selected encoding?",
                                  kReloadTitle, MB_YESNO | MB_ICONQUESTION);
-        gTabQuestionLoop = outerLoop;
+        }
         if (answer != IDYES || FindTabOfDocument(doc) != GetSelectedTabIndex())
             return;
     }
@@ -226,10 +229,11 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
 
     SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
     SendMessageA(gEditorWnd, EM_EMPTYUNDOBUFFER, 0, 0);
-    gProgrammaticChange = true;
-    SetWindowTextA(gEditorWnd, doc->text);
-    SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
-    gProgrammaticChange = false;
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        SetWindowTextA(gEditorWnd, doc->text);
+        SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
+    }
     SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
     doc->modified = false;
     SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);

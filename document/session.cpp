@@ -1,6 +1,7 @@
 #include "document/session.h"
 
 #include "app/main_window.h"
+#include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "app/tab_strip.h"
 #include "document/document.h"
@@ -225,27 +226,28 @@ bool RestoreSession(HWND)
         return false;
     std::string().swap(bytes);
 
-    gProgrammaticChange = true;
-    for (int i = GetTabCount() - 1; i >= 0; --i) {
-        FreeTabDocument(GetTabDocument(i));
-        TabCtrl_DeleteItem(gTabsWnd, i);
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        for (int i = GetTabCount() - 1; i >= 0; --i) {
+            FreeTabDocument(GetTabDocument(i));
+            TabCtrl_DeleteItem(gTabsWnd, i);
+        }
+        // A tab that cannot be held in memory ends the restore; the tabs before it stay.
+        for (size_t i = 0; i < tabs.size(); ++i) {
+            TabDocument* doc = RestoredDocument(tabs[i]);
+            if (!doc)
+                break;
+            std::string().swap(tabs[i].text);
+            InsertTabItem((int)i, tabs[i].title.c_str(), doc);
+        }
+        if (GetTabCount() == 0) {
+            InsertTabItem(0, "Untitled", CreateEmptyDocument());
+            active = 0;
+        }
+        if (active < 0 || active >= GetTabCount())
+            active = 0;
+        TabCtrl_SetCurSel(gTabsWnd, active);
     }
-    // A tab that cannot be held in memory ends the restore; the tabs before it stay.
-    for (size_t i = 0; i < tabs.size(); ++i) {
-        TabDocument* doc = RestoredDocument(tabs[i]);
-        if (!doc)
-            break;
-        std::string().swap(tabs[i].text);
-        InsertTabItem((int)i, tabs[i].title.c_str(), doc);
-    }
-    if (GetTabCount() == 0) {
-        InsertTabItem(0, "Untitled", CreateEmptyDocument());
-        active = 0;
-    }
-    if (active < 0 || active >= GetTabCount())
-        active = 0;
-    TabCtrl_SetCurSel(gTabsWnd, active);
-    gProgrammaticChange = false;
     ActivateSelectedTab();
     UpdateAllTabIcons();
     return true;

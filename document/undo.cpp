@@ -1,6 +1,7 @@
 #include "document/undo.h"
 
 #include "app/main_window.h"
+#include "app/scoped_flag.h"
 #include "app/tab_strip.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
@@ -174,16 +175,17 @@ bool ApplyUndoOrRedo(HWND editor, bool redo)
     UndoApplication apply;
     UndoOutcome outcome = redo ? TakeRedo(history, *current, &apply) : TakeUndo(history, *current, &apply);
     if (outcome == UndoOutcome::Applied) {
-        gApplyingUndo = true;
-        SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
-        SendMessageA(editor, EM_SETSEL, apply.replaceStart, apply.replaceEnd);
-        SendMessageA(editor, EM_REPLACESEL, FALSE, (LPARAM)apply.replacement->c_str());
-        SendMessageA(editor, EM_SETSEL, apply.selStart, apply.selEnd);
-        SendMessageA(editor, EM_SCROLLCARET, 0, 0);
-        SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
-        gSelBeforeEditStart = apply.selStart;
-        gSelBeforeEditEnd = apply.selEnd;
-        gApplyingUndo = false;
+        {
+            ScopedFlag applying(gApplyingUndo);
+            SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
+            SendMessageA(editor, EM_SETSEL, apply.replaceStart, apply.replaceEnd);
+            SendMessageA(editor, EM_REPLACESEL, FALSE, (LPARAM)apply.replacement->c_str());
+            SendMessageA(editor, EM_SETSEL, apply.selStart, apply.selEnd);
+            SendMessageA(editor, EM_SCROLLCARET, 0, 0);
+            SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
+            gSelBeforeEditStart = apply.selStart;
+            gSelBeforeEditEnd = apply.selEnd;
+        }
         ApplyModifiedRule(doc);
         RefreshGutter();
         InvalidateRect(editor, nullptr, FALSE);
@@ -290,7 +292,6 @@ bool Undo(HWND editor)
     try {
         return ApplyUndoOrRedo(editor, false);
     } catch (const std::exception&) {
-        gApplyingUndo = false;
         return false;
     }
 }
@@ -300,7 +301,6 @@ bool Redo(HWND editor)
     try {
         return ApplyUndoOrRedo(editor, true);
     } catch (const std::exception&) {
-        gApplyingUndo = false;
         return false;
     }
 }

@@ -6,6 +6,8 @@
 #include "app/message_loop.h"
 #include "editor/clipboard.h"
 #include "search/find.h"
+#include "search/find_ids.h"
+#include "sftp/sftp_ids.h"
 #include "sftp/sftp_window.h"
 
 #include <string.h>
@@ -285,7 +287,7 @@ TEST_CASE("Enter and Esc get past IsDialogMessage to the field and press the win
     CHECK(gCommands == std::vector<int>{IDOK});
     gCommands.clear();
     LoopKey(d.single, VK_RETURN, true);
-    CHECK(gCommands == std::vector<int>{3006});
+    CHECK(gCommands == std::vector<int>{IDC_FIND_PREV});
     gCommands.clear();
     LoopKey(d.single, VK_ESCAPE, false);
     CHECK(gCommands == std::vector<int>{IDCANCEL});
@@ -294,10 +296,10 @@ TEST_CASE("Enter and Esc get past IsDialogMessage to the field and press the win
     gSftpDialogWnd = d.popup;
     gCommands.clear();
     LoopKey(d.single, VK_RETURN, false);
-    CHECK(gCommands == std::vector<int>{9110});
+    CHECK(gCommands == std::vector<int>{IDC_SFTP_OPEN});
     gCommands.clear();
     LoopKey(d.password, VK_ESCAPE, false);
-    CHECK(gCommands == std::vector<int>{9111});
+    CHECK(gCommands == std::vector<int>{IDC_SFTP_CANCEL});
     gSftpDialogWnd = nullptr;
 
     // Any other window, with its own dialog loop, as Go to Line runs it.
