@@ -11,6 +11,7 @@
 #include "app/updater.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
+#include "document/encoding_choices.h"
 #include "document/save.h"
 #include "document/session.h"
 #include "document/undo.h"
@@ -52,16 +53,14 @@ void DoRefreshSftp(HWND w, int, LPARAM) { RefreshFromSftp(w); }
 
 void DoConvert(HWND w, int id, LPARAM)
 {
-    static const int kEncodings[] = {0, 1, 1, 2, 3};
-    int i = id - IDM_ENC_CONVERT_ANSI;
-    ConvertEncoding(w, kEncodings[i], i >= 2);
+    const EncodingChoice& choice = kEncodingChoices[id - IDM_ENC_CONVERT_ANSI];
+    ConvertEncoding(w, choice.encoding, choice.bom);
 }
 
 void DoReload(HWND w, int id, LPARAM)
 {
-    static const int kEncodings[] = {0, 1, 1, 2, 3};
-    int i = id - IDM_ENC_RELOAD_ANSI;
-    ReloadWithEncoding(w, kEncodings[i], i >= 2);
+    const EncodingChoice& choice = kEncodingChoices[id - IDM_ENC_RELOAD_ANSI];
+    ReloadWithEncoding(w, choice.encoding, choice.bom);
 }
 
 void DoVim(HWND w, int, LPARAM) { ToggleVimMode(w); }

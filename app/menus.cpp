@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
+#include "document/encoding_choices.h"
 #include "document/session.h"
 
 #include <commctrl.h>
@@ -72,18 +73,6 @@ bool HasText(const char* s)
     return s && s[0];
 }
 
-// The Convert and Reload items that match a document's encoding (first of each group).
-int EncodingMenuOffset(int encoding, bool bom)
-{
-    switch (encoding) {
-    case 0: return 0;
-    case 1: return bom ? 2 : 1;
-    case 2: return 3;
-    case 3: return 4;
-    default: return 1;
-    }
-}
-
 } // namespace
 
 HMENU BuildFirstMenus()
@@ -114,8 +103,8 @@ void UpdateMenuState(HMENU popup)
     EnableMenuItem(popup, IDM_FILE_REOPEN_CLOSED, Enabled(!gClosedTabs.empty()));
     EnableMenuItem(popup, IDM_FILE_REFRESH_SFTP, Enabled(HasText(doc->sftpUrl)));
     CheckMenuItem(popup, IDM_EDIT_READ_ONLY, Checked(doc->readOnly));
-    int offset = EncodingMenuOffset(doc->encoding, doc->bom);
-    for (int i = 0; i < 5; ++i) {
+    int offset = EncodingChoiceOffset(doc->encoding, doc->bom);
+    for (int i = 0; i < kEncodingChoiceCount; ++i) {
         CheckMenuItem(popup, IDM_ENC_CONVERT_ANSI + i, Checked(i == offset));
         CheckMenuItem(popup, IDM_ENC_RELOAD_ANSI + i, Checked(i == offset));
     }

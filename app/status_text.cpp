@@ -2,22 +2,11 @@
 
 #include <stdio.h>
 
-const char* EncodingDisplayName(int encoding, bool bom)
-{
-    switch (encoding) {
-    case 0: return "ANSI";
-    case 1: return bom ? "UTF-8-BOM" : "UTF-8";
-    case 2: return "UTF-16 LE BOM";
-    case 3: return "UTF-16 BE BOM";
-    default: return "Unknown";
-    }
-}
-
 const char* EolDisplayName(int eol)
 {
     switch (eol) {
-    case 1: return "Unix (LF)";
-    case 2: return "Mac (CR)";
+    case Lf: return "Unix (LF)";
+    case Cr: return "Mac (CR)";
     default: return "Windows (CR LF)";
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The status bar's description of the active document. Pure: no windows.h.
 
+#include "document/encoding_choices.h"
+
 #include <string>
 
 struct StatusInfo {
@@ -16,8 +18,6 @@ struct StatusInfo {
     const char* sftpUrl;
 };
 
-// "ANSI", "UTF-8", "UTF-8-BOM", "UTF-16 LE BOM", "UTF-16 BE BOM" or "Unknown".
-const char* EncodingDisplayName(int encoding, bool bom);
 // "Windows (CR LF)", "Unix (LF)" or "Mac (CR)".
 const char* EolDisplayName(int eol);
 std::string FormatStatusText(const StatusInfo& info);

@@ -53,7 +53,7 @@ bool ReadWholeFile(const char* path, std::string* out)
 // mark. The text model cuts or drops it, so a save would not give the file back.
 bool FileHoldsNul(const char* bytes, size_t length, int encoding)
 {
-    if (encoding == 2 || encoding == 3) {
+    if (IsUtf16Encoding(encoding)) {
         for (size_t i = 2; i + 1 < length; i += 2)
             if (bytes[i] == 0 && bytes[i + 1] == 0)
                 return true;

@@ -441,7 +441,7 @@ EolMode EolFromCounts(const LineEndCounts& c)
 
 EolMode DetectFileEol(const char* bytes, size_t length, int32_t encoding)
 {
-    if (encoding == Utf16Le || encoding == Utf16Be)
+    if (IsUtf16Encoding(encoding))
         return EolFromCounts(CountLineEndsUtf16(bytes, length, encoding == Utf16Be));
     return EolFromCounts(CountLineEnds(bytes, length));
 }
@@ -553,7 +553,7 @@ std::string EncodeTextFile(const CodePage& page, const char* text, size_t length
     std::string out;
     if (encoding == Ansi)
         return body;
-    if (encoding == Utf16Le || encoding == Utf16Be) {
+    if (IsUtf16Encoding(encoding)) {
         bool big = encoding == Utf16Be;
         std::u16string units;
         if (!body.empty())

@@ -16,6 +16,12 @@
 enum EncodingId : int32_t { Ansi = 0, Utf8 = 1, Utf16Le = 2, Utf16Be = 3 };
 enum EolMode : int32_t { Crlf = 0, Lf = 1, Cr = 2 };
 
+// UTF-16 LE or BE: the text is read and written in 16-bit units.
+inline bool IsUtf16Encoding(int32_t encoding)
+{
+    return encoding == Utf16Le || encoding == Utf16Be;
+}
+
 // The Win32 codes that the UTF-8 conversions report, and the strict-mode flag.
 const uint32_t kErrorInsufficientBuffer = 122;
 const uint32_t kErrorNoUnicodeTranslation = 1113;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "document/encoding_choices.h"
 #include "document/textcodec.h"
 
 namespace {
@@ -460,4 +461,33 @@ TEST_CASE("encoding for a save: marks, line ends, conversions")
         CHECK(Hex(bytes) == Hex(row.bytes));
     }
     CHECK(EncodeTextFile(page, nullptr, 5, Utf8, true, Lf) == "\xEF\xBB\xBF");
+}
+
+TEST_CASE("encoding choices: menu offsets and status names from one table")
+{
+    struct Row {
+        int32_t encoding;
+        bool bom;
+        int offset;
+        const char* name;
+    } rows[] = {
+        {Ansi, false, 0, "ANSI"},
+        {Ansi, true, 0, "ANSI"}, // ANSI has no mark to write
+        {Utf8, false, 1, "UTF-8"},
+        {Utf8, true, 2, "UTF-8-BOM"},
+        {Utf16Le, true, 3, "UTF-16 LE BOM"},
+        {Utf16Le, false, 3, "UTF-16 LE BOM"}, // UTF-16 is always written with its mark
+        {Utf16Be, false, 4, "UTF-16 BE BOM"},
+        {7, false, 1, "Unknown"},
+        {-1, true, 1, "Unknown"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.encoding);
+        CAPTURE(row.bom);
+        CHECK(EncodingChoiceOffset(row.encoding, row.bom) == row.offset);
+        CHECK(std::string(EncodingDisplayName(row.encoding, row.bom)) == row.name);
+    }
+    // Choosing an item and reading the document's state back check that same item.
+    for (int i = 0; i < kEncodingChoiceCount; ++i)
+        CHECK(EncodingChoiceOffset(kEncodingChoices[i].encoding, kEncodingChoices[i].bom) == i);
 }
