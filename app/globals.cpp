@@ -88,7 +88,9 @@ void InitializeGlobals()
     gBlockAnchorLine = -1;
     gBlockCaretColumn = -1;
     gBlockAnchorColumn = -1;
-    gVimEnabled = false;
+    VimReset();
+    gVimCommandLine[0] = 0;
+    gVimCommandLength = 0;
     gVimVisualAnchor = -1;
     gVimVisualCursor = -1;
     gUndoCaptureOpen = false;

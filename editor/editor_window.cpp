@@ -7,6 +7,7 @@
 #include "editor/editor_paint.h"
 #include "editor/fonts.h"
 #include "editor/gutter.h"
+#include "vim/vim.h"
 
 int gSelAnchor = -1;
 
@@ -87,6 +88,8 @@ LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_CHAR:
     case WM_IME_CHAR:
+        if (gVimEnabled && VimHandleChar(hwnd, (int)wParam))
+            return 0;
         return PassOnAsEdit(hwnd, msg, wParam, lParam);
     case WM_CUT:
         RememberSelectionBeforeEdit(hwnd);
@@ -102,6 +105,8 @@ LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         EditCopy(hwnd);
         return 0;
     case WM_KEYDOWN:
+        if (gVimEnabled && VimHandleKeyDown(hwnd, (int)wParam, gEditorOrigProc))
+            return 0;
         if (RouteClipboardKey(hwnd, (int)wParam))
             return 0;
         // fall through

@@ -1,0 +1,643 @@
+#include <doctest/doctest.h>
+
+#include "vim/vim_engine.h"
+#include "vim/vim_motions.h"
+#include "tests/unit/vim_keys.h"
+
+#include <string.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// An editor over a string: a selection, a clipboard, and an undo stack with one step
+// per replacement that restores the selection remembered before it, as the program's
+// recorder does.
+struct StringEditor {
+    std::string text;
+    int anchor = 0, caret = 0;
+    std::string clipboard = "<untouched>";
+    bool readOnly = false;
+    struct Step {
+        std::string text;
+        int start, end;
+    };
+    std::vector<Step> undo, redo;
+    int rememberedStart = 0, rememberedEnd = 0;
+    int beeps = 0, replacements = 0, wholeReplacements = 0, undoCalls = 0;
+    std::vector<VimWindowCommand> commands;
+    std::string status = "Encoding: ANSI";
+    LeadByteTest lead = nullptr;
+
+    int Lo() const { return anchor < caret ? anchor : caret; }
+    int Hi() const { return anchor < caret ? caret : anchor; }
+
+    void Splice(const std::string& with)
+    {
+        undo.push_back(Step{text, rememberedStart, rememberedEnd});
+        redo.clear();
+        text.replace((size_t)Lo(), (size_t)(Hi() - Lo()), with);
+        anchor = caret = Lo() + (int)with.size();
+    }
+
+    static StringEditor& Of(void* context) { return *(StringEditor*)context; }
+
+    VimEditor Editor()
+    {
+        VimEditor e;
+        e.context = this;
+        e.readText = [](void* c, std::string* out) { *out = Of(c).text; };
+        e.getSelection = [](void* c, int* s, int* t) {
+            *s = Of(c).anchor;
+            *t = Of(c).caret;
+        };
+        e.setSelection = [](void* c, int a, int b) {
+            int n = (int)Of(c).text.size();
+            Of(c).anchor = a < 0 ? 0 : a > n ? n : a;
+            Of(c).caret = b < 0 ? 0 : b > n ? n : b;
+        };
+        e.scrollCaret = [](void*) {};
+        e.replaceSelection = [](void* c, const std::string& s) {
+            Of(c).replacements++;
+            Of(c).Splice(s);
+        };
+        e.replaceAll = [](void* c, const std::string& s) {
+            Of(c).wholeReplacements++;
+            Of(c).anchor = 0;
+            Of(c).caret = (int)Of(c).text.size();
+            Of(c).Splice(s);
+        };
+        e.sendKey = [](void* c, int key) { Of(c).Arrow(key); };
+        e.copySelection = [](void* c) {
+            StringEditor& s = Of(c);
+            s.clipboard = s.text.substr((size_t)s.Lo(), (size_t)(s.Hi() - s.Lo()));
+            return true;
+        };
+        e.clipboardIsLinewise = [](void* c) {
+            const std::string& s = Of(c).clipboard;
+            return !s.empty() && s.back() == '\n';
+        };
+        e.paste = [](void* c, int count) {
+            std::string all;
+            for (int i = 0; i < count; ++i)
+                all += Of(c).clipboard;
+            Of(c).Splice(all);
+        };
+        e.undo = [](void* c) { return Of(c).Undo(); };
+        e.redo = [](void* c) {
+            StringEditor& s = Of(c);
+            if (s.redo.empty())
+                return false;
+            s.undo.push_back(Step{s.text, s.anchor, s.caret});
+            s.text = s.redo.back().text;
+            s.redo.pop_back();
+            return true;
+        };
+        e.windowCommand = [](void* c, VimWindowCommand w) { Of(c).commands.push_back(w); };
+        e.isReadOnly = [](void* c) { return Of(c).readOnly; };
+        e.beep = [](void* c) { Of(c).beeps++; };
+        e.rememberSelection = [](void* c) {
+            Of(c).rememberedStart = Of(c).anchor;
+            Of(c).rememberedEnd = Of(c).caret;
+        };
+        e.statusChanged = [](void* c) { Of(c).status = VimStatusText(Of(c).status); };
+        e.isLeadByte = lead;
+        return e;
+    }
+
+    bool Undo()
+    {
+        undoCalls++;
+        if (undo.empty())
+            return false;
+        redo.push_back(Step{text, anchor, caret});
+        Step step = undo.back();
+        undo.pop_back();
+        text = step.text;
+        anchor = step.start;
+        caret = step.end;
+        return true;
+    }
+
+    // The control's own arrow keys: a CR LF is one step, Up and Down keep the column.
+    void Arrow(int key)
+    {
+        int n = (int)text.size(), p = caret;
+        if (key == kVimKeyLeft && p > 0)
+            p -= p >= 2 && text.compare((size_t)p - 2, 2, "\r\n") == 0 ? 2 : 1;
+        else if (key == kVimKeyRight && p < n)
+            p += text.compare((size_t)p, 2, "\r\n") == 0 ? 2 : 1;
+        else if (key == kVimKeyUp || key == kVimKeyDown) {
+            int start = VimLineStart(text, p), column = p - start;
+            int target = key == kVimKeyUp ? (start == 0 ? -1 : VimLineStart(text, start - 1))
+                                          : VimLineEnd(text, p) + VimLineBreakLength(text, VimLineEnd(text, p));
+            if (target >= 0 && (key == kVimKeyUp || VimLineBreakLength(text, VimLineEnd(text, p)) > 0)) {
+                int end = VimLineEnd(text, target);
+                p = target + column > end ? end : target + column;
+            }
+        }
+        anchor = caret = p;
+    }
+};
+
+// Types keys as the message loop delivers them: the key-down, then its character when
+// the mode left the key to the control (which, in INSERT, types it).
+void Press(StringEditor& s, const KeyStroke& k, bool ctrl = false)
+{
+    VimEditor e = s.Editor();
+    bool consumed = VimKeyDown(e, k.vk, VimModifiers{k.shift, ctrl});
+    if (!consumed && (k.vk == kVimKeyLeft || k.vk == kVimKeyRight || k.vk == kVimKeyUp || k.vk == kVimKeyDown))
+        s.Arrow(k.vk);
+    if (!k.ch || ctrl)
+        return;
+    if (VimChar(e, k.ch))
+        return;
+    if (k.ch == '\r')
+        s.Splice("\r\n");
+    else if (k.ch == '\b') {
+        if (s.caret > 0 && s.anchor == s.caret)
+            s.anchor--;
+        s.Splice("");
+    } else if (k.ch != '\x1b')
+        s.Splice(std::string(1, (char)k.ch));
+}
+
+void Keys(StringEditor& s, const char* keys)
+{
+    for (const char* p = keys; *p; ++p)
+        Press(s, StrokeOf(*p));
+}
+
+void Ctrl(StringEditor& s, char letter)
+{
+    Press(s, KeyStroke{letter, false, letter - 'A' + 1}, true);
+}
+
+void StartVim()
+{
+    VimReset();
+    gVimEnabled = true;
+    gVimCommandLine[0] = 0;
+    gVimCommandLength = 0;
+    gVimVisualAnchor = gVimVisualCursor = -1;
+}
+
+StringEditor EditorOver(const char* text, int caret)
+{
+    StartVim();
+    StringEditor s;
+    s.text = text;
+    s.anchor = s.caret = caret;
+    return s;
+}
+
+// Lead bytes of a double-byte page such as 949.
+bool HangulLead(unsigned char byte)
+{
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+} // namespace
+
+TEST_CASE("motions on the text")
+{
+    SUBCASE("words, blank-separated words and word ends")
+    {
+        std::string t = "foo.bar baz";
+        CHECK(VimWordForward(t, 0) == 3);
+        CHECK(VimWordForward(t, 3) == 4);
+        CHECK(VimWordForward(t, 4) == 8);
+        CHECK(VimWordForward(t, 8) == 11);
+        CHECK(VimBigWordForward(t, 0) == 8);
+        CHECK(VimWordBackward(t, 8) == 4);
+        CHECK(VimWordBackward(t, 4) == 3);
+        CHECK(VimWordBackward(t, 1) == 0);
+        CHECK(VimBigWordBackward(t, 8) == 0);
+        CHECK(VimWordBackward("  x", 2) == 0); // only blanks before: the start
+        std::string e = "ab  cd";
+        CHECK(VimWordEnd(e, 0, nullptr) == 1);
+        CHECK(VimWordEnd(e, 1, nullptr) == 5);
+        CHECK(VimWordEnd(e, 5, nullptr) == 5);
+        CHECK(VimBigWordEnd("a.b c", 0, nullptr) == 2);
+        CHECK(VimWordEnd("", 0, nullptr) == 0);
+        // Word motions cross line breaks.
+        CHECK(VimWordForward("ab\r\ncd", 0) == 4);
+        // A double-byte character is stepped over whole from its lead byte.
+        CHECK(VimWordEnd("\xB0\xA1 x", 0, HangulLead) == 3);
+    }
+    SUBCASE("inner word")
+    {
+        struct Row {
+            const char* text;
+            int position, start, end;
+        } rows[] = {
+            {"foo  bar", 4, 3, 5}, // the blank run alone
+            {"a-b", 1, 1, 2},      // a single punctuation byte
+            {"foo bar", 5, 4, 7},
+            {"foo\r\n\r\nbar", 4, 3, 7}, // line breaks are blanks
+            {"", 0, 0, 0},
+        };
+        for (const Row& r : rows) {
+            CAPTURE(r.text);
+            int s = -1, e = -1;
+            VimInnerWord(r.text, r.position, &s, &e);
+            CHECK(s == r.start);
+            CHECK(e == r.end);
+        }
+    }
+    SUBCASE("lines, brackets and searching")
+    {
+        std::string t = "\t\t\r\n  ab\r\nz";
+        CHECK(VimFirstNonBlank(t, 1) == 2); // a line of tabs: its end
+        CHECK(VimFirstNonBlank(t, 5) == 6);
+        CHECK(VimLineStart(t, 7) == 4);
+        CHECK(VimLineEnd(t, 4) == 8); // before the CR LF
+        CHECK(VimLineEnd(t, 10) == 11);
+        std::string b = "(a(b)c)";
+        CHECK(VimMatchBracket(b, 0) == 6);
+        CHECK(VimMatchBracket(b, 2) == 4);
+        CHECK(VimMatchBracket(b, 6) == 0);
+        CHECK(VimMatchBracket(b, 1) == 1);
+        CHECK(VimMatchBracket("((", 0) == 0); // no partner
+        std::string s = "ab ab ab";
+        CHECK(VimFindNext(s, "ab", 0, false) == 3);
+        CHECK(VimFindNext(s, "ab", 3, false) == 6);
+        CHECK(VimFindNext(s, "ab", 6, false) == 0);
+        CHECK(VimFindNext(s, "ab", 0, true) == 6);
+        CHECK(VimFindNext(s, "zz", 0, false) == -1);
+        CHECK(VimFindFrom(s, "ab", 3) == 3); // the search line counts the match at the cursor
+    }
+}
+
+TEST_CASE("key sequences in NORMAL mode")
+{
+    struct Row {
+        const char* text;
+        int caret;
+        const char* keys;
+        const char* result;
+        int resultCaret;
+        VimMode mode;
+    } rows[] = {
+        // yy then p on a middle line pastes the line below, the caret at its start.
+        {"one\r\ntwo\r\nthree", 5, "yyp", "one\r\ntwo\r\ntwo\r\nthree", 10, kVimNormal},
+        {"one\r\ntwo\r\nthree", 5, "yyP", "one\r\ntwo\r\ntwo\r\nthree", 5, kVimNormal},
+        // dd on the last line keeps the line break before it.
+        {"one\r\ntwo", 6, "dd", "one\r\n", 5, kVimNormal},
+        {"a\r\nb\r\nc", 3, "dd", "a\r\nc", 3, kVimNormal},
+        {"a\r\nb\r\nc\r\nd", 0, "2dd", "b\r\nc\r\nd", 0, kVimNormal}, // dd takes no count
+        {"a\r\nb\r\nc\r\nd", 3, "dj", "a\r\nd", 3, kVimNormal},
+        {"a\r\nb\r\nc\r\nd", 3, "dk", "c\r\nd", 0, kVimNormal},
+        {"abcdef", 1, "3x", "aef", 1, kVimNormal},
+        // A count never deletes the line break: x stops at the line end.
+        {"abc\r\ndef", 1, "999999999x", "a\r\ndef", 1, kVimNormal},
+        {"ab\r\ncd", 2, "x", "ab\r\ncd", 2, kVimNormal},
+        {"ab\r\ncd", 2, "s", "ab\r\ncd", 2, kVimInsert},
+        {"ab", 2, "x", "ab", 2, kVimNormal},
+        {"foo bar", 0, "dw", "bar", 0, kVimNormal},
+        {"foo bar", 0, "cw", "bar", 0, kVimInsert},
+        {"foo bar baz", 0, "d2w", "baz", 0, kVimNormal},
+        {"foo bar baz", 0, "2dw", "baz", 0, kVimNormal},
+        {"foo bar", 4, "db", "bar", 0, kVimNormal},
+        {"foo bar", 0, "de", " bar", 0, kVimNormal},
+        {"foo bar", 1, "d$", "f", 1, kVimNormal},
+        {"  foo", 4, "d^", "  o", 2, kVimNormal},
+        {"foo bar", 5, "d0", "ar", 0, kVimNormal},
+        {"abcdef", 1, "d2l", "adef", 1, kVimNormal},
+        {"abcdef", 4, "dh", "abcef", 3, kVimNormal},
+        {"foo bar baz", 5, "ciw", "foo  baz", 4, kVimInsert},
+        {"foo bar baz", 5, "diwiX", "foo X baz", 5, kVimInsert},
+        {"abcxdef", 0, "dfx", "def", 0, kVimNormal},
+        {"abcxdef", 0, "dtx", "xdef", 0, kVimNormal},
+        {"xyzabc", 5, "dFx", "c", 0, kVimNormal},
+        {"xyzabc", 5, "dTx", "xc", 1, kVimNormal},
+        {"a.b.c", 0, "2f.", "a.b.c", 3, kVimNormal},
+        {"(ab)c", 0, "d%", ")c", 0, kVimNormal},
+        {"(a(b)c)", 0, "%", "(a(b)c)", 6, kVimNormal},
+        {"(a(b)c)", 6, "%", "(a(b)c)", 0, kVimNormal},
+        {"l1\r\nl2\r\nl3", 9, "dgg", "3", 0, kVimNormal},
+        {"l1\r\nl2\r\nl3", 9, "cgg", "3", 0, kVimInsert},
+        {"l1\r\nl2\r\nl3", 0, "dG", "", 0, kVimNormal},
+        {"l1\r\nl2\r\nl3", 0, "2G", "l1\r\nl2\r\nl3", 4, kVimNormal},
+        {"l1\r\nl2\r\nl3", 0, "G", "l1\r\nl2\r\nl3", 10, kVimNormal},
+        {"l1\r\nl2\r\nl3", 0, "99G", "l1\r\nl2\r\nl3", 8, kVimNormal},
+        {"l1\r\nl2\r\nl3", 9, "gg", "l1\r\nl2\r\nl3", 0, kVimNormal},
+        {"l1\r\nl2\r\nl3", 9, "2gg", "l1\r\nl2\r\nl3", 4, kVimNormal},
+        {"a b c d e", 0, "3w", "a b c d e", 6, kVimNormal},
+        {"a b c", 0, "999999999w", "a b c", 5, kVimNormal},
+        {"one\r\ntwo\r\nthree", 0, "2j", "one\r\ntwo\r\nthree", 10, kVimNormal},
+        {"one\r\ntwo\r\nthree", 1, "999999999j", "one\r\ntwo\r\nthree", 11, kVimNormal},
+        {"a\r\n  b", 0, "J", "a   b", 1, kVimNormal},
+        {"a\r\nb\r\nc", 0, "999J", "a b c", 3, kVimNormal},
+        {"aBc1", 0, "9~", "AbC1", 4, kVimNormal},
+        {"ab\r\ncd", 0, "o", "ab\r\n\r\ncd", 4, kVimInsert},
+        {"ab\r\ncd", 5, "O", "ab\r\n\r\ncd", 4, kVimInsert},
+        {"ab\r\ncd", 0, "A", "ab\r\ncd", 2, kVimInsert},
+        {"  ab", 3, "I", "  ab", 2, kVimInsert},
+        {"ab", 0, "a", "ab", 1, kVimInsert},
+        {"abc", 1, "rX", "aXc", 1, kVimNormal},
+        {"ab\r\ncd", 2, "rX", "ab\r\ncd", 2, kVimNormal}, // never over a line break
+        {"abc", 1, "r\r", "abc", 1, kVimNormal},         // nor a stray CR into the line
+        {"abc", 1, "iXY\x1b", "aXYbc", 2, kVimNormal},   // Esc steps back one character
+        {"abc", 0, "3d\x1bx", "bc", 0, kVimNormal},      // Esc drops count and operator
+        {"abc", 0, "df\x1bx", "bc", 0, kVimNormal},
+        {"foo bar foo", 1, "*", "foo bar foo", 8, kVimNormal},
+        {"foo bar foo", 8, "#", "foo bar foo", 0, kVimNormal},
+        {"ab\r\nfoo foo\r\ncd", 8, "S", "ab\r\n\r\ncd", 4, kVimInsert}, // S clears the line's text
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.text);
+        CAPTURE(r.keys);
+        StringEditor s = EditorOver(r.text, r.caret);
+        Keys(s, r.keys);
+        CHECK(s.text == r.result);
+        CHECK(s.caret == r.resultCaret);
+        CHECK(s.anchor == s.caret);
+        CHECK(gVimMode == r.mode);
+    }
+}
+
+TEST_CASE("counts neither overflow nor run past what they can do")
+{
+    StringEditor s = EditorOver("abc", 0);
+    Keys(s, "99999999999999");
+    CHECK(gVimCount == kVimMaxCount);
+    Keys(s, "x");
+    CHECK(s.text == "");
+    CHECK(gVimCount == 0);
+
+    // Undo stops at the first step that finds nothing to undo.
+    s = EditorOver("abc", 0);
+    Keys(s, "xx");
+    Keys(s, "999999999u");
+    CHECK(s.text == "abc");
+    CHECK(s.undoCalls == 3);
+    Keys(s, "999999999");
+    Ctrl(s, 'R');
+    CHECK(s.text == "c");
+}
+
+TEST_CASE("x deletes without touching the clipboard; the selection goes first")
+{
+    StringEditor s = EditorOver("abcdef", 0);
+    s.clipboard = "keep";
+    Keys(s, "3x");
+    CHECK(s.text == "def");
+    CHECK(s.clipboard == "keep");
+    // After a search the match is selected: x takes it, a count takes more after it.
+    s = EditorOver("one two three", 0);
+    Keys(s, "/two\r");
+    CHECK(s.anchor == 4);
+    CHECK(s.caret == 7);
+    Keys(s, "2x");
+    CHECK(s.text == "one three");
+    // A double-byte character is one character.
+    s = EditorOver("a\xB0\xA1z", 1);
+    s.lead = HangulLead;
+    Keys(s, "x");
+    CHECK(s.text == "az");
+}
+
+TEST_CASE("paste: linewise by the clipboard's last line feed, characterwise otherwise")
+{
+    StringEditor s = EditorOver("one\r\ntwo", 6);
+    s.clipboard = "x\r\n";
+    Keys(s, "p"); // on the last line a line break comes first
+    CHECK(s.text == "one\r\ntwo\r\nx\r\n");
+    CHECK(s.caret == 10);
+    s = EditorOver("ab", 0);
+    s.clipboard = "X";
+    Keys(s, "p");
+    CHECK(s.text == "aXb");
+    Keys(s, "0P");
+    CHECK(s.text == "XaXb");
+    s = EditorOver("ab", 2);
+    s.clipboard = "X";
+    Keys(s, "3p"); // at the line end: no step right
+    CHECK(s.text == "abXXX");
+}
+
+TEST_CASE("visual modes select from the anchor and act on the range")
+{
+    StringEditor s = EditorOver("abcdef", 3);
+    Keys(s, "v");
+    CHECK(gVimMode == kVimVisual);
+    CHECK(s.anchor == 3);
+    CHECK(s.caret == 4); // the cursor's character is inside
+    Keys(s, "h");
+    // Before the anchor the anchor's character stays selected.
+    CHECK(s.anchor == 4);
+    CHECK(s.caret == 2);
+    Keys(s, "y");
+    CHECK(s.clipboard == "cd");
+    CHECK(gVimMode == kVimNormal);
+    CHECK(s.caret == 3); // back at the anchor
+
+    s = EditorOver("abcdef", 1);
+    Keys(s, "vlld");
+    CHECK(s.text == "aef");
+    s = EditorOver("abcdef", 1);
+    Keys(s, "vllcX");
+    CHECK(s.text == "aXef");
+    CHECK(s.clipboard == "bcd");
+    s = EditorOver("abcdef", 1);
+    Keys(s, "vl~");
+    CHECK(s.text == "aBCdef");
+    CHECK(s.caret == 1);
+    s = EditorOver("foo bar", 5);
+    Keys(s, "viw");
+    CHECK(s.anchor == 4);
+    CHECK(s.caret == 7);
+    s = EditorOver("foo bar", 0);
+    Keys(s, "vw");
+    CHECK(s.caret == 4); // in VISUAL, w stops one before the next word
+
+    // Visual-line yank and paste: whole lines with their line breaks.
+    s = EditorOver("one\r\ntwo\r\nthree", 1);
+    Keys(s, "Vj");
+    CHECK(gVimMode == kVimVisualLine);
+    CHECK(s.anchor == 0);
+    CHECK(s.caret == 10);
+    Keys(s, "y");
+    CHECK(s.clipboard == "one\r\ntwo\r\n");
+    Keys(s, "Gp");
+    CHECK(s.text == "one\r\ntwo\r\nthree\r\none\r\ntwo\r\n");
+    CHECK(s.caret == 17);
+    s = EditorOver("one\r\ntwo\r\nthree", 6);
+    Keys(s, "Vd");
+    CHECK(s.text == "one\r\nthree");
+    s = EditorOver("one\r\ntwo", 6);
+    s.clipboard = "X";
+    Keys(s, "Vkp"); // the lines go, the clipboard comes in their place
+    CHECK(s.text == "X");
+
+    // A command that enters INSERT leaves the visual mode instead of typing over it.
+    s = EditorOver("ab\r\ncd", 0);
+    Keys(s, "vloX");
+    CHECK(s.text == "ab\r\nX\r\ncd");
+}
+
+TEST_CASE("the command line")
+{
+    StringEditor s = EditorOver("aa\r\nba\r\n\r\nxa", 0);
+    Keys(s, ":%s/a/b/g\r");
+    CHECK(s.text == "bb\r\nbb\r\n\r\nxb");
+    CHECK(s.wholeReplacements == 1);
+    CHECK(s.replacements == 0);
+    CHECK(gVimMode == kVimNormal);
+    // One undo step for the whole substitution.
+    Keys(s, "u");
+    CHECK(s.text == "aa\r\nba\r\n\r\nxa");
+    // Without g: the first occurrence of each line.
+    Keys(s, ":%s/a/b/\r");
+    CHECK(s.text == "ba\r\nbb\r\n\r\nxb");
+    // The line keeps "%s/" and the old text, which n then looks for.
+    CHECK(std::string(gVimCommandLine) == "%s/a");
+    Keys(s, ":%s//x/\r");
+    CHECK(s.text == "ba\r\nbb\r\n\r\nxb");
+    Keys(s, ":%s/zz/y/g\r"); // nothing matched: the text is not replaced
+    CHECK(s.wholeReplacements == 2);
+
+    s = EditorOver("x", 0);
+    struct Row {
+        const char* line;
+        std::vector<VimWindowCommand> commands;
+    } rows[] = {
+        {":w\r", {kVimSave}},
+        {":q\r", {kVimClose}},
+        {":wq\r", {kVimSave, kVimClose}},
+        {":x\r", {kVimSave, kVimClose}},
+        {":W\r", {}},
+        {":w \r", {}},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.line);
+        s.commands.clear();
+        Keys(s, r.line);
+        CHECK(s.commands == r.commands);
+    }
+    // After :w the line holds "w", and n looks for it.
+    s = EditorOver("a w b w", 0);
+    Keys(s, ":w\rn");
+    CHECK(s.caret == 2);
+
+    // 128 typed characters keep the first 127; Backspace on the empty line leaves it.
+    s = EditorOver("", 0);
+    Keys(s, ":");
+    Keys(s, std::string(128, 'k').c_str());
+    CHECK(gVimCommandLength == 127);
+    CHECK(strlen(gVimCommandLine) == 127);
+    Keys(s, "\b");
+    CHECK(gVimCommandLength == 126);
+    Keys(s, "\x1b:\b");
+    CHECK(gVimMode == kVimNormal);
+}
+
+TEST_CASE("the search line and n, N")
+{
+    StringEditor s = EditorOver("ab ab ab", 0);
+    Keys(s, "/ab\r");
+    // The match at the cursor counts and is selected.
+    CHECK(s.anchor == 0);
+    CHECK(s.caret == 2);
+    Keys(s, "n");
+    CHECK(s.caret == 3);
+    Keys(s, "n");
+    CHECK(s.caret == 6);
+    Keys(s, "n"); // wraps to the start
+    CHECK(s.caret == 0);
+    Keys(s, "N"); // and backward to the end
+    CHECK(s.caret == 6);
+    s = EditorOver("ab ab ab", 4);
+    Keys(s, "/zz\rn");
+    CHECK(s.caret == 4);
+}
+
+TEST_CASE("the status suffix")
+{
+    StringEditor s = EditorOver("abc", 0);
+    s.status = "Encoding: ANSI | VIM: INSERT";
+    Keys(s, "3");
+    CHECK(s.status == "Encoding: ANSI | VIM: NORMAL 3");
+    Keys(s, "d");
+    CHECK(s.status == "Encoding: ANSI | VIM: NORMAL 3 (Pending: d)");
+    Keys(s, "f");
+    CHECK(s.status == "Encoding: ANSI | VIM: NORMAL 3 (Pending: df)");
+    Keys(s, "\x1b");
+    CHECK(s.status == "Encoding: ANSI | VIM: NORMAL");
+    Keys(s, ":w");
+    CHECK(s.status == "Encoding: ANSI | VIM: COMMAND :w");
+    Keys(s, "\x1b/ab");
+    CHECK(s.status == "Encoding: ANSI | VIM: SEARCH /ab");
+    Keys(s, "\x1bi");
+    CHECK(s.status == "Encoding: ANSI | VIM: INSERT");
+    Keys(s, "\x1bV");
+    CHECK(s.status == "Encoding: ANSI | VIM: V-LINE");
+    Keys(s, "v");
+    CHECK(s.status == "Encoding: ANSI | VIM: VISUAL");
+    gVimEnabled = false;
+    CHECK(VimStatusText(s.status) == "Encoding: ANSI");
+}
+
+TEST_CASE("a key whose character never comes leaves nothing to swallow")
+{
+    // "i" enters INSERT and drops its own character; when that character does not arrive
+    // (the key was sent without one), the next typed character must still be inserted.
+    StringEditor s = EditorOver("ab", 0);
+    VimEditor e = s.Editor();
+    CHECK(VimKeyDown(e, 'I', VimModifiers{false, false}));
+    CHECK(gVimMode == kVimInsert);
+    Keys(s, "x");
+    CHECK(s.text == "xab");
+}
+
+TEST_CASE("Ctrl is not tested for x, c and v in NORMAL mode")
+{
+    StringEditor s = EditorOver("abc", 0);
+    Ctrl(s, 'X');
+    CHECK(s.text == "bc");
+    Ctrl(s, 'C');
+    CHECK(gVimPendingOperator == 'c');
+    Keys(s, "\x1b");
+    Ctrl(s, 'V');
+    CHECK(gVimMode == kVimVisual);
+    // Ctrl with a letter that no row takes goes on to the editor.
+    Keys(s, "\x1b");
+    VimEditor e = s.Editor();
+    CHECK_FALSE(VimKeyDown(e, 'Q', VimModifiers{false, true}));
+    CHECK(VimKeyDown(e, 'Q', VimModifiers{false, false}));
+}
+
+TEST_CASE("undo restores the selection the user had before the command")
+{
+    StringEditor s = EditorOver("foo bar baz", 0);
+    s.rememberedStart = s.rememberedEnd = 0;
+    Keys(s, "w"); // a motion: nothing typed in between
+    Keys(s, "dw");
+    CHECK(s.text == "foo baz");
+    Keys(s, "0u");
+    CHECK(s.text == "foo bar baz");
+    CHECK(s.anchor == 4);
+    CHECK(s.caret == 4);
+}
+
+TEST_CASE("a read-only document refuses every edit but keeps motions and yanks")
+{
+    const char* keys[] = {"x", "dd", "dw", "cw", "s", "S", "J", "o", "O", "p", "rX", "~", "vd", "Vc", ":%s/a/b/\r"};
+    for (const char* k : keys) {
+        CAPTURE(k);
+        StringEditor s = EditorOver("a b\r\nc", 0);
+        s.readOnly = true;
+        s.clipboard = "X";
+        Keys(s, k);
+        CHECK(s.text == "a b\r\nc");
+        CHECK(s.beeps >= 1);
+        CHECK(gVimMode != kVimInsert);
+    }
+    StringEditor s = EditorOver("a b\r\nc", 0);
+    s.readOnly = true;
+    Keys(s, "yyjw");
+    CHECK(s.clipboard == "a b\r\n");
+    CHECK(s.caret == 6);
+    CHECK(s.beeps == 0);
+}

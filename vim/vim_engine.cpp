@@ -1,0 +1,1033 @@
+#include "vim/vim_engine.h"
+
+#include "vim/vim_motions.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <vector>
+
+bool gVimEnabled = false;
+VimMode gVimMode = kVimNormal;
+char gVimPendingOperator = 0;
+char gVimPendingCharCommand = 0;
+int gVimCount = 0;
+bool gVimSwallowChar = false;
+char gVimCommandLine[128] = "";
+int gVimCommandLength = 0;
+int gVimVisualAnchor = -1;
+int gVimVisualCursor = -1;
+
+namespace {
+
+// The largest paste that a count may build; beyond it a count pastes fewer copies.
+const long long kVimPasteLimit = 8 * 1024 * 1024;
+
+std::string ReadText(const VimEditor& ed)
+{
+    std::string text;
+    ed.readText(ed.context, &text);
+    return text;
+}
+
+int Length(const std::string& text)
+{
+    return (int)text.size();
+}
+
+void Select(const VimEditor& ed, int anchor, int caret)
+{
+    ed.setSelection(ed.context, anchor, caret);
+}
+
+void Replace(const VimEditor& ed, const std::string& text)
+{
+    ed.replaceSelection(ed.context, text);
+}
+
+int CountOrOne()
+{
+    return gVimCount > 0 ? gVimCount : 1;
+}
+
+bool IsVisual()
+{
+    return gVimMode == kVimVisual || gVimMode == kVimVisualLine;
+}
+
+bool IsLetterKey(int vk)
+{
+    return vk >= 'A' && vk <= 'Z';
+}
+
+bool IsDigitKey(int vk)
+{
+    return vk >= '0' && vk <= '9';
+}
+
+// A letter, digit or space that no command takes is swallowed, unless Ctrl makes it a
+// shortcut of the editor.
+bool ConsumeUnknown(int vk, VimModifiers m)
+{
+    return (IsLetterKey(vk) || IsDigitKey(vk) || vk == kVimKeySpace) && !m.ctrl;
+}
+
+bool IsCharCommandWaiting()
+{
+    return gVimPendingCharCommand && strchr("fFtTr", gVimPendingCharCommand);
+}
+
+// Edits are refused in a read-only document (EM_REPLACESEL would ignore its style).
+bool RefusedReadOnly(const VimEditor& ed)
+{
+    if (!ed.isReadOnly(ed.context))
+        return false;
+    ed.beep(ed.context);
+    return true;
+}
+
+void EnterInsert()
+{
+    gVimMode = kVimInsert;
+    gVimSwallowChar = true;
+}
+
+void MoveCursorIn(const VimEditor& ed, const std::string& text, int p)
+{
+    int a = gVimVisualAnchor;
+    if (gVimMode == kVimVisual) {
+        gVimVisualCursor = p;
+        if (p >= a)
+            Select(ed, a, p + VimGetCharWidth(text, p, ed.isLeadByte));
+        else
+            Select(ed, a + VimGetCharWidth(text, a, ed.isLeadByte), p);
+    } else if (gVimMode == kVimVisualLine) {
+        gVimVisualCursor = p;
+        int lo = p < a ? p : a, hi = p < a ? a : p;
+        int start = VimLineStart(text, lo);
+        int end = VimLineEnd(text, hi);
+        int lineBreak = VimLineBreakLength(text, end);
+        end = lineBreak ? end + lineBreak : Length(text);
+        if (p >= a)
+            Select(ed, start, end);
+        else
+            Select(ed, end, start);
+    } else {
+        Select(ed, p, p);
+    }
+    ed.scrollCaret(ed.context);
+}
+
+// The start of a 1-based line; a line past the end gives the start of the last line.
+int StartOfLineNumber(const std::string& text, int number)
+{
+    int start = VimStartOfLine(text, number - 1);
+    return start >= 0 ? start : VimLineStart(text, Length(text));
+}
+
+// Applies a motion up to n times from p; stops early when a step goes nowhere, so any
+// count costs at most the length of the text.
+int Repeat(const std::string& text, int p, int n, int (*step)(const std::string&, int))
+{
+    for (int i = 0; i < n; ++i) {
+        int next = step(text, p);
+        if (next == p)
+            break;
+        p = next;
+    }
+    return p;
+}
+
+int RepeatEnd(const std::string& text, int p, int n, LeadByteTest lead,
+              int (*step)(const std::string&, int, LeadByteTest))
+{
+    for (int i = 0; i < n; ++i) {
+        int next = step(text, p, lead);
+        if (next == p)
+            break;
+        p = next;
+    }
+    return p;
+}
+
+char ToggledCase(char c)
+{
+    if (c >= 'a' && c <= 'z')
+        return (char)(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z')
+        return (char)(c - 'A' + 'a');
+    return c;
+}
+
+// The bytes [from, to) with the case of every single-byte letter toggled; double-byte
+// characters are kept whole.
+std::string ToggledRange(const std::string& text, int from, int to, LeadByteTest lead)
+{
+    std::string out;
+    for (int p = from; p < to;) {
+        int width = VimGetCharWidth(text, p, lead);
+        if (width == 2)
+            out.append(text, (size_t)p, 2);
+        else
+            out += ToggledCase(text[p]);
+        p += width;
+    }
+    return out;
+}
+
+// ---- operators ----
+
+void ApplyOperator(const VimEditor& ed, int a, int b)
+{
+    int lo = a < b ? a : b, hi = a < b ? b : a;
+    char op = gVimPendingOperator;
+    gVimPendingOperator = 0;
+    gVimPendingCharCommand = 0;
+    if (op == 'd') {
+        gVimSwallowChar = true;
+        if (hi > lo && !RefusedReadOnly(ed)) {
+            Select(ed, lo, hi);
+            Replace(ed, "");
+        }
+    } else if (op == 'c') {
+        if (RefusedReadOnly(ed))
+            return;
+        if (hi > lo) {
+            Select(ed, lo, hi);
+            ed.copySelection(ed.context);
+            Replace(ed, "");
+        }
+        EnterInsert();
+    } else if (op == 'y') {
+        if (hi > lo) {
+            Select(ed, lo, hi);
+            ed.copySelection(ed.context);
+        }
+        Select(ed, lo, lo);
+    }
+}
+
+// dd, cc, yy: the cursor's line with its line break when more text follows.
+void ApplyLineOperator(const VimEditor& ed, const std::string& text, int c)
+{
+    int start = VimLineStart(text, c);
+    int end = VimLineEnd(text, c);
+    if (end + 1 < Length(text))
+        end += VimLineBreakLength(text, end);
+    ApplyOperator(ed, start, end);
+}
+
+void Paste(const VimEditor& ed, bool before, int count)
+{
+    if (RefusedReadOnly(ed))
+        return;
+    std::string text = ReadText(ed);
+    int c = VimGetCursor(ed);
+    if (ed.clipboardIsLinewise(ed.context)) {
+        int p;
+        if (before) {
+            p = VimLineStart(text, c);
+            MoveCursorIn(ed, text, p);
+        } else {
+            int e = VimLineEnd(text, c);
+            if (e + 1 < Length(text)) {
+                MoveCursorIn(ed, text, e + VimLineBreakLength(text, e));
+            } else {
+                MoveCursorIn(ed, text, Length(text));
+                Replace(ed, "\r\n");
+            }
+            p = VimGetCursor(ed);
+        }
+        ed.paste(ed.context, count);
+        MoveCursorIn(ed, ReadText(ed), p);
+        return;
+    }
+    if (!before && c < Length(text) && c != VimLineEnd(text, c))
+        MoveCursorIn(ed, text, c + VimGetCharWidth(text, c, ed.isLeadByte));
+    ed.paste(ed.context, count);
+}
+
+// x (and s): the selection, or else characters from the caret; a count takes more
+// characters but never a line break, so the caret's line is the limit.
+void DeleteCharacters(const VimEditor& ed, int n)
+{
+    if (RefusedReadOnly(ed))
+        return;
+    std::string text = ReadText(ed);
+    int s = 0, e = 0;
+    ed.getSelection(ed.context, &s, &e);
+    int lo = s < e ? s : e, end = s < e ? e : s;
+    for (int i = lo == end ? 0 : 1; i < n; ++i) {
+        if (end >= Length(text) || text[end] == '\r' || text[end] == '\n')
+            break;
+        end += VimGetCharWidth(text, end, ed.isLeadByte);
+    }
+    if (end > lo) {
+        Select(ed, lo, end);
+        Replace(ed, "");
+    }
+}
+
+// J: the line breaks after the cursor's line and the next ones become single spaces, all
+// in one replacement; the cursor goes to the last of them.
+void JoinLines(const VimEditor& ed, int n)
+{
+    std::string text = ReadText(ed);
+    std::vector<int> ends, breaks;
+    int lineEnd = VimLineEnd(text, VimGetCursor(ed));
+    for (int i = 0; i < n && lineEnd + 1 < Length(text); ++i) {
+        ends.push_back(lineEnd);
+        breaks.push_back(VimLineBreakLength(text, lineEnd));
+        lineEnd = VimLineEnd(text, lineEnd + breaks.back());
+    }
+    if (ends.empty() || RefusedReadOnly(ed))
+        return;
+    std::string joined;
+    int cursor = ends[0];
+    for (size_t i = 0; i < ends.size(); ++i) {
+        if (i > 0) {
+            int from = ends[i - 1] + breaks[i - 1];
+            joined.append(text, (size_t)from, (size_t)(ends[i] - from));
+        }
+        cursor = ends[0] + (int)joined.size();
+        joined += ' ';
+    }
+    Select(ed, ends[0], ends.back() + breaks.back());
+    Replace(ed, joined);
+    MoveCursorIn(ed, ReadText(ed), cursor);
+}
+
+void ToggleCaseAtCaret(const VimEditor& ed, int n)
+{
+    std::string text = ReadText(ed);
+    int c = VimGetCursor(ed), p = c;
+    for (int i = 0; i < n && p < Length(text); ++i)
+        p += VimGetCharWidth(text, p, ed.isLeadByte);
+    if (p == c)
+        return;
+    std::string toggled = ToggledRange(text, c, p, ed.isLeadByte);
+    if (toggled.compare(0, std::string::npos, text, (size_t)c, (size_t)(p - c)) != 0) {
+        if (RefusedReadOnly(ed))
+            return;
+        Select(ed, c, p);
+        Replace(ed, toggled);
+    }
+    Select(ed, p, p);
+}
+
+void OpenLine(const VimEditor& ed, bool above)
+{
+    if (RefusedReadOnly(ed))
+        return;
+    std::string text = ReadText(ed);
+    int c = VimGetCursor(ed);
+    MoveCursorIn(ed, text, above ? VimLineStart(text, c) : VimLineEnd(text, c));
+    Replace(ed, "\r\n");
+    if (above)
+        ed.sendKey(ed.context, kVimKeyLeft);
+    EnterInsert();
+}
+
+// ---- searching ----
+
+void SearchNext(const VimEditor& ed, bool backward)
+{
+    std::string text = ReadText(ed);
+    int m = VimFindNext(text, gVimCommandLine, VimGetCursor(ed), backward);
+    if (m >= 0)
+        Select(ed, m, m);
+}
+
+void SetCommandLine(const char* text, int length)
+{
+    if (length > (int)sizeof(gVimCommandLine) - 1)
+        length = (int)sizeof(gVimCommandLine) - 1;
+    memcpy(gVimCommandLine, text, (size_t)length);
+    gVimCommandLine[length] = 0;
+    gVimCommandLength = length;
+}
+
+void SearchWordUnderCursor(const VimEditor& ed, bool backward)
+{
+    std::string text = ReadText(ed);
+    int start = 0, end = 0;
+    VimInnerWord(text, VimGetCursor(ed), &start, &end);
+    if (end <= start)
+        return;
+    SetCommandLine(text.data() + start, end - start);
+    SearchNext(ed, backward);
+}
+
+// ---- visual mode ----
+
+void VisualRange(const VimEditor& ed, const std::string& text, int* lo, int* hi)
+{
+    int a = gVimVisualAnchor, c = gVimVisualCursor;
+    *lo = a < c ? a : c;
+    *hi = a < c ? c : a;
+    if (gVimMode == kVimVisual) {
+        *hi += VimGetCharWidth(text, *hi, ed.isLeadByte);
+    } else {
+        *lo = VimLineStart(text, *lo);
+        int end = VimLineEnd(text, *hi);
+        int lineBreak = VimLineBreakLength(text, end);
+        *hi = lineBreak ? end + lineBreak : Length(text);
+    }
+    if (*lo < 0)
+        *lo = 0;
+    if (*hi > Length(text))
+        *hi = Length(text);
+}
+
+void VisualOperator(const VimEditor& ed, char op, int n)
+{
+    std::string text = ReadText(ed);
+    int lo = 0, hi = 0;
+    VisualRange(ed, text, &lo, &hi);
+    if (op != 'y' && RefusedReadOnly(ed))
+        return;
+    gVimMode = kVimNormal;
+    switch (op) {
+    case 'y':
+        Select(ed, lo, hi);
+        ed.copySelection(ed.context);
+        MoveCursorIn(ed, text, gVimVisualAnchor);
+        break;
+    case 'c':
+        Select(ed, lo, hi);
+        ed.copySelection(ed.context);
+        Replace(ed, "");
+        EnterInsert();
+        break;
+    case 'x':
+    case 'd':
+        Select(ed, lo, hi);
+        Replace(ed, "");
+        break;
+    case 'p':
+        Select(ed, lo, hi);
+        Replace(ed, "");
+        Paste(ed, true, n);
+        break;
+    case '~':
+        Select(ed, lo, hi);
+        Replace(ed, ToggledRange(text, lo, hi, ed.isLeadByte));
+        MoveCursorIn(ed, ReadText(ed), lo);
+        break;
+    }
+}
+
+void VisualInnerWord(const VimEditor& ed)
+{
+    std::string text = ReadText(ed);
+    int start = 0, end = 0;
+    VimInnerWord(text, VimGetCursor(ed), &start, &end);
+    gVimVisualAnchor = start;
+    gVimPendingCharCommand = 0;
+    MoveCursorIn(ed, text, end > start ? end - 1 : start);
+}
+
+// A command that enters INSERT from a visual mode would otherwise type over the
+// selection it just extended: the visual mode ends at the cursor first.
+void LeaveVisual(const VimEditor& ed)
+{
+    if (!IsVisual())
+        return;
+    int c = gVimVisualCursor;
+    gVimMode = kVimNormal;
+    MoveCursorIn(ed, ReadText(ed), c);
+}
+
+// h, j, k, l: arrow keys to the control, which knows its columns; in a visual mode the
+// control moves a collapsed caret and the selection is drawn again from the anchor.
+void ArrowKeys(const VimEditor& ed, int key, int n)
+{
+    VimMode mode = gVimMode;
+    if (IsVisual()) {
+        gVimMode = kVimNormal;
+        Select(ed, gVimVisualCursor, gVimVisualCursor);
+    }
+    int s = 0, before = 0;
+    ed.getSelection(ed.context, &s, &before);
+    // No more steps than there are lines or characters to go: each key costs the control
+    // a walk of its lines.
+    std::string text = ReadText(ed);
+    int line = VimLineOfPosition(text, before);
+    int limit = key == kVimKeyUp     ? line
+              : key == kVimKeyDown   ? VimLineOfPosition(text, Length(text)) - line
+              : key == kVimKeyLeft   ? before
+                                     : Length(text) - before;
+    if (n > limit)
+        n = limit;
+    for (int i = 0; i < n; ++i) {
+        ed.sendKey(ed.context, key);
+        int after = 0;
+        ed.getSelection(ed.context, &s, &after);
+        if (after == before)
+            break;
+        before = after;
+    }
+    if (mode != gVimMode) {
+        gVimMode = mode;
+        MoveCursorIn(ed, ReadText(ed), before);
+    }
+}
+
+// ---- the key tables ----
+
+// A key that is no motion ends the pending operator.
+bool ClearOperator(int vk, VimModifiers m)
+{
+    gVimPendingOperator = 0;
+    gVimPendingCharCommand = 0;
+    gVimCount = 0;
+    return ConsumeUnknown(vk, m);
+}
+
+// The digits reach here only with Shift (^, $, %) or as the motion 0.
+bool OperatorKey(const VimEditor& ed, int vk, VimModifiers m)
+{
+    std::string text = ReadText(ed);
+    int c = VimGetCursor(ed);
+    int n = CountOrOne();
+    long long count = gVimCount;
+    char op = gVimPendingOperator;
+    bool shift = m.shift;
+    int t = c;
+    if (gVimPendingCharCommand == 'i' && vk == 'W') {
+        int start = 0, end = 0;
+        VimInnerWord(text, c, &start, &end);
+        ApplyOperator(ed, start, end);
+    } else if ((op == 'd' && vk == 'D') || (op == 'c' && vk == 'C') || (op == 'y' && vk == 'Y')) {
+        ApplyLineOperator(ed, text, c);
+    } else if (vk == 'G' && !shift) {
+        int target = count > 0 ? StartOfLineNumber(text, gVimCount) : 0;
+        if (op == 'g') {
+            gVimPendingOperator = 0;
+            MoveCursorIn(ed, text, target);
+        } else if (op == 'c' || op == 'y' || op == 'd') {
+            // cg, yg and dg wait for the second g, keeping the count.
+            gVimPendingOperator = op == 'c' ? 'e' : op == 'y' ? 'f' : 'h';
+            return true;
+        } else {
+            gVimPendingOperator = op == 'e' ? 'c' : op == 'f' ? 'y' : 'd';
+            ApplyOperator(ed, c, target);
+        }
+    } else if (vk == 'J' || vk == 'K') {
+        int line = VimLineOfPosition(text, c);
+        int lastLine = VimLineOfPosition(text, Length(text));
+        long long other = vk == 'J' ? (long long)line + n : (long long)line - n;
+        if (other < 0)
+            other = 0;
+        if (other > lastLine)
+            other = lastLine;
+        int upper = line < other ? line : (int)other, lower = line < other ? (int)other : line;
+        int start = VimStartOfLine(text, upper);
+        int end = VimLineEnd(text, VimStartOfLine(text, lower));
+        if (end + 1 < Length(text))
+            end += VimLineBreakLength(text, end);
+        ApplyOperator(ed, start, end);
+    } else {
+        switch (vk) {
+        case 'L': t = (long long)c + n > Length(text) ? Length(text) : c + n; break;
+        case 'H': t = (long long)c - n < 0 ? 0 : c - n; break;
+        case '0':
+            if (shift)
+                return ClearOperator(vk, m);
+            t = VimLineStart(text, c);
+            break;
+        case 'W': t = Repeat(text, c, n, shift ? VimBigWordForward : VimWordForward); break;
+        case 'B': t = Repeat(text, c, n, shift ? VimBigWordBackward : VimWordBackward); break;
+        case 'E':
+            t = RepeatEnd(text, c, n, ed.isLeadByte, shift ? VimBigWordEnd : VimWordEnd);
+            if (t > c)
+                ++t;
+            break;
+        case '6': t = VimFirstNonBlank(text, c); break;
+        case '4': t = VimLineEnd(text, c); break;
+        case '5': t = VimMatchBracket(text, c); break;
+        case 'G': t = count > 0 ? StartOfLineNumber(text, gVimCount) : Length(text); break;
+        case 'I':
+            gVimPendingCharCommand = 'i';
+            return true;
+        case 'F':
+        case 'T':
+            gVimPendingCharCommand = (char)(shift ? vk : vk - 'A' + 'a');
+            gVimSwallowChar = true;
+            return true;
+        default:
+            return ClearOperator(vk, m);
+        }
+        ApplyOperator(ed, c, t);
+    }
+    gVimCount = 0;
+    return true;
+}
+
+bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
+{
+    bool shift = m.shift, ctrl = m.ctrl;
+    int n = CountOrOne();
+    if (IsVisual() && gVimPendingCharCommand == 'i' && vk == 'W') {
+        VisualInnerWord(ed);
+        return true;
+    }
+    std::string text = ReadText(ed);
+    int c = VimGetCursor(ed);
+    switch (vk) {
+    case 'H':
+    case 'L':
+        if (shift)
+            return true;
+        ArrowKeys(ed, vk == 'H' ? kVimKeyLeft : kVimKeyRight, n);
+        return true;
+    case 'K':
+        if (shift)
+            return true;
+        ArrowKeys(ed, kVimKeyUp, n);
+        return true;
+    case 'J':
+        if (shift)
+            JoinLines(ed, n);
+        else
+            ArrowKeys(ed, kVimKeyDown, n);
+        return true;
+    case 'W': {
+        int t = Repeat(text, c, n, shift ? VimBigWordForward : VimWordForward);
+        if (gVimMode == kVimVisual && t > c)
+            --t;
+        MoveCursorIn(ed, text, t);
+        return true;
+    }
+    case 'E':
+        MoveCursorIn(ed, text, RepeatEnd(text, c, n, ed.isLeadByte, shift ? VimBigWordEnd : VimWordEnd));
+        return true;
+    case 'B':
+        MoveCursorIn(ed, text, Repeat(text, c, n, shift ? VimBigWordBackward : VimWordBackward));
+        return true;
+    case '0':
+        if (!shift)
+            MoveCursorIn(ed, text, VimLineStart(text, c));
+        return true;
+    case '6':
+    case '4':
+    case '5':
+        if (shift)
+            MoveCursorIn(ed, text,
+                         vk == '6'   ? VimFirstNonBlank(text, c)
+                         : vk == '4' ? VimLineEnd(text, c)
+                                     : VimMatchBracket(text, c));
+        return true;
+    case '8':
+    case '3':
+        if (shift)
+            SearchWordUnderCursor(ed, vk == '3');
+        return true;
+    case 'G':
+        if (!shift) {
+            gVimPendingOperator = 'g';
+        } else {
+            int target = gVimCount > 0 ? StartOfLineNumber(text, gVimCount) : Length(text);
+            gVimCount = 0;
+            MoveCursorIn(ed, text, target);
+        }
+        return true;
+    case 'F':
+    case 'T':
+        if (ctrl)
+            return false;
+        gVimPendingCharCommand = (char)(shift ? vk : vk - 'A' + 'a');
+        gVimSwallowChar = true;
+        return true;
+    case 'R':
+        if (ctrl) {
+            for (int i = 0; i < n && ed.redo(ed.context); ++i) {
+            }
+        } else if (!shift) {
+            gVimPendingCharCommand = 'r';
+            gVimSwallowChar = true;
+        }
+        return true;
+    case 'U':
+        for (int i = 0; i < n && ed.undo(ed.context); ++i) {
+        }
+        return true;
+    case 'N':
+        SearchNext(ed, shift);
+        return true;
+    case 'X':
+        if (!shift)
+            DeleteCharacters(ed, n);
+        return true;
+    case 'S':
+        if (RefusedReadOnly(ed))
+            return true;
+        if (!shift) {
+            DeleteCharacters(ed, n);
+        } else if (IsVisual()) {
+            gVimMode = kVimNormal;
+            Replace(ed, "");
+        } else {
+            // S changes the text of the cursor's line and keeps its line break.
+            gVimPendingOperator = 'c';
+            ApplyOperator(ed, VimLineStart(text, c), VimLineEnd(text, c));
+        }
+        EnterInsert();
+        return true;
+    case kVimKeyBackquote:
+        if (!shift)
+            return false;
+        if (IsVisual())
+            VisualOperator(ed, '~', n);
+        else
+            ToggleCaseAtCaret(ed, n);
+        return true;
+    case 'I':
+        if (!shift) {
+            if (IsVisual())
+                gVimPendingCharCommand = 'i';
+            else
+                EnterInsert();
+            return true;
+        }
+        LeaveVisual(ed);
+        MoveCursorIn(ed, text, VimFirstNonBlank(text, c));
+        EnterInsert();
+        return true;
+    case 'A':
+        if (!shift) {
+            ed.sendKey(ed.context, kVimKeyRight);
+        } else {
+            LeaveVisual(ed);
+            MoveCursorIn(ed, text, VimLineEnd(text, c));
+        }
+        EnterInsert();
+        return true;
+    case 'O':
+        LeaveVisual(ed);
+        OpenLine(ed, shift);
+        return true;
+    case 'P':
+        if (IsVisual())
+            VisualOperator(ed, 'p', n);
+        else
+            Paste(ed, shift, n);
+        return true;
+    }
+    return ConsumeUnknown(vk, m);
+}
+
+bool NormalKey(const VimEditor& ed, int vk, VimModifiers m)
+{
+    if (IsCharCommandWaiting())
+        return ConsumeUnknown(vk, m);
+    if ((vk == kVimKeySemicolon && m.shift) || (vk == kVimKeySlash && !m.shift)) {
+        gVimMode = vk == kVimKeySlash ? kVimSearch : kVimCommand;
+        SetCommandLine("", 0);
+        gVimSwallowChar = true;
+        return true;
+    }
+    if (vk == 'V') {
+        int p = VimGetCursor(ed);
+        VimMode target = m.shift ? kVimVisualLine : kVimVisual;
+        if (gVimMode == target) {
+            gVimMode = kVimNormal;
+        } else {
+            gVimMode = target;
+            gVimVisualAnchor = gVimVisualCursor = p;
+        }
+        MoveCursorIn(ed, ReadText(ed), p);
+        return true;
+    }
+    if (IsDigitKey(vk) && !m.shift && !(vk == '0' && gVimCount == 0)) {
+        int digit = vk - '0';
+        gVimCount = gVimCount > (kVimMaxCount - digit) / 10 ? kVimMaxCount : gVimCount * 10 + digit;
+        return true;
+    }
+    bool consumed;
+    if (gVimPendingOperator) {
+        consumed = OperatorKey(ed, vk, m);
+    } else if (IsVisual() && (vk == 'X' || vk == 'Y' || vk == 'C' || vk == 'D')) {
+        VisualOperator(ed, (char)(vk - 'A' + 'a'), CountOrOne());
+        consumed = true;
+    } else if (gVimMode == kVimNormal && (vk == 'D' || vk == 'C' || vk == 'Y')) {
+        gVimPendingOperator = (char)(vk - 'A' + 'a');
+        return true;
+    } else {
+        consumed = CommandKey(ed, vk, m);
+    }
+    if (gVimMode == kVimNormal && !gVimPendingOperator && !gVimPendingCharCommand)
+        gVimCount = 0;
+    return consumed;
+}
+
+// ---- the command and search lines ----
+
+void ExecuteCommandLine(const VimEditor& ed)
+{
+    const char* line = gVimCommandLine;
+    if (strcmp(line, "w") == 0) {
+        ed.windowCommand(ed.context, kVimSave);
+    } else if (strcmp(line, "q") == 0) {
+        ed.windowCommand(ed.context, kVimClose);
+    } else if (strcmp(line, "wq") == 0 || strcmp(line, "x") == 0) {
+        ed.windowCommand(ed.context, kVimSave);
+        ed.windowCommand(ed.context, kVimClose);
+    } else if (strncmp(line, "%s/", 3) == 0) {
+        std::string arguments = line + 3;
+        size_t slash = arguments.find('/');
+        if (slash == std::string::npos)
+            return;
+        // The line keeps "%s/" and the old text, which n and N then look for.
+        gVimCommandLine[3 + slash] = 0;
+        gVimCommandLength = (int)strlen(gVimCommandLine);
+        std::string text = ReadText(ed), result;
+        if (text.empty() || !VimSubstitute(text, arguments, &result) || result == text)
+            return;
+        if (RefusedReadOnly(ed))
+            return;
+        ed.replaceAll(ed.context, result);
+    }
+}
+
+void ExecuteSearchLine(const VimEditor& ed)
+{
+    std::string text = ReadText(ed);
+    int m = VimFindFrom(text, gVimCommandLine, VimGetCursor(ed));
+    if (m >= 0)
+        Select(ed, m, m + gVimCommandLength);
+}
+
+bool LineChar(const VimEditor& ed, int ch)
+{
+    if (ch == 13) {
+        if (gVimMode == kVimCommand)
+            ExecuteCommandLine(ed);
+        else
+            ExecuteSearchLine(ed);
+        gVimMode = kVimNormal;
+    } else if (ch == 8) {
+        if (gVimCommandLength > 0)
+            gVimCommandLine[--gVimCommandLength] = 0;
+        else
+            gVimMode = kVimNormal;
+    } else if (ch >= 32 && ch <= 126 && gVimCommandLength < (int)sizeof(gVimCommandLine) - 1) {
+        gVimCommandLine[gVimCommandLength++] = (char)ch;
+        gVimCommandLine[gVimCommandLength] = 0;
+    }
+    return true;
+}
+
+// The character that completes f, F, t, T or r.
+void CharCommand(const VimEditor& ed, int ch)
+{
+    std::string text = ReadText(ed);
+    int c = VimGetCursor(ed);
+    char command = gVimPendingCharCommand;
+    char typed = (char)ch;
+    if (command == 'r') {
+        // A control character (Enter, Backspace) would leave a stray byte in the line.
+        bool printable = (unsigned char)typed >= 0x20 || typed == '\t';
+        if (c < Length(text) && text[c] != '\r' && text[c] != '\n' && printable && !RefusedReadOnly(ed)) {
+            Select(ed, c, c + VimGetCharWidth(text, c, ed.isLeadByte));
+            Replace(ed, std::string(1, typed));
+            Select(ed, c, c);
+        }
+        return;
+    }
+    bool forward = command == 'f' || command == 't';
+    int wanted = CountOrOne(), found = 0, match = -1;
+    for (int i = forward ? c + 1 : c - 1; i >= 0 && i < Length(text); i += forward ? 1 : -1) {
+        if (text[i] == typed && ++found == wanted) {
+            match = i;
+            break;
+        }
+    }
+    if (match < 0)
+        return;
+    int target = command == 't' ? match - 1 : command == 'T' ? match + 1 : match;
+    if (target == c)
+        return;
+    if (gVimPendingOperator)
+        ApplyOperator(ed, c, forward && target > c ? target + 1 : target);
+    else
+        MoveCursorIn(ed, text, target);
+}
+
+struct ShownState {
+    bool enabled;
+    VimMode mode;
+    int count;
+    char op, charCommand;
+    std::string line;
+};
+
+ShownState Shown()
+{
+    return ShownState{gVimEnabled, gVimMode, gVimCount, gVimPendingOperator, gVimPendingCharCommand, gVimCommandLine};
+}
+
+bool operator==(const ShownState& a, const ShownState& b)
+{
+    return a.enabled == b.enabled && a.mode == b.mode && a.count == b.count && a.op == b.op &&
+           a.charCommand == b.charCommand && a.line == b.line;
+}
+
+// Refreshes the status when anything that the suffix shows changed.
+void StatusIfChanged(const VimEditor& ed, const ShownState& before)
+{
+    if (!(Shown() == before))
+        ed.statusChanged(ed.context);
+}
+
+} // namespace
+
+int VimGetCursor(const VimEditor& editor)
+{
+    if (IsVisual())
+        return gVimVisualCursor;
+    int s = 0, e = 0;
+    editor.getSelection(editor.context, &s, &e);
+    return s > e ? s : e;
+}
+
+void VimMoveCursor(const VimEditor& editor, int position)
+{
+    MoveCursorIn(editor, ReadText(editor), position);
+}
+
+bool VimKeyDown(const VimEditor& ed, int vk, VimModifiers m)
+{
+    if (!gVimEnabled)
+        return false;
+    // A key whose character never came (a shortcut, a key sent without one) must not
+    // leave the flag for the next typed character.
+    gVimSwallowChar = false;
+    if (vk == kVimKeyEscape) {
+        if (gVimMode == kVimInsert)
+            ed.sendKey(ed.context, kVimKeyLeft);
+        gVimMode = kVimNormal;
+        gVimPendingOperator = 0;
+        gVimPendingCharCommand = 0;
+        gVimCount = 0;
+        ed.statusChanged(ed.context);
+        return true;
+    }
+    if (gVimMode == kVimCommand || gVimMode == kVimSearch)
+        return true;
+    if (gVimMode == kVimInsert)
+        return false;
+    ShownState before = Shown();
+    ed.rememberSelection(ed.context);
+    bool consumed = NormalKey(ed, vk, m);
+    StatusIfChanged(ed, before);
+    return consumed;
+}
+
+bool VimChar(const VimEditor& ed, int ch)
+{
+    if (!gVimEnabled)
+        return false;
+    if (gVimSwallowChar) {
+        gVimSwallowChar = false;
+        return true;
+    }
+    ShownState before = Shown();
+    if (gVimMode == kVimInsert)
+        return false;
+    if (gVimMode == kVimCommand || gVimMode == kVimSearch) {
+        LineChar(ed, ch);
+        ed.statusChanged(ed.context);
+        return true;
+    }
+    if (!IsCharCommandWaiting())
+        return true;
+    ed.rememberSelection(ed.context);
+    CharCommand(ed, ch);
+    gVimCount = 0;
+    gVimPendingOperator = 0;
+    gVimPendingCharCommand = 0;
+    gVimSwallowChar = false;
+    StatusIfChanged(ed, before);
+    return true;
+}
+
+void VimReset()
+{
+    gVimEnabled = false;
+    gVimMode = kVimNormal;
+    gVimPendingOperator = 0;
+    gVimPendingCharCommand = 0;
+    gVimCount = 0;
+    gVimSwallowChar = false;
+}
+
+std::string VimStatusSuffix()
+{
+    if (!gVimEnabled)
+        return std::string();
+    std::string suffix = " | VIM: ";
+    char number[32];
+    switch (gVimMode) {
+    case kVimInsert: return suffix + "INSERT";
+    case kVimVisual: return suffix + "VISUAL";
+    case kVimVisualLine: return suffix + "V-LINE";
+    case kVimCommand: return suffix + "COMMAND :" + gVimCommandLine;
+    case kVimSearch: return suffix + "SEARCH /" + gVimCommandLine;
+    default: break;
+    }
+    suffix += "NORMAL";
+    if (gVimCount > 0) {
+        snprintf(number, sizeof(number), " %d", gVimCount);
+        suffix += number;
+    }
+    if (gVimPendingOperator) {
+        suffix += " (Pending: ";
+        suffix += gVimPendingOperator;
+        if (gVimPendingCharCommand)
+            suffix += gVimPendingCharCommand;
+        suffix += ")";
+    }
+    return suffix;
+}
+
+std::string VimStatusText(const std::string& statusText)
+{
+    size_t cut = statusText.find(" | VIM:");
+    return statusText.substr(0, cut) + VimStatusSuffix();
+}
+
+bool VimSubstitute(const std::string& text, const std::string& arguments, std::string* result)
+{
+    size_t slash = arguments.find('/');
+    if (slash == std::string::npos || slash == 0)
+        return false;
+    std::string old = arguments.substr(0, slash);
+    std::string rest = arguments.substr(slash + 1);
+    size_t flagsAt = rest.find('/');
+    std::string replacement = rest.substr(0, flagsAt);
+    bool global = flagsAt != std::string::npos && rest.find('g', flagsAt + 1) != std::string::npos;
+    result->clear();
+    result->reserve(text.size());
+    // Occurrences never span a line feed (the typed line holds no control characters),
+    // so one forward scan finds them all.
+    size_t next = text.find(old);
+    size_t lineStart = 0;
+    while (lineStart < text.size()) {
+        size_t lineFeed = text.find('\n', lineStart);
+        size_t lineEnd = lineFeed == std::string::npos ? text.size() : lineFeed + 1;
+        size_t p = lineStart;
+        while (next != std::string::npos && next + old.size() <= lineEnd) {
+            result->append(text, p, next - p);
+            *result += replacement;
+            p = next + old.size();
+            next = text.find(old, p);
+            if (!global)
+                break;
+        }
+        result->append(text, p, lineEnd - p);
+        if (next != std::string::npos && next < lineEnd)
+            next = text.find(old, lineEnd);
+        lineStart = lineEnd;
+    }
+    return true;
+}
