@@ -1,5 +1,6 @@
 #pragma once
-// Find/Replace and Go to Line.
+// Find / Replace: the find settings, the engine's operations on the editor and the
+// modeless Find window; Go to Line.
 
 #include <windows.h>
 
@@ -11,8 +12,31 @@ extern std::string gReplaceText;
 extern bool gFindMatchCase;
 extern bool gFindWrapAround;
 extern bool gFindRegex;
+extern bool gFindClassRegistered;
 
+// Ends block selection and multi-caret editing (when on) and repaints the editor: a
+// command that moves the caret or replaces the text by itself starts from one caret.
+void LeaveBlockMode();
+
+// Each operation takes the Find window or null; with a window its status line gets the
+// operation's texts.
 bool FindInDocument(HWND findWnd, bool forward);
-void ShowFindWindow(HWND mainWnd, bool replaceMode);
-void FindNextOrOpenFindWindow(HWND mainWnd, bool forward);
+void CountMatches(HWND findWnd);
+// Every match replaced as one undo step.
+void ReplaceAll(HWND findWnd);
+// The Replace button: replaces the selection when it is one match, then finds the next.
+void ReplaceSelectionAndFindNext(HWND findWnd);
+void FindNextOrOpenFindWindow(HWND owner, bool forward);
+
+void ShowFindWindow(HWND owner, bool replaceMode);
+void ReadFindWindowFields(HWND findWnd);
+LRESULT CALLBACK FindReplaceWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+extern HWND gGoToLineEditor;
+extern int gGoToLineCount;
+extern HWND gGoToLineField;
+extern bool gGoToLineClassRegistered;
+
+// Runs the modal Go to Line window for the editor and returns when it is closed.
 void ShowGoToLineWindow(HWND editor);
+LRESULT CALLBACK GoToLineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

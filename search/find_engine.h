@@ -77,6 +77,7 @@ bool ReplacementForSelection(const std::string& selected, const FindOptions& opt
 std::string ReplacementToRegexFormat(const std::string& replaceText);
 
 // Status texts of the operations.
+constexpr char kReadOnlyRefusal[] = "Document is read-only: nothing was changed";
 std::string FoundAtText(int32_t line, int32_t column);  // 1-based
 std::string CountText(uint32_t count);
 std::string ReplacedText(uint32_t count);
