@@ -1,5 +1,6 @@
 #include "vim/vim_engine.h"
 
+#include "search/find_engine.h"
 #include "vim/vim_motions.h"
 
 #include <stdio.h>
@@ -332,7 +333,7 @@ void OpenLine(const VimEditor& ed, bool above)
 void SearchNext(const VimEditor& ed, bool backward)
 {
     std::string text = ReadText(ed);
-    int m = VimFindNext(text, gVimCommandLine, VimGetCursor(ed), backward);
+    int m = VimFindNext(text, gVimCommandLine, VimGetCursor(ed), backward, ed.isLeadByte);
     if (m >= 0)
         Select(ed, m, m);
 }
@@ -781,7 +782,7 @@ void ExecuteCommandLine(const VimEditor& ed)
         gVimCommandLine[3 + slash] = 0;
         gVimCommandLength = (int)strlen(gVimCommandLine);
         std::string text = ReadText(ed), result;
-        if (text.empty() || !VimSubstitute(text, arguments, &result) || result == text)
+        if (text.empty() || !VimSubstitute(text, arguments, ed.isLeadByte, &result) || result == text)
             return;
         if (RefusedReadOnly(ed))
             return;
@@ -792,7 +793,7 @@ void ExecuteCommandLine(const VimEditor& ed)
 void ExecuteSearchLine(const VimEditor& ed)
 {
     std::string text = ReadText(ed);
-    int m = VimFindFrom(text, gVimCommandLine, VimGetCursor(ed));
+    int m = VimFindFrom(text, gVimCommandLine, VimGetCursor(ed), ed.isLeadByte);
     if (m >= 0)
         Select(ed, m, m + gVimCommandLength);
 }
@@ -996,7 +997,8 @@ std::string VimStatusText(const std::string& statusText)
     return statusText.substr(0, cut) + VimStatusSuffix();
 }
 
-bool VimSubstitute(const std::string& text, const std::string& arguments, std::string* result)
+bool VimSubstitute(const std::string& text, const std::string& arguments, LeadByteTest isLeadByte,
+                   std::string* result)
 {
     size_t slash = arguments.find('/');
     if (slash == std::string::npos || slash == 0)
@@ -1010,7 +1012,16 @@ bool VimSubstitute(const std::string& text, const std::string& arguments, std::s
     result->reserve(text.size());
     // Occurrences never span a line feed (the typed line holds no control characters),
     // so one forward scan finds them all.
-    size_t next = text.find(old);
+    FindOptions options;
+    options.findText = old;
+    options.matchCase = true;
+    options.isLeadByte = isLeadByte;
+    const int length = (int)text.size();
+    auto find = [&](size_t from) {
+        int found = FindTextForward(text.data(), length, (int)from, options);
+        return found < 0 ? std::string::npos : (size_t)found;
+    };
+    size_t next = find(0);
     size_t lineStart = 0;
     while (lineStart < text.size()) {
         size_t lineFeed = text.find('\n', lineStart);
@@ -1020,13 +1031,13 @@ bool VimSubstitute(const std::string& text, const std::string& arguments, std::s
             result->append(text, p, next - p);
             *result += replacement;
             p = next + old.size();
-            next = text.find(old, p);
+            next = find(p);
             if (!global)
                 break;
         }
         result->append(text, p, lineEnd - p);
         if (next != std::string::npos && next < lineEnd)
-            next = text.find(old, lineEnd);
+            next = find(lineEnd);
         lineStart = lineEnd;
     }
     return true;

@@ -95,6 +95,7 @@ std::string VimStatusText(const std::string& statusText);
 
 // :%s/old/new/flags on a text: every line (ending at LF) that is not empty gets its first
 // occurrence of old, or with a "g" in the flags every occurrence, replaced by new; plain
-// bytes, case-sensitive. False when the arguments make no substitution (no "/" after old,
-// or old empty).
-bool VimSubstitute(const std::string& text, const std::string& arguments, std::string* result);
+// bytes, case-sensitive, never inside a double-byte character. False when the arguments
+// make no substitution (no "/" after old, or old empty).
+bool VimSubstitute(const std::string& text, const std::string& arguments, LeadByteTest isLeadByte,
+                   std::string* result);

@@ -1,6 +1,7 @@
 #include "vim/vim_motions.h"
 
 #include "editor/word_bounds.h"
+#include "search/find_engine.h"
 
 namespace {
 
@@ -246,30 +247,37 @@ int VimMatchBracket(const std::string& text, int position)
     return position;
 }
 
-int VimFindNext(const std::string& text, const std::string& needle, int cursor, bool backward)
+namespace {
+
+FindOptions PlainBytes(const std::string& needle, LeadByteTest isLeadByte)
 {
-    if (text.empty() || needle.empty())
-        return -1;
-    int c = Clamp(cursor, 0, Length(text));
-    size_t found;
-    if (!backward) {
-        found = text.find(needle, (size_t)c + 1);
-        if (found == std::string::npos)
-            found = text.find(needle);
-    } else {
-        found = c > 0 ? text.rfind(needle, (size_t)c - 1) : std::string::npos;
-        if (found == std::string::npos)
-            found = text.rfind(needle);
-    }
-    return found == std::string::npos ? -1 : (int)found;
+    FindOptions options;
+    options.findText = needle;
+    options.matchCase = true;
+    options.isLeadByte = isLeadByte;
+    return options;
 }
 
-int VimFindFrom(const std::string& text, const std::string& needle, int position)
+} // namespace
+
+int VimFindNext(const std::string& text, const std::string& needle, int cursor, bool backward,
+                LeadByteTest isLeadByte)
 {
-    if (text.empty() || needle.empty())
-        return -1;
-    size_t found = text.find(needle, (size_t)Clamp(position, 0, Length(text)));
-    if (found == std::string::npos)
-        found = text.find(needle);
-    return found == std::string::npos ? -1 : (int)found;
+    FindOptions options = PlainBytes(needle, isLeadByte);
+    int n = Length(text);
+    int c = Clamp(cursor, 0, n);
+    if (!backward) {
+        int found = FindTextForward(text.data(), n, c + 1, options);
+        return found >= 0 ? found : FindTextForward(text.data(), n, 0, options);
+    }
+    int found = FindTextBackward(text.data(), n, c, options);
+    return found >= 0 ? found : FindTextBackward(text.data(), n, n + 1, options);
+}
+
+int VimFindFrom(const std::string& text, const std::string& needle, int position, LeadByteTest isLeadByte)
+{
+    FindOptions options = PlainBytes(needle, isLeadByte);
+    int n = Length(text);
+    int found = FindTextForward(text.data(), n, Clamp(position, 0, n), options);
+    return found >= 0 ? found : FindTextForward(text.data(), n, 0, options);
 }

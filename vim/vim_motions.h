@@ -44,9 +44,12 @@ int VimStartOfLine(const std::string& text, int line);
 // the position itself.
 int VimMatchBracket(const std::string& text, int position);
 
+// Searches compare bytes, case-sensitive; with a lead-byte test an occurrence that would
+// split a double-byte character does not count.
 // n and N: the next occurrence of the needle after the cursor (forward) or before it
 // (backward), wrapping around the text; -1 when there is none.
-int VimFindNext(const std::string& text, const std::string& needle, int cursor, bool backward);
+int VimFindNext(const std::string& text, const std::string& needle, int cursor, bool backward,
+                LeadByteTest isLeadByte);
 // The search line: the first occurrence at or after the position, else from the start;
 // -1 when there is none.
-int VimFindFrom(const std::string& text, const std::string& needle, int position);
+int VimFindFrom(const std::string& text, const std::string& needle, int position, LeadByteTest isLeadByte);

@@ -260,12 +260,18 @@ TEST_CASE("motions on the text")
         CHECK(VimMatchBracket(b, 1) == 1);
         CHECK(VimMatchBracket("((", 0) == 0); // no partner
         std::string s = "ab ab ab";
-        CHECK(VimFindNext(s, "ab", 0, false) == 3);
-        CHECK(VimFindNext(s, "ab", 3, false) == 6);
-        CHECK(VimFindNext(s, "ab", 6, false) == 0);
-        CHECK(VimFindNext(s, "ab", 0, true) == 6);
-        CHECK(VimFindNext(s, "zz", 0, false) == -1);
-        CHECK(VimFindFrom(s, "ab", 3) == 3); // the search line counts the match at the cursor
+        CHECK(VimFindNext(s, "ab", 0, false, nullptr) == 3);
+        CHECK(VimFindNext(s, "ab", 3, false, nullptr) == 6);
+        CHECK(VimFindNext(s, "ab", 6, false, nullptr) == 0);
+        CHECK(VimFindNext(s, "ab", 0, true, nullptr) == 6);
+        CHECK(VimFindNext(s, "ab", 4, true, nullptr) == 3);
+        CHECK(VimFindNext(s, "zz", 0, false, nullptr) == -1);
+        CHECK(VimFindNext(s, "Ab", 0, false, nullptr) == -1); // case-sensitive
+        CHECK(VimFindFrom(s, "ab", 3, nullptr) == 3); // the search line counts the match at the cursor
+        // The backslash inside a double-byte character is no match.
+        std::string d = "\x95\x5C \\";
+        CHECK(VimFindFrom(d, "\\", 0, [](unsigned char b) { return b == 0x95; }) == 3);
+        CHECK(VimFindFrom(d, "\\", 0, nullptr) == 1);
     }
 }
 
@@ -497,6 +503,11 @@ TEST_CASE("the command line")
     CHECK(s.text == "ba\r\nbb\r\n\r\nxb");
     Keys(s, ":%s/zz/y/g\r"); // nothing matched: the text is not replaced
     CHECK(s.wholeReplacements == 2);
+    // Never inside a double-byte character: its trail byte may be a backslash.
+    s = EditorOver("\x95\x5C\\", 0);
+    s.lead = [](unsigned char b) { return b == 0x95; };
+    Keys(s, ":%s/\\/x/g\r");
+    CHECK(s.text == "\x95\x5Cx");
 
     s = EditorOver("x", 0);
     struct Row {
