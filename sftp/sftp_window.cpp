@@ -5,4 +5,3 @@ HWND gSftpDialogWnd = nullptr;
 // The remote-file window arrives with its own work; until then these do nothing.
 void ShowSftpDialog(HWND) {}
 void RefreshFromSftp(HWND) {}
-void KillLeftoverSftpProcesses() {}

@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
+#include "sftp/psftp_download.h"
+
 extern HWND gSftpDialogWnd;
 
 void ShowSftpDialog(HWND mainWnd);
 void RefreshFromSftp(HWND mainWnd);
-void KillLeftoverSftpProcesses();
