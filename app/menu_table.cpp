@@ -9,12 +9,19 @@ namespace {
 #define POPUP(text) {kMenuPopup, 0, text}
 #define END {kMenuEnd, 0, nullptr}
 
+const char kReopenClosedTabText[] = "Re&open Closed Tab\tCtrl+Shift+T";
+
+#define COPY_PATH_ITEMS                                                                    \
+    ITEM(IDM_EDIT_COPY_FULL_PATH, "Current &Full File Path to Clipboard"),                 \
+        ITEM(IDM_EDIT_COPY_FILE_NAME, "Current &File Name to Clipboard"),                  \
+        ITEM(IDM_EDIT_COPY_DIR_PATH, "Current &Directory Path to Clipboard")
+
 const MenuEntry kFileMenu[] = {
     ITEM(IDM_FILE_NEW, "&New\tCtrl+N"),
     ITEM(IDM_FILE_OPEN, "&Open...\tCtrl+O"),
     ITEM(IDM_FILE_OPEN_SFTP, "Open from &SFTP...\tCtrl+Shift+O"),
     ITEM(IDM_FILE_REFRESH_SFTP, "Refresh from SFT&P\tCtrl+Shift+R"),
-    ITEM(IDM_FILE_REOPEN_CLOSED, "Re&open Closed Tab\tCtrl+Shift+T"),
+    ITEM(IDM_FILE_REOPEN_CLOSED, kReopenClosedTabText),
     SEP,
     {kMenuRecentFiles, 0, "Recent &Files"},
     SEP,
@@ -47,9 +54,7 @@ const MenuEntry kEditMenu[] = {
     ITEM(IDM_TOOLS_JSON_MINIFY, "JSON &Minify"),
     SEP,
     POPUP("Copy to &Clipboard"),
-    ITEM(IDM_EDIT_COPY_FULL_PATH, "Current &Full File Path to Clipboard"),
-    ITEM(IDM_EDIT_COPY_FILE_NAME, "Current &File Name to Clipboard"),
-    ITEM(IDM_EDIT_COPY_DIR_PATH, "Current &Directory Path to Clipboard"),
+    COPY_PATH_ITEMS,
     END,
     POPUP("EOL &Conversion"),
     ITEM(IDM_EOL_CRLF, "Windows (CR LF)"),
@@ -108,6 +113,42 @@ const MenuEntry kHelpMenu[] = {
     ITEM(IDM_HELP_ABOUT, "&About Zorvik..."),
 };
 
+const MenuEntry kTabContextMenu[] = {
+    ITEM(IDM_FILE_CLOSE_TAB, "&Close\tCtrl+W"),
+    ITEM(IDM_FILE_CLOSE_OTHERS, "Close &All BUT This"),
+    ITEM(IDM_FILE_REOPEN_CLOSED, kReopenClosedTabText),
+    SEP,
+    ITEM(IDM_FILE_SAVE, "&Save\tCtrl+S"),
+    ITEM(IDM_FILE_SAVE_AS, "Save &As...\tCtrl+Alt+S"),
+    ITEM(IDM_FILE_REFRESH_SFTP, "Refresh from SFT&P\tCtrl+Shift+R"),
+    SEP,
+    ITEM(IDM_FILE_OPEN_FOLDER_EXPLORER, "Open &Containing Folder in Explorer"),
+    ITEM(IDM_FILE_OPEN_FOLDER_CMD, "Open Containing Folder in &cmd"),
+    SEP,
+    POPUP("Copy to &Clipboard"),
+    COPY_PATH_ITEMS,
+    END,
+    SEP,
+    POPUP("&Move Tab"),
+    ITEM(IDM_TAB_MOVE_LEFT, "Move &Left\tCtrl+Shift+Page Up"),
+    ITEM(IDM_TAB_MOVE_RIGHT, "Move &Right\tCtrl+Shift+Page Down"),
+    SEP,
+    ITEM(IDM_TAB_MOVE_FIRST, "Move to &Start"),
+    ITEM(IDM_TAB_MOVE_LAST, "Move to &End"),
+    END,
+};
+
+const MenuEntry kTabBarMenu[] = {
+    ITEM(IDM_FILE_NEW, "&New Tab\tCtrl+N"),
+    ITEM(IDM_FILE_REOPEN_CLOSED, kReopenClosedTabText),
+};
+
+const int kGreyableCommands[] = {
+    IDM_FILE_OPEN_FOLDER_EXPLORER, IDM_FILE_OPEN_FOLDER_CMD, IDM_EDIT_COPY_FULL_PATH, IDM_EDIT_COPY_DIR_PATH,
+    IDM_FILE_CLOSE_OTHERS,         IDM_FILE_REOPEN_CLOSED,   IDM_FILE_REFRESH_SFTP,   IDM_TAB_MOVE_LEFT,
+    IDM_TAB_MOVE_RIGHT,            IDM_TAB_MOVE_FIRST,       IDM_TAB_MOVE_LAST,
+};
+
 #define TABLE(caption, entries) {caption, entries, (int)(sizeof(entries) / sizeof(entries[0]))}
 
 const MenuTable kMainMenus[] = {
@@ -124,8 +165,43 @@ const MenuTable* MainMenuTables(int* count)
     return kMainMenus;
 }
 
-bool IsPathDependentCommand(int id)
+MenuTable TabContextMenuTable()
 {
-    return id == IDM_FILE_OPEN_FOLDER_EXPLORER || id == IDM_FILE_OPEN_FOLDER_CMD ||
-           id == IDM_EDIT_COPY_FULL_PATH || id == IDM_EDIT_COPY_DIR_PATH;
+    return TABLE(nullptr, kTabContextMenu);
+}
+
+MenuTable TabBarMenuTable()
+{
+    return TABLE(nullptr, kTabBarMenu);
+}
+
+bool CommandEnabled(int id, const CommandState& state)
+{
+    switch (id) {
+    case IDM_FILE_OPEN_FOLDER_EXPLORER:
+    case IDM_FILE_OPEN_FOLDER_CMD:
+    case IDM_EDIT_COPY_FULL_PATH:
+    case IDM_EDIT_COPY_DIR_PATH:
+        return state.hasPath;
+    case IDM_FILE_CLOSE_OTHERS:
+        return state.tabCount >= 2;
+    case IDM_FILE_REOPEN_CLOSED:
+        return state.closedTabs;
+    case IDM_FILE_REFRESH_SFTP:
+        return state.hasSftpUrl;
+    case IDM_TAB_MOVE_LEFT:
+    case IDM_TAB_MOVE_FIRST:
+        return state.tab != 0;
+    case IDM_TAB_MOVE_RIGHT:
+    case IDM_TAB_MOVE_LAST:
+        return state.tab != state.tabCount - 1;
+    default:
+        return true;
+    }
+}
+
+const int* GreyableCommands(int* count)
+{
+    *count = (int)(sizeof(kGreyableCommands) / sizeof(kGreyableCommands[0]));
+    return kGreyableCommands;
 }

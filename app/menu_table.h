@@ -24,6 +24,21 @@ struct MenuTable {
 
 // In menu-bar order: File, Edit, Search, Encoding, Tools, Help.
 const MenuTable* MainMenuTables(int* count);
+// The context menu of a tab, and the one of the tab bar's empty part.
+MenuTable TabContextMenuTable();
+MenuTable TabBarMenuTable();
 
-// Ids that the menu state greys or checks for the active document.
-bool IsPathDependentCommand(int id); // 1008, 1009, 7001, 7003
+// What the greying of the commands depends on.
+struct CommandState {
+    int tab;          // the tab the menu is for: the clicked one, or the active one
+    int tabCount;
+    bool hasPath;     // its document has a file
+    bool hasSftpUrl;  // its document came over SFTP
+    bool closedTabs;  // a closed tab can be reopened
+};
+
+// The one greying rule of the menu bar and the context menus: false for a command that
+// cannot act in that state.
+bool CommandEnabled(int id, const CommandState& state);
+// The commands CommandEnabled can grey, for the menu bar to refresh when a menu opens.
+const int* GreyableCommands(int* count);

@@ -14,7 +14,9 @@
 namespace {
 
 // Appends entries [*pos, end of this level) to menu; returns at the matching kMenuEnd.
-void AppendEntries(HMENU menu, const MenuEntry* entries, int count, int* pos)
+// A context menu is greyed for its state as it is built; the menu bar's items are greyed
+// when their menu opens.
+void AppendEntries(HMENU menu, const MenuEntry* entries, int count, int* pos, const CommandState* state)
 {
     while (*pos < count) {
         const MenuEntry& e = entries[(*pos)++];
@@ -23,6 +25,8 @@ void AppendEntries(HMENU menu, const MenuEntry* entries, int count, int* pos)
             UINT flags = MF_STRING;
             if ((e.id == IDM_TOOLS_DIFF_MODE && gDiffMode) || (e.id == IDM_TOOLS_AUTOSAVE && gAutoSave))
                 flags |= MF_CHECKED;
+            if (state && !CommandEnabled(e.id, *state))
+                flags |= MF_GRAYED;
             AppendMenuA(menu, flags, e.id, e.text);
             break;
         }
@@ -31,7 +35,7 @@ void AppendEntries(HMENU menu, const MenuEntry* entries, int count, int* pos)
             break;
         case kMenuPopup: {
             HMENU sub = CreatePopupMenu();
-            AppendEntries(sub, entries, count, pos);
+            AppendEntries(sub, entries, count, pos, state);
             AppendMenuA(menu, MF_POPUP, (UINT_PTR)sub, e.text);
             break;
         }
@@ -53,9 +57,33 @@ void AppendTables(HMENU menuBar, int first, int last)
     for (int i = first; i <= last && i < count; ++i) {
         HMENU popup = CreatePopupMenu();
         int pos = 0;
-        AppendEntries(popup, tables[i].entries, tables[i].count, &pos);
+        AppendEntries(popup, tables[i].entries, tables[i].count, &pos, nullptr);
         AppendMenuA(menuBar, MF_POPUP, (UINT_PTR)popup, tables[i].caption);
     }
+}
+
+bool HasText(const char* s)
+{
+    return s && s[0];
+}
+
+HMENU BuildContextMenu(const MenuTable& table, const CommandState& state)
+{
+    HMENU menu = CreatePopupMenu();
+    int pos = 0;
+    AppendEntries(menu, table.entries, table.count, &pos, &state);
+    return menu;
+}
+
+CommandState StateFor(int tab, int count, const TabDocument* doc)
+{
+    CommandState state;
+    state.tab = tab;
+    state.tabCount = count;
+    state.hasPath = doc && HasText(doc->path);
+    state.hasSftpUrl = doc && HasText(doc->sftpUrl);
+    state.closedTabs = !gClosedTabs.empty();
+    return state;
 }
 
 UINT Enabled(bool enabled)
@@ -66,11 +94,6 @@ UINT Enabled(bool enabled)
 UINT Checked(bool checked)
 {
     return MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED);
-}
-
-bool HasText(const char* s)
-{
-    return s && s[0];
 }
 
 } // namespace
@@ -94,14 +117,11 @@ void UpdateMenuState(HMENU popup)
     TabDocument* doc = GetActiveDocument();
     if (!doc)
         return;
-    bool hasPath = HasText(doc->path);
-    EnableMenuItem(popup, IDM_FILE_OPEN_FOLDER_EXPLORER, Enabled(hasPath));
-    EnableMenuItem(popup, IDM_FILE_OPEN_FOLDER_CMD, Enabled(hasPath));
-    EnableMenuItem(popup, IDM_EDIT_COPY_FULL_PATH, Enabled(hasPath));
-    EnableMenuItem(popup, IDM_EDIT_COPY_DIR_PATH, Enabled(hasPath));
-    EnableMenuItem(popup, IDM_FILE_CLOSE_OTHERS, Enabled(GetTabCount() >= 2));
-    EnableMenuItem(popup, IDM_FILE_REOPEN_CLOSED, Enabled(!gClosedTabs.empty()));
-    EnableMenuItem(popup, IDM_FILE_REFRESH_SFTP, Enabled(HasText(doc->sftpUrl)));
+    CommandState state = StateFor(GetSelectedTabIndex(), GetTabCount(), doc);
+    int count = 0;
+    const int* greyable = GreyableCommands(&count);
+    for (int i = 0; i < count; ++i)
+        EnableMenuItem(popup, greyable[i], Enabled(CommandEnabled(greyable[i], state)));
     CheckMenuItem(popup, IDM_EDIT_READ_ONLY, Checked(doc->readOnly));
     int offset = EncodingChoiceOffset(doc->encoding, doc->bom);
     for (int i = 0; i < kEncodingChoiceCount; ++i) {
@@ -112,38 +132,7 @@ void UpdateMenuState(HMENU popup)
 
 HMENU BuildTabContextMenu(int tab, int count, const TabDocument* doc)
 {
-    bool hasPath = doc && HasText(doc->path);
-    bool closedTabs = !gClosedTabs.empty();
-    HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, IDM_FILE_CLOSE_TAB, "&Close\tCtrl+W");
-    AppendMenuA(menu, MF_STRING | (count < 2 ? MF_GRAYED : 0), IDM_FILE_CLOSE_OTHERS, "Close &All BUT This");
-    AppendMenuA(menu, MF_STRING | (closedTabs ? 0 : MF_GRAYED), IDM_FILE_REOPEN_CLOSED,
-                "Re&open Closed Tab\tCtrl+Shift+T");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, IDM_FILE_SAVE, "&Save\tCtrl+S");
-    AppendMenuA(menu, MF_STRING, IDM_FILE_SAVE_AS, "Save &As...\tCtrl+Alt+S");
-    AppendMenuA(menu, MF_STRING | (doc && HasText(doc->sftpUrl) ? 0 : MF_GRAYED), IDM_FILE_REFRESH_SFTP,
-                "Refresh from SFT&P\tCtrl+Shift+R");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    UINT pathFlag = hasPath ? 0 : MF_GRAYED;
-    AppendMenuA(menu, MF_STRING | pathFlag, IDM_FILE_OPEN_FOLDER_EXPLORER, "Open &Containing Folder in Explorer");
-    AppendMenuA(menu, MF_STRING | pathFlag, IDM_FILE_OPEN_FOLDER_CMD, "Open Containing Folder in &cmd");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    HMENU copy = CreatePopupMenu();
-    AppendMenuA(copy, MF_STRING | pathFlag, IDM_EDIT_COPY_FULL_PATH, "Current &Full File Path to Clipboard");
-    AppendMenuA(copy, MF_STRING, IDM_EDIT_COPY_FILE_NAME, "Current &File Name to Clipboard");
-    AppendMenuA(copy, MF_STRING | pathFlag, IDM_EDIT_COPY_DIR_PATH, "Current &Directory Path to Clipboard");
-    AppendMenuA(menu, MF_POPUP, (UINT_PTR)copy, "Copy to &Clipboard");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    HMENU move = CreatePopupMenu();
-    UINT first = tab == 0 ? MF_GRAYED : 0, last = tab == count - 1 ? MF_GRAYED : 0;
-    AppendMenuA(move, MF_STRING | first, IDM_TAB_MOVE_LEFT, "Move &Left\tCtrl+Shift+Page Up");
-    AppendMenuA(move, MF_STRING | last, IDM_TAB_MOVE_RIGHT, "Move &Right\tCtrl+Shift+Page Down");
-    AppendMenuA(move, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(move, MF_STRING | first, IDM_TAB_MOVE_FIRST, "Move to &Start");
-    AppendMenuA(move, MF_STRING | last, IDM_TAB_MOVE_LAST, "Move to &End");
-    AppendMenuA(menu, MF_POPUP, (UINT_PTR)move, "&Move Tab");
-    return menu;
+    return BuildContextMenu(TabContextMenuTable(), StateFor(tab, count, doc));
 }
 
 void ShowTabContextMenu(HWND mainWnd)
@@ -157,10 +146,7 @@ void ShowTabContextMenu(HWND mainWnd)
     int tab = TabCtrl_HitTest(gTabsWnd, &hit);
     HMENU menu;
     if (tab < 0) {
-        menu = CreatePopupMenu();
-        AppendMenuA(menu, MF_STRING, IDM_FILE_NEW, "&New Tab\tCtrl+N");
-        AppendMenuA(menu, MF_STRING | (gClosedTabs.empty() ? MF_GRAYED : 0), IDM_FILE_REOPEN_CLOSED,
-                    "Re&open Closed Tab\tCtrl+Shift+T");
+        menu = BuildContextMenu(TabBarMenuTable(), StateFor(tab, GetTabCount(), nullptr));
     } else {
         if (tab != GetSelectedTabIndex()) {
             if (!gProgrammaticChange) {

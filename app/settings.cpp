@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/recent_menu_text.h"
 #include "app/tabs.h"
@@ -215,10 +216,10 @@ void BuildRecentFilesMenu(HMENU menu)
     }
     for (size_t i = 0; i < gRecentFiles.size() && i < kMaxRecentFiles; ++i) {
         std::string text = RecentFileMenuText((int)i, gRecentFiles[i]);
-        AppendMenuA(menu, MF_STRING, 6100 + i, text.c_str());
+        AppendMenuA(menu, MF_STRING, IDM_RECENT_FILE_FIRST + i, text.c_str());
     }
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, 6199, "Clear &Recent Files List");
+    AppendMenuA(menu, MF_STRING, IDM_RECENT_CLEAR, "Clear &Recent Files List");
 }
 
 void OpenRecentFile(HWND mainWnd, int index)

@@ -1,5 +1,6 @@
 #include "app/tabs.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/file_dialog.h"
 #include "app/scoped_flag.h"
@@ -418,19 +419,19 @@ void MoveActiveTabCommand(HWND mainWnd, int command)
     int i = GetSelectedTabIndex();
     int count = GetTabCount();
     switch (command) {
-    case 1020:
+    case IDM_TAB_MOVE_LEFT:
         if (i >= 1)
             MoveTab(mainWnd, i, i - 1);
         break;
-    case 1021:
+    case IDM_TAB_MOVE_RIGHT:
         if (i >= 0 && i < count - 1)
             MoveTab(mainWnd, i, i + 1);
         break;
-    case 1022:
+    case IDM_TAB_MOVE_FIRST:
         if (i >= 1)
             MoveTab(mainWnd, i, 0);
         break;
-    case 1023:
+    case IDM_TAB_MOVE_LAST:
         if (i >= 0 && i < count - 1)
             MoveTab(mainWnd, i, count - 1);
         break;

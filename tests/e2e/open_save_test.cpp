@@ -2,6 +2,7 @@
 
 #include "tests/e2e/process.h"
 #include "tests/window/harness.h"
+#include "app/command_ids.h"
 
 #include <commctrl.h>
 
@@ -20,8 +21,8 @@ TEST_CASE("three files from the command line; typing and Ctrl+S reach the file o
     std::string exe = PrepareZorvikCopy();
     ZorvikProcess process;
     REQUIRE(StartZorvik(exe, "one.txt \"" + second + "\" " + third, &process));
-    HWND tabs = GetDlgItem(process.window, 2001);
-    HWND editor = GetDlgItem(process.window, 2002);
+    HWND tabs = GetDlgItem(process.window, IDC_TAB_BAR);
+    HWND editor = GetDlgItem(process.window, IDC_EDITOR);
     REQUIRE(tabs);
     REQUIRE(editor);
     for (int i = 0; i < 50 && SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0) < 3; ++i)

@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "app/command_ids.h"
 #include "document/session_format.h"
 #include "tests/e2e/process.h"
 #include "tests/window/harness.h"
@@ -45,10 +46,10 @@ TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab
 
     ZorvikProcess first;
     REQUIRE(StartZorvik(exe, "kept.txt", &first));
-    HWND editor = GetDlgItem(first.window, 2002);
+    HWND editor = GetDlgItem(first.window, IDC_EDITOR);
     SendMessageA(editor, EM_SETSEL, 4, 4);
     Type(editor, "X");
-    SendMessageA(first.window, WM_COMMAND, 1001, 0);
+    SendMessageA(first.window, WM_COMMAND, IDM_FILE_NEW, 0);
     Type(editor, "hello");
     // The auto-save timer writes the session 1.5 s after the last change.
     Sleep(2500);
@@ -56,8 +57,8 @@ TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab
 
     ZorvikProcess second;
     REQUIRE(StartZorvik(exe, "", &second));
-    HWND tabs = GetDlgItem(second.window, 2001);
-    editor = GetDlgItem(second.window, 2002);
+    HWND tabs = GetDlgItem(second.window, IDC_TAB_BAR);
+    editor = GetDlgItem(second.window, IDC_EDITOR);
     CHECK(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0) == 2);
     CHECK(SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 1);
     CHECK(WindowText(editor) == "hello");
@@ -97,7 +98,7 @@ TEST_CASE("killed in the middle of session writes, the session file is always wh
     for (int round = 0; round < 20; ++round) {
         ZorvikProcess process;
         REQUIRE(StartZorvik(exe, "", &process));
-        HWND editor = GetDlgItem(process.window, 2002);
+        HWND editor = GetDlgItem(process.window, IDC_EDITOR);
         if (round == 0)
             SendMessageA(editor, WM_SETTEXT, 0, (LPARAM)big.c_str());
         // Each deactivation writes the session; a typed letter makes each write differ.

@@ -1,5 +1,7 @@
 #include <doctest/doctest.h>
 
+#include "app/command_ids.h"
+#include "app/menu_table.h"
 #include "app/recent_menu_text.h"
 #include "app/shortcut_table.h"
 #include "app/status_text.h"
@@ -35,20 +37,20 @@ TEST_CASE("shortcut lookup: modifiers decide, letters are their own keys")
         {"loop Alt+F3", loop, kVkF3, false, true, false, kKeyNotFound, 0},
         {"loop Alt+S", loop, 'S', false, true, false, kKeyNotFound, 0},
         {"loop Ctrl+Alt+O", loop, 'O', true, true, false, kKeyNotFound, 0},
-        {"loop Ctrl+Alt+Shift+F", loop, 'F', true, true, true, kKeySend, 6005},
-        {"loop Ctrl+Shift+O", loop, 'O', true, false, true, kKeySend, 1025},
-        {"main Ctrl+Shift+O", main, 'O', true, false, true, kKeySend, 1002},
-        {"main Ctrl+Alt+N", main, 'N', true, true, false, kKeySend, 1001},
+        {"loop Ctrl+Alt+Shift+F", loop, 'F', true, true, true, kKeySend, IDM_TOOLS_FONT},
+        {"loop Ctrl+Shift+O", loop, 'O', true, false, true, kKeySend, IDM_FILE_OPEN_SFTP},
+        {"main Ctrl+Shift+O", main, 'O', true, false, true, kKeySend, IDM_FILE_OPEN},
+        {"main Ctrl+Alt+N", main, 'N', true, true, false, kKeySend, IDM_FILE_NEW},
         {"main Ctrl+Alt+F", main, 'F', true, true, false, kKeyShowFind, 0},
-        {"main Ctrl+Shift+H", main, 'H', true, false, true, kKeySend, 6006},
+        {"main Ctrl+Shift+H", main, 'H', true, false, true, kKeySend, IDM_TOOLS_HTML_BEAUTIFY},
         {"main Ctrl+Alt+H", main, 'H', true, true, false, kKeyShowReplace, 0},
         {"main Ctrl+Alt+Shift+J", main, 'J', true, true, true, kKeyNotFound, 0},
         {"main Ctrl+G", main, 'G', true, false, false, kKeyShowGoToLine, 0},
         {"main Ctrl+Shift+F3", main, kVkF3, true, false, true, kKeyFindPreviousOrOpen, 0},
-        {"main Alt+F11", main, kVkF11, false, true, false, kKeySend, 6002},
+        {"main Alt+F11", main, kVkF11, false, true, false, kKeySend, IDM_TOOLS_DIFF_MODE},
         {"main N alone", main, 'N', false, false, false, kKeyNotFound, 0},
-        {"tabs Ctrl+Shift+H", tabs, 'H', true, false, true, kKeySend, 1014},
-        {"tabs Ctrl+Alt+S", tabs, 'S', true, true, false, kKeySend, 1004},
+        {"tabs Ctrl+Shift+H", tabs, 'H', true, false, true, kKeySend, IDM_SEARCH_REPLACE},
+        {"tabs Ctrl+Alt+S", tabs, 'S', true, true, false, kKeySend, IDM_FILE_SAVE_AS},
         {"tabs Ctrl+Alt+W", tabs, 'W', true, true, false, kKeyNotFound, 0},
         {"tabs Ctrl+PgUp", tabs, kVkPageUp, true, false, false, kKeyConsume, 0},
         {"tabs Ctrl+J", tabs, 'J', true, false, true, kKeyNotFound, 0},
@@ -107,6 +109,51 @@ TEST_CASE("status text: names, sizes at their boundaries, modes")
     CHECK(std::string(EncodingDisplayName(2, false)) == names[3]);
     CHECK(std::string(EncodingDisplayName(3, false)) == names[4]);
     CHECK(std::string(EolDisplayName(2)) == "Mac (CR)");
+}
+
+TEST_CASE("greying: one rule for the menu bar and the context menus")
+{
+    // An untitled local document, alone, nothing closed yet; the middle of three tabs, a
+    // remote document with its downloaded copy, after a close.
+    const CommandState lone = {0, 1, false, false, false};
+    const CommandState middle = {1, 3, true, true, true};
+    const CommandState last = {2, 3, true, false, true};
+    struct Row {
+        int id;
+        bool lone, middle, last;
+    } rows[] = {
+        {IDM_FILE_OPEN_FOLDER_EXPLORER, false, true, true},
+        {IDM_FILE_OPEN_FOLDER_CMD, false, true, true},
+        {IDM_EDIT_COPY_FULL_PATH, false, true, true},
+        {IDM_EDIT_COPY_FILE_NAME, true, true, true},
+        {IDM_EDIT_COPY_DIR_PATH, false, true, true},
+        {IDM_FILE_CLOSE_OTHERS, false, true, true},
+        {IDM_FILE_REOPEN_CLOSED, false, true, true},
+        {IDM_FILE_REFRESH_SFTP, false, true, false},
+        {IDM_TAB_MOVE_LEFT, false, true, true},
+        {IDM_TAB_MOVE_FIRST, false, true, true},
+        {IDM_TAB_MOVE_RIGHT, false, true, false},
+        {IDM_TAB_MOVE_LAST, false, true, false},
+        {IDM_FILE_SAVE, true, true, true},
+        {IDM_FILE_NEW, true, true, true},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.id);
+        CHECK(CommandEnabled(row.id, lone) == row.lone);
+        CHECK(CommandEnabled(row.id, middle) == row.middle);
+        CHECK(CommandEnabled(row.id, last) == row.last);
+    }
+
+    // Every command the rule can grey is one the menu bar refreshes.
+    int count = 0;
+    const int* greyable = GreyableCommands(&count);
+    for (const Row& row : rows) {
+        bool listed = false;
+        for (int i = 0; i < count; ++i)
+            listed = listed || greyable[i] == row.id;
+        CAPTURE(row.id);
+        CHECK(listed == !(row.lone && row.middle && row.last));
+    }
 }
 
 TEST_CASE("recent files menu text")

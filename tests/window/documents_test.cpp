@@ -2,6 +2,7 @@
 
 #include "tests/window/harness.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/tab_strip.h"
@@ -91,7 +92,7 @@ TEST_CASE("settings: defaults, clamps, face replacement and what the close write
     CHECK(gNewPageBom);
     CHECK(gDiffMode);
     CHECK_FALSE(gAutoSave);
-    SendMessageA(f.hwnd, WM_COMMAND, 1001, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_NEW, 0);
     TabDocument* doc = GetActiveDocument();
     REQUIRE(doc);
     CHECK(doc->encoding == 0);
@@ -141,13 +142,13 @@ TEST_CASE("recent files: reading the counts, adding, ordering and the menu")
     char text[256];
     GetMenuStringA(gRecentFilesMenu, 0, text, sizeof(text), MF_BYPOSITION);
     CHECK(std::string(text) == "&1  C:\\R&&D\\notes.txt");
-    CHECK(GetMenuItemID(gRecentFilesMenu, 0) == 6100);
-    CHECK(GetMenuItemID(gRecentFilesMenu, 2) == 6199);
+    CHECK(GetMenuItemID(gRecentFilesMenu, 0) == IDM_RECENT_FILE_FIRST);
+    CHECK(GetMenuItemID(gRecentFilesMenu, 2) == IDM_RECENT_CLEAR);
 
     // A recent file that vanished: No keeps it and opens nothing.
     {
         MessageBoxAnswers answers({IDNO});
-        SendMessageA(f.hwnd, WM_COMMAND, 6100, 0);
+        SendMessageA(f.hwnd, WM_COMMAND, IDM_RECENT_FILE_FIRST, 0);
         REQUIRE(answers.seen.size() == 1);
         CHECK(answers.seen[0].title == "Zorvik - Recent Files");
         CHECK(answers.seen[0].text ==
@@ -157,10 +158,10 @@ TEST_CASE("recent files: reading the counts, adding, ordering and the menu")
     CHECK(TabCount() == 1);
     {
         MessageBoxAnswers answers({IDYES});
-        SendMessageA(f.hwnd, WM_COMMAND, 6100, 0);
+        SendMessageA(f.hwnd, WM_COMMAND, IDM_RECENT_FILE_FIRST, 0);
     }
     CHECK(gRecentFiles.empty());
-    SendMessageA(f.hwnd, WM_COMMAND, 6199, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_RECENT_CLEAR, 0);
     CHECK(StatusText() == "Recent files list cleared");
 }
 
@@ -281,7 +282,7 @@ TEST_CASE("fonts: what is installed, the replacement chain, the Font dialog")
     gFontSize = 11;
     {
         MessageBoxAnswers answers({IDCANCEL});
-        SendMessageA(f.hwnd, WM_COMMAND, 6005, 0);
+        SendMessageA(f.hwnd, WM_COMMAND, IDM_TOOLS_FONT, 0);
         CHECK(answers.seen.size() == 1);
     }
     CHECK(std::string(gFontName) == "DejaVu Sans Mono");
@@ -290,7 +291,7 @@ TEST_CASE("fonts: what is installed, the replacement chain, the Font dialog")
     // OK takes the face and size shown and writes them at once.
     {
         MessageBoxAnswers answers({IDOK});
-        SendMessageA(f.hwnd, WM_COMMAND, 6005, 0);
+        SendMessageA(f.hwnd, WM_COMMAND, IDM_TOOLS_FONT, 0);
         CHECK(answers.seen.size() == 1);
     }
     CHECK(std::string(gFontName) == "DejaVu Sans Mono");

@@ -2,6 +2,7 @@
 
 #include "tests/window/harness.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "document/document.h"
@@ -58,13 +59,13 @@ TEST_CASE("the main window, its four children and their styles")
     CHECK((GetWindowLongA(f.hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0);
 
     const Child children[] = {
-        {2001, "SysTabControl32", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0},
-        {2002, "Edit",
+        {IDC_TAB_BAR, "SysTabControl32", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0},
+        {IDC_EDITOR, "Edit",
          WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
              ES_NOHIDESEL,
          WS_EX_CLIENTEDGE},
-        {2003, "Edit", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_RIGHT | ES_READONLY, WS_EX_CLIENTEDGE},
-        {2004, "msctls_statusbar32", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0},
+        {IDC_GUTTER, "Edit", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_RIGHT | ES_READONLY, WS_EX_CLIENTEDGE},
+        {IDC_STATUS_BAR, "msctls_statusbar32", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0},
     };
     for (const Child& c : children) {
         CAPTURE(c.id);
@@ -74,10 +75,10 @@ TEST_CASE("the main window, its four children and their styles")
         CHECK((GetWindowLongA(w, GWL_STYLE) & c.style) == c.style);
         CHECK((GetWindowLongA(w, GWL_EXSTYLE) & c.exStyle) == c.exStyle);
     }
-    CHECK(GetDlgItem(f.hwnd, 2001) == gTabsWnd);
-    CHECK(GetDlgItem(f.hwnd, 2002) == gEditorWnd);
-    CHECK(GetDlgItem(f.hwnd, 2003) == gGutterWnd);
-    CHECK(GetDlgItem(f.hwnd, 2004) == gStatusWnd);
+    CHECK(GetDlgItem(f.hwnd, IDC_TAB_BAR) == gTabsWnd);
+    CHECK(GetDlgItem(f.hwnd, IDC_EDITOR) == gEditorWnd);
+    CHECK(GetDlgItem(f.hwnd, IDC_GUTTER) == gGutterWnd);
+    CHECK(GetDlgItem(f.hwnd, IDC_STATUS_BAR) == gStatusWnd);
 
     // One "Untitled" tab, an editor without a text limit, a status text, the gutter's "1".
     CHECK(TabCount() == 1);

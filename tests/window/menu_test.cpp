@@ -2,6 +2,7 @@
 
 #include "tests/window/harness.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/menus.h"
 #include "document/document.h"
@@ -135,25 +136,25 @@ TEST_CASE("menu state: folder items, tab items and the encoding checks follow th
     HMENU bar = GetMenu(f.hwnd);
     HMENU file = GetSubMenu(bar, 0);
     SendMessageA(f.hwnd, WM_INITMENUPOPUP, (WPARAM)file, 0);
-    UINT explorer = GetMenuState(file, 1008, MF_BYCOMMAND);
+    UINT explorer = GetMenuState(file, IDM_FILE_OPEN_FOLDER_EXPLORER, MF_BYCOMMAND);
     CHECK((explorer & MF_GRAYED) != 0);
-    CHECK((GetMenuState(file, 1007, MF_BYCOMMAND) & MF_GRAYED) != 0);
-    CHECK((GetMenuState(file, 1024, MF_BYCOMMAND) & MF_GRAYED) != 0);
-    CHECK((GetMenuState(file, 1026, MF_BYCOMMAND) & MF_GRAYED) != 0);
+    CHECK((GetMenuState(file, IDM_FILE_CLOSE_OTHERS, MF_BYCOMMAND) & MF_GRAYED) != 0);
+    CHECK((GetMenuState(file, IDM_FILE_REOPEN_CLOSED, MF_BYCOMMAND) & MF_GRAYED) != 0);
+    CHECK((GetMenuState(file, IDM_FILE_REFRESH_SFTP, MF_BYCOMMAND) & MF_GRAYED) != 0);
 
     TabDocument* doc = GetActiveDocument();
     REQUIRE(doc);
     char exe[MAX_PATH];
     GetModuleFileNameA(nullptr, exe, sizeof(exe));
     SetDocumentString(&doc->path, exe); // a file that exists, so no vanished-file question
-    SendMessageA(f.hwnd, WM_COMMAND, 1001, 0); // a second tab
-    SendMessageA(f.hwnd, WM_COMMAND, 1020, 0); // move it left: the file tab is second now
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_NEW, 0); // a second tab
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_TAB_MOVE_LEFT, 0); // move it left: the file tab is second now
     PumpMessages(f.hwnd, 10);
     SendMessageA(gTabsWnd, TCM_SETCURSEL, 1, 0);
     SendMessageA(f.hwnd, WM_INITMENUPOPUP, (WPARAM)file, 0);
-    CHECK((GetMenuState(file, 1008, MF_BYCOMMAND) & MF_GRAYED) == 0);
-    CHECK((GetMenuState(file, 1009, MF_BYCOMMAND) & MF_GRAYED) == 0);
-    CHECK((GetMenuState(file, 1007, MF_BYCOMMAND) & MF_GRAYED) == 0);
+    CHECK((GetMenuState(file, IDM_FILE_OPEN_FOLDER_EXPLORER, MF_BYCOMMAND) & MF_GRAYED) == 0);
+    CHECK((GetMenuState(file, IDM_FILE_OPEN_FOLDER_CMD, MF_BYCOMMAND) & MF_GRAYED) == 0);
+    CHECK((GetMenuState(file, IDM_FILE_CLOSE_OTHERS, MF_BYCOMMAND) & MF_GRAYED) == 0);
 
     HMENU encoding = GetSubMenu(bar, 3);
     struct Row {
@@ -169,8 +170,10 @@ TEST_CASE("menu state: folder items, tab items and the encoding checks follow th
         SendMessageA(f.hwnd, WM_INITMENUPOPUP, (WPARAM)encoding, 0);
         for (int i = 0; i < 5; ++i) {
             bool want = i == row.checked;
-            CHECK(((GetMenuState(encoding, 5001 + i, MF_BYCOMMAND) & MF_CHECKED) != 0) == want);
-            CHECK(((GetMenuState(encoding, 5101 + i, MF_BYCOMMAND) & MF_CHECKED) != 0) == want);
+            CHECK(((GetMenuState(encoding, IDM_ENC_CONVERT_ANSI + i, MF_BYCOMMAND) & MF_CHECKED) != 0) ==
+                  want);
+            CHECK(((GetMenuState(encoding, IDM_ENC_RELOAD_ANSI + i, MF_BYCOMMAND) & MF_CHECKED) != 0) ==
+                  want);
         }
     }
 }
@@ -179,7 +182,7 @@ TEST_CASE("line-end commands mark the document and show in the status bar")
 {
     MenuFixture f;
     REQUIRE(f.hwnd);
-    SendMessageA(f.hwnd, WM_COMMAND, 7022, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_EOL_LF, 0);
     TabDocument* doc = GetActiveDocument();
     REQUIRE(doc);
     CHECK(doc->eol == 1);
@@ -187,7 +190,7 @@ TEST_CASE("line-end commands mark the document and show in the status bar")
     CHECK(StatusText().find("Unix (LF)") != std::string::npos);
     doc->modified = false;
     SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
-    SendMessageA(f.hwnd, WM_COMMAND, 7022, 0); // again: nothing changes
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_EOL_LF, 0); // again: nothing changes
     CHECK_FALSE(doc->modified);
 }
 
@@ -196,17 +199,17 @@ TEST_CASE("the toggles: diff mode, auto save, read-only, Vim mode")
     MenuFixture f;
     REQUIRE(f.hwnd);
     HMENU bar = GetMenu(f.hwnd);
-    SendMessageA(f.hwnd, WM_COMMAND, 6002, 0);
-    CHECK((GetMenuState(bar, 6002, MF_BYCOMMAND) & MF_CHECKED) != 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_TOOLS_DIFF_MODE, 0);
+    CHECK((GetMenuState(bar, IDM_TOOLS_DIFF_MODE, MF_BYCOMMAND) & MF_CHECKED) != 0);
     CHECK(StatusText().find(" | DIFF") != std::string::npos);
-    SendMessageA(f.hwnd, WM_COMMAND, 6003, 0);
-    CHECK((GetMenuState(bar, 6003, MF_BYCOMMAND) & MF_CHECKED) == 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_TOOLS_AUTOSAVE, 0);
+    CHECK((GetMenuState(bar, IDM_TOOLS_AUTOSAVE, MF_BYCOMMAND) & MF_CHECKED) == 0);
     CHECK(StatusText().find(" | AutoSave") == std::string::npos);
-    SendMessageA(f.hwnd, WM_COMMAND, 7017, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_EDIT_READ_ONLY, 0);
     CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
     CHECK(StatusText().find(" | [Read-Only]") != std::string::npos);
-    SendMessageA(f.hwnd, WM_COMMAND, 6001, 0);
-    CHECK((GetMenuState(bar, 6001, MF_BYCOMMAND) & MF_CHECKED) != 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_TOOLS_VIM_MODE, 0);
+    CHECK((GetMenuState(bar, IDM_TOOLS_VIM_MODE, MF_BYCOMMAND) & MF_CHECKED) != 0);
     CHECK(StatusText().find(" | VIM: NORMAL") != std::string::npos);
 }
 

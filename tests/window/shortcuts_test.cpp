@@ -2,6 +2,7 @@
 
 #include "tests/window/harness.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "document/document.h"
 #include "search/find.h"
@@ -100,15 +101,31 @@ TEST_CASE("the message loop's key table sends its commands")
     REQUIRE(f.hwnd);
     f.StartRecording();
     const std::vector<KeyRow> rows = {
-        {'N', true, false, false, 1001},  {'N', true, false, true, 1001},   {'O', true, false, false, 1002},
-        {'O', true, false, true, 1025},   {'S', true, false, false, 1003},  {'S', true, false, true, 1003},
-        {'S', true, true, false, 1004},   {'S', true, true, true, 1004},    {'W', true, false, false, 1005},
-        {'W', true, false, true, 1005},   {'F', true, false, false, 1011},  {'F', true, true, false, 6005},
-        {'H', true, false, false, 1014},  {'H', true, false, true, 6006},   {'G', true, false, false, 1010},
-        {'J', true, false, true, 6007},   {'J', true, true, false, 6008},   {'J', true, true, true, 6008},
-        {'R', true, false, true, 1026},   {kPgUp, true, false, true, 1020}, {kPgDn, true, false, true, 1021},
-        {VK_F11, false, false, false, 6002}, {VK_F11, false, false, true, 6002},
-        {VK_F12, false, false, false, 6001}, {VK_F12, false, false, true, 6001},
+        {'N', true, false, false, IDM_FILE_NEW},
+        {'N', true, false, true, IDM_FILE_NEW},
+        {'O', true, false, false, IDM_FILE_OPEN},
+        {'O', true, false, true, IDM_FILE_OPEN_SFTP},
+        {'S', true, false, false, IDM_FILE_SAVE},
+        {'S', true, false, true, IDM_FILE_SAVE},
+        {'S', true, true, false, IDM_FILE_SAVE_AS},
+        {'S', true, true, true, IDM_FILE_SAVE_AS},
+        {'W', true, false, false, IDM_FILE_CLOSE_TAB},
+        {'W', true, false, true, IDM_FILE_CLOSE_TAB},
+        {'F', true, false, false, IDM_SEARCH_FIND},
+        {'F', true, true, false, IDM_TOOLS_FONT},
+        {'H', true, false, false, IDM_SEARCH_REPLACE},
+        {'H', true, false, true, IDM_TOOLS_HTML_BEAUTIFY},
+        {'G', true, false, false, IDM_SEARCH_GOTO_LINE},
+        {'J', true, false, true, IDM_TOOLS_JSON_LINT},
+        {'J', true, true, false, IDM_TOOLS_JSON_FORMAT},
+        {'J', true, true, true, IDM_TOOLS_JSON_FORMAT},
+        {'R', true, false, true, IDM_FILE_REFRESH_SFTP},
+        {kPgUp, true, false, true, IDM_TAB_MOVE_LEFT},
+        {kPgDn, true, false, true, IDM_TAB_MOVE_RIGHT},
+        {VK_F11, false, false, false, IDM_TOOLS_DIFF_MODE},
+        {VK_F11, false, false, true, IDM_TOOLS_DIFF_MODE},
+        {VK_F12, false, false, false, IDM_TOOLS_VIM_MODE},
+        {VK_F12, false, false, true, IDM_TOOLS_VIM_MODE},
         // Not in the table, or consumed without a command.
         {kPgDn, true, false, false, 0},   {kPgUp, true, false, false, 0},   {'S', false, true, false, 0},
         {'R', true, false, false, 0},     {'N', true, true, false, 0},
@@ -123,16 +140,30 @@ TEST_CASE("the main window's and the tab bar's own key tables")
     f.StartRecording();
     // Keys that reach the main window through another message loop.
     CheckRows(f.hwnd,
-              {{'O', true, false, true, 1002}, {'N', true, true, false, 1001}, {'S', true, true, false, 1004},
-               {'S', true, false, true, 1003}, {'H', true, false, true, 6006}, {'J', true, false, true, 6007},
-               {'J', true, true, false, 6008}, {kPgDn, true, false, true, 1021}, {kPgDn, true, false, false, 0},
-               {VK_F11, true, true, true, 6002}, {VK_F12, true, false, false, 6001}, {'Q', true, false, false, 0}},
+              {{'O', true, false, true, IDM_FILE_OPEN},
+               {'N', true, true, false, IDM_FILE_NEW},
+               {'S', true, true, false, IDM_FILE_SAVE_AS},
+               {'S', true, false, true, IDM_FILE_SAVE},
+               {'H', true, false, true, IDM_TOOLS_HTML_BEAUTIFY},
+               {'J', true, false, true, IDM_TOOLS_JSON_LINT},
+               {'J', true, true, false, IDM_TOOLS_JSON_FORMAT},
+               {kPgDn, true, false, true, IDM_TAB_MOVE_RIGHT},
+               {kPgDn, true, false, false, 0},
+               {VK_F11, true, true, true, IDM_TOOLS_DIFF_MODE},
+               {VK_F12, true, false, false, IDM_TOOLS_VIM_MODE},
+               {'Q', true, false, false, 0}},
               f.hwnd, true);
     CheckRows(f.hwnd,
-              {{'O', true, false, true, 1002}, {'N', true, false, false, 1001}, {'H', true, false, true, 1014},
-               {'F', true, false, false, 1011}, {'G', true, false, true, 1010}, {'S', true, true, false, 1004},
-               {'W', true, true, false, 0}, {kPgUp, true, false, true, 1020}, {VK_F11, false, false, false, 6002},
-               {VK_F12, false, false, true, 6001}},
+              {{'O', true, false, true, IDM_FILE_OPEN},
+               {'N', true, false, false, IDM_FILE_NEW},
+               {'H', true, false, true, IDM_SEARCH_REPLACE},
+               {'F', true, false, false, IDM_SEARCH_FIND},
+               {'G', true, false, true, IDM_SEARCH_GOTO_LINE},
+               {'S', true, true, false, IDM_FILE_SAVE_AS},
+               {'W', true, true, false, 0},
+               {kPgUp, true, false, true, IDM_TAB_MOVE_LEFT},
+               {VK_F11, false, false, false, IDM_TOOLS_DIFF_MODE},
+               {VK_F12, false, false, true, IDM_TOOLS_VIM_MODE}},
               gTabsWnd, true);
 }
 
@@ -154,8 +185,8 @@ TEST_CASE("keys the message loop carries out itself")
     CHECK(EditorText() == "");
     CHECK(TabCount() == 1);
 
-    SendMessageA(f.hwnd, WM_COMMAND, 1001, 0);
-    SendMessageA(f.hwnd, WM_COMMAND, 1001, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_NEW, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_NEW, 0);
     REQUIRE(TabCount() == 3);
     CHECK(SelectedTab() == 2);
     PressKey(f.hwnd, VK_TAB, true);

@@ -2,6 +2,7 @@
 
 #include "tests/window/harness.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/tabs.h"
@@ -65,7 +66,7 @@ TEST_CASE("open, edit and save keep each file's encoding, mark and line ends byt
         REQUIRE(TabCount() == 1);
         CHECK(TabTitle(0) == row.name);
         TypeAtEnd("!");
-        Command(f.hwnd, 1003);
+        Command(f.hwnd, IDM_FILE_SAVE);
         CHECK(ReadFileBytes(path) == row.after);
         CHECK_FALSE(GetActiveDocument()->modified);
         CHECK(gRecentFiles.front() == path);
@@ -81,38 +82,38 @@ TEST_CASE("Convert to and Reload as")
         int command;
         std::string bytes;
     } converts[] = {
-        {5002, "caf\xC3\xA9\r\n"},
-        {5003, "\xEF\xBB\xBF" "caf\xC3\xA9\r\n"},
-        {5004, std::string("\xFF\xFE" "c\0a\0f\0\xE9\0\r\0\n\0", 14)},
-        {5005, std::string("\xFE\xFF\0c\0a\0f\0\xE9\0\r\0\n", 14)},
-        {5001, "caf\xE9\r\n"},
+        {IDM_ENC_CONVERT_UTF8, "caf\xC3\xA9\r\n"},
+        {IDM_ENC_CONVERT_UTF8_BOM, "\xEF\xBB\xBF" "caf\xC3\xA9\r\n"},
+        {IDM_ENC_CONVERT_UTF16LE, std::string("\xFF\xFE" "c\0a\0f\0\xE9\0\r\0\n\0", 14)},
+        {IDM_ENC_CONVERT_UTF16BE, std::string("\xFE\xFF\0c\0a\0f\0\xE9\0\r\0\n", 14)},
+        {IDM_ENC_CONVERT_ANSI, "caf\xE9\r\n"},
     };
     for (const Row& row : converts) {
         CAPTURE(row.command);
         Command(f.hwnd, row.command);
-        Command(f.hwnd, 1003);
+        Command(f.hwnd, IDM_FILE_SAVE);
         CHECK(ReadFileBytes(path) == row.bytes);
     }
-    Command(f.hwnd, 7022);
-    Command(f.hwnd, 1003);
+    Command(f.hwnd, IDM_EOL_LF);
+    Command(f.hwnd, IDM_FILE_SAVE);
     CHECK(ReadFileBytes(path) == "caf\xE9\n");
 
     // The file is now ANSI; read it as UTF-8: E9 opens a three-byte sequence that the LF
     // breaks, and the two become one U+FFFD.
-    Command(f.hwnd, 5102);
+    Command(f.hwnd, IDM_ENC_RELOAD_UTF8);
     TabDocument* doc = GetActiveDocument();
     CHECK(doc->encoding == 1);
     CHECK_FALSE(doc->modified);
     CHECK(EditorText() == "caf?");
     // Written as UTF-16 LE with its mark; Reload as UTF-16 LE sets the mark and the text.
     WriteFileBytes(path, std::string("\xFF\xFE" "h\0i\0", 6));
-    Command(f.hwnd, 5104);
+    Command(f.hwnd, IDM_ENC_RELOAD_UTF16LE);
     CHECK(EditorText() == "hi");
     CHECK(doc->encoding == 2);
     CHECK(doc->bom);
     // Reload as ANSI drops the mark bytes.
     WriteFileBytes(path, "\xEF\xBB\xBF" "ok");
-    Command(f.hwnd, 5101);
+    Command(f.hwnd, IDM_ENC_RELOAD_ANSI);
     CHECK(EditorText() == "ok");
     CHECK_FALSE(doc->bom);
 
@@ -120,7 +121,7 @@ TEST_CASE("Convert to and Reload as")
     TypeAtEnd("?");
     {
         MessageBoxAnswers answers({IDNO});
-        Command(f.hwnd, 5102);
+        Command(f.hwnd, IDM_ENC_RELOAD_UTF8);
         REQUIRE(answers.seen.size() == 1);
         CHECK(answers.seen[0].title == "Zorvik - Reload with Encoding");
     }
@@ -136,7 +137,7 @@ TEST_CASE("a save that fails says so and keeps the tab modified with its text")
     TypeAtEnd(" new");
     {
         MessageBoxAnswers answers;
-        Command(f.hwnd, 1003);
+        Command(f.hwnd, IDM_FILE_SAVE);
         REQUIRE(answers.seen.size() == 1);
         CHECK(answers.seen[0].title == "Zorvik - Save Error");
         CHECK(answers.seen[0].text == "Failed to save \"locked.txt\".");
@@ -169,7 +170,7 @@ TEST_CASE("one tab per file, whatever the spelling; a lone pristine tab is repla
     for (char& c : lower)
         c = (char)tolower((unsigned char)c);
     SetCurrentDirectoryA(ExeFolder().c_str());
-    Command(f.hwnd, 1001);
+    Command(f.hwnd, IDM_FILE_NEW);
     CHECK(TabCount() == 2);
     Open(f.hwnd, lower);
     Open(f.hwnd, "Same.txt");
@@ -200,7 +201,7 @@ TEST_CASE("Close All BUT This asks in tab order, then closes right to left and l
     SwitchToTab(2);
     {
         MessageBoxAnswers answers({IDNO, IDNO, IDNO});
-        Command(f.hwnd, 1007);
+        Command(f.hwnd, IDM_FILE_CLOSE_OTHERS);
         REQUIRE(answers.seen.size() == 3);
         CHECK(answers.seen[0].text == "Save file \"a.txt\" before closing?");
         CHECK(answers.seen[1].text == "Save file \"b.txt\" before closing?");
@@ -212,7 +213,7 @@ TEST_CASE("Close All BUT This asks in tab order, then closes right to left and l
     CHECK(gClosedTabs[0].title == "d.txt");
     CHECK(gClosedTabs[1].title == "b.txt");
     CHECK(gClosedTabs[2].title == "a.txt");
-    Command(f.hwnd, 1024);
+    Command(f.hwnd, IDM_FILE_REOPEN_CLOSED);
     CHECK(TabTitle(1) == "a.txt");
     CHECK(EditorText() == "a+");
 
@@ -220,7 +221,7 @@ TEST_CASE("Close All BUT This asks in tab order, then closes right to left and l
     SwitchToTab(0);
     {
         MessageBoxAnswers answers({IDCANCEL});
-        Command(f.hwnd, 1007);
+        Command(f.hwnd, IDM_FILE_CLOSE_OTHERS);
     }
     CHECK(TabCount() == 2);
     CHECK(SelectedTab() == 0);
@@ -229,13 +230,13 @@ TEST_CASE("Close All BUT This asks in tab order, then closes right to left and l
 TEST_CASE("closing tabs: the question, the last tab, untitled blanks")
 {
     Fixture f;
-    Command(f.hwnd, 1005); // the pristine tab closes without a question
+    Command(f.hwnd, IDM_FILE_CLOSE_TAB); // the pristine tab closes without a question
     CHECK(TabCount() == 1);
     CHECK(TabTitle(0) == "Untitled");
     TypeText("   ");
     {
         MessageBoxAnswers answers({IDNO});
-        Command(f.hwnd, 1005);
+        Command(f.hwnd, IDM_FILE_CLOSE_TAB);
         REQUIRE(answers.seen.size() == 1);
         CHECK(answers.seen[0].text == "Save file \"Untitled\" before closing?");
     }
@@ -249,9 +250,9 @@ TEST_CASE("closing tabs: the question, the last tab, untitled blanks")
 TEST_CASE("moving tabs by command and by dragging")
 {
     Fixture f;
-    Command(f.hwnd, 1001);
-    Command(f.hwnd, 1001);
-    Command(f.hwnd, 1001);
+    Command(f.hwnd, IDM_FILE_NEW);
+    Command(f.hwnd, IDM_FILE_NEW);
+    Command(f.hwnd, IDM_FILE_NEW);
     REQUIRE(TabCount() == 4);
     CHECK(TabTitle(0) == "Untitled");
     SwitchToTab(0);
@@ -297,13 +298,13 @@ TEST_CASE("moving tabs by command and by dragging")
 
     // Commands, with their bounds.
     SwitchToTab(0);
-    Command(f.hwnd, 1020);
+    Command(f.hwnd, IDM_TAB_MOVE_LEFT);
     CHECK(TabTitle(0) == last);
-    Command(f.hwnd, 1023);
+    Command(f.hwnd, IDM_TAB_MOVE_LAST);
     CHECK(TabTitle(3) == last);
-    Command(f.hwnd, 1021);
+    Command(f.hwnd, IDM_TAB_MOVE_RIGHT);
     CHECK(TabTitle(3) == last);
-    Command(f.hwnd, 1022);
+    Command(f.hwnd, IDM_TAB_MOVE_FIRST);
     CHECK(TabTitle(0) == last);
     CHECK(SelectedTab() == 0);
     CHECK_FALSE(MoveTab(f.hwnd, 0, 4));
@@ -400,7 +401,7 @@ TEST_CASE("Close All BUT This on a tab whose file vanished keeps at least one ta
     DeleteFileA(c.c_str());
     {
         MessageBoxAnswers answers({IDNO});
-        Command(f.hwnd, 1007);
+        Command(f.hwnd, IDM_FILE_CLOSE_OTHERS);
         REQUIRE(answers.seen.size() == 1);
         CHECK(answers.seen[0].title == "Keep Non-Existing File");
     }
@@ -435,7 +436,7 @@ TEST_CASE("a file with NUL bytes stays read-only when reloaded and when its sess
     TabDocument* doc = GetActiveDocument();
     doc->readOnly = false;
     SendMessageA(gEditorWnd, EM_SETREADONLY, FALSE, 0);
-    Command(f.hwnd, 5101);
+    Command(f.hwnd, IDM_ENC_RELOAD_ANSI);
     doc = GetActiveDocument();
     CHECK(doc->readOnly);
     CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
@@ -455,7 +456,7 @@ TEST_CASE("a read-only document is not saved over its own file, and refuses undo
     REQUIRE(GetActiveDocument()->readOnly);
     {
         MessageBoxAnswers answers;
-        Command(f.hwnd, 1003);
+        Command(f.hwnd, IDM_FILE_SAVE);
         REQUIRE(answers.seen.size() == 1);
         CHECK(answers.seen[0].title == "Zorvik - Save Error");
         CHECK(answers.seen[0].text == "\"nul_save.txt\" is open read-only and was not saved.");
@@ -467,9 +468,9 @@ TEST_CASE("a read-only document is not saved over its own file, and refuses undo
     CHECK(ReadFileBytes(copy) == "ab");
 
     // A writable document's history, then read-only: Undo changes nothing.
-    Command(f.hwnd, 1001);
+    Command(f.hwnd, IDM_FILE_NEW);
     TypeAtEnd("typed");
-    Command(f.hwnd, 7017);
+    Command(f.hwnd, IDM_EDIT_READ_ONLY);
     CHECK_FALSE(Undo(gEditorWnd));
     CHECK(EditorText() == "typed");
 }
@@ -487,7 +488,7 @@ TEST_CASE("a Save As dialog inside Close All BUT This keeps the vanished-file ch
         // which cancels the command. Reselecting the tab the command began on must not
         // ask about its vanished file: the command closes nothing.
         MessageBoxAnswers answers({IDYES, IDCANCEL, IDNO});
-        Command(f.hwnd, 1007);
+        Command(f.hwnd, IDM_FILE_CLOSE_OTHERS);
         REQUIRE(answers.seen.size() >= 2);
         CHECK(answers.seen[0].text == "Save file \"Untitled\" before closing?");
         CHECK(answers.seen.size() == 2);
@@ -503,8 +504,8 @@ TEST_CASE("No at the exit question takes the file's encoding, mark and line ends
     Fixture f;
     std::string path = f.File("revert.txt", "caf\xE9\r\nx");
     Open(f.hwnd, path);
-    Command(f.hwnd, 7022);
-    Command(f.hwnd, 5004);
+    Command(f.hwnd, IDM_EOL_LF);
+    Command(f.hwnd, IDM_ENC_CONVERT_UTF16LE);
     TypeAtEnd("!");
     StoreEditorTextInTab();
     TabDocument* doc = GetActiveDocument();

@@ -2,6 +2,7 @@
 
 #include "tests/window/harness.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/tabs.h"
@@ -96,7 +97,7 @@ TEST_CASE("the modified flag follows the save point, also after save, undo, type
     OpenFileByPath(f.hwnd, path.c_str());
     Caret(4);
     TypeText("1");
-    SendMessageA(f.hwnd, WM_COMMAND, 1003, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_SAVE, 0);
     CHECK_FALSE(GetActiveDocument()->modified);
     CHECK(Undo(gEditorWnd));
     CHECK(GetActiveDocument()->modified);
@@ -141,15 +142,15 @@ TEST_CASE("closed tabs: 100 are kept, and a reopened tab brings its text, state 
     Fixture f;
     TypeText("first");
     for (int i = 0; i < 101; ++i) {
-        SendMessageA(f.hwnd, WM_COMMAND, 1001, 0);
-        SendMessageA(f.hwnd, WM_COMMAND, 1005, 0); // an empty new tab closes without a question
+        SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_NEW, 0);
+        SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_CLOSE_TAB, 0); // an empty new tab closes without a question
     }
     CHECK(gClosedTabs.size() == 100);
     CHECK(TabCount() == 1);
     CHECK(EditorText() == "first");
     {
         MessageBoxAnswers answers({IDNO});
-        SendMessageA(f.hwnd, WM_COMMAND, 1005, 0);
+        SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_CLOSE_TAB, 0);
     }
     CHECK(TabCount() == 1);
     // Undo in the empty fresh tab with nothing to undo brings back the tab closed last.
@@ -170,10 +171,10 @@ TEST_CASE("Save As moves the history to the new path's undo file; a reopened fil
     OpenFileByPath(f.hwnd, path.c_str());
     Caret(3);
     TypeText("2");
-    SendMessageA(f.hwnd, WM_COMMAND, 1003, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_SAVE, 0);
     std::string undoFile = History().undoFilePath;
     CHECK(ReadFileBytes(undoFile).compare(0, 13, "ZRVK_UNDO_02\n") == 0);
-    SendMessageA(f.hwnd, WM_COMMAND, 1005, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_CLOSE_TAB, 0);
     gClosedTabs.clear();
 
     OpenFileByPath(f.hwnd, path.c_str());
@@ -254,7 +255,7 @@ TEST_CASE("a line-end change keeps the document modified through later undo")
     Fixture f;
     std::string path = f.File("eol.txt", "a\r\nb");
     OpenFileByPath(f.hwnd, path.c_str());
-    SendMessageA(f.hwnd, WM_COMMAND, 7022, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_EOL_LF, 0);
     Caret(4);
     TypeText("x");
     CHECK(Undo(gEditorWnd));
@@ -269,7 +270,7 @@ TEST_CASE("a history that does not fit its text is dropped on disk too")
     OpenFileByPath(f.hwnd, path.c_str());
     Caret(3);
     TypeText("d");
-    SendMessageA(f.hwnd, WM_COMMAND, 1003, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_SAVE, 0);
     std::string undoFile = History().undoFilePath;
     REQUIRE(GetFileAttributesA(undoFile.c_str()) != INVALID_FILE_ATTRIBUTES);
     History().undo.back().inserted = "zz";
@@ -281,14 +282,14 @@ TEST_CASE("a history that does not fit its text is dropped on disk too")
 TEST_CASE("Reopen Closed Tab keeps the typing of the tab it switches away from")
 {
     Fixture f("[Settings]\r\nAutoSave=0\r\n");
-    SendMessageA(f.hwnd, WM_COMMAND, 1001, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_NEW, 0);
     TypeText("closing");
     {
         MessageBoxAnswers answers({IDNO});
-        SendMessageA(f.hwnd, WM_COMMAND, 1005, 0);
+        SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_CLOSE_TAB, 0);
     }
     TypeText("typed");
-    SendMessageA(f.hwnd, WM_COMMAND, 1024, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_REOPEN_CLOSED, 0);
     CHECK(EditorText() == "closing");
     SwitchToTab(0);
     CHECK(EditorText() == "typed");
