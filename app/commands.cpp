@@ -32,6 +32,7 @@ struct CommandRow {
     CommandHandler handler;
 };
 
+// clang-format off
 void DoNew(HWND w, int, LPARAM) { NewTab(w); }
 void DoOpen(HWND w, int, LPARAM) { ChooseAndOpenFile(w); }
 void DoSave(HWND w, int, LPARAM) { SaveFile(w); }
@@ -89,6 +90,7 @@ void DoCheckUpdates(HWND w, int, LPARAM) { ShowUpdateWindow(w, false); }
 void DoAbout(HWND w, int, LPARAM) { ShowAboutWindow(w); }
 void DoShortcuts(HWND w, int, LPARAM) { ShowShortcutsWindow(w); }
 void DoHandOver(HWND w, int, LPARAM lParam) { ReceivePendingOpenFiles(w, lParam); }
+// clang-format on
 
 const CommandRow kCommands[] = {
     {IDM_FILE_NEW, IDM_FILE_NEW, DoNew},

@@ -4,17 +4,19 @@
 
 namespace {
 
+// clang-format off
 #define ITEM(id, text) {kMenuItem, id, text}
 #define SEP {kMenuSeparator, 0, nullptr}
 #define POPUP(text) {kMenuPopup, 0, text}
 #define END {kMenuEnd, 0, nullptr}
+#define COPY_PATH_ITEMS                                                    \
+    ITEM(IDM_EDIT_COPY_FULL_PATH, "Current &Full File Path to Clipboard"), \
+    ITEM(IDM_EDIT_COPY_FILE_NAME, "Current &File Name to Clipboard"),      \
+    ITEM(IDM_EDIT_COPY_DIR_PATH, "Current &Directory Path to Clipboard")
+#define TABLE(caption, entries) {caption, entries, (int)(sizeof(entries) / sizeof(entries[0]))}
+// clang-format on
 
 const char kReopenClosedTabText[] = "Re&open Closed Tab\tCtrl+Shift+T";
-
-#define COPY_PATH_ITEMS                                                                    \
-    ITEM(IDM_EDIT_COPY_FULL_PATH, "Current &Full File Path to Clipboard"),                 \
-        ITEM(IDM_EDIT_COPY_FILE_NAME, "Current &File Name to Clipboard"),                  \
-        ITEM(IDM_EDIT_COPY_DIR_PATH, "Current &Directory Path to Clipboard")
 
 const MenuEntry kFileMenu[] = {
     ITEM(IDM_FILE_NEW, "&New\tCtrl+N"),
@@ -143,13 +145,14 @@ const MenuEntry kTabBarMenu[] = {
     ITEM(IDM_FILE_REOPEN_CLOSED, kReopenClosedTabText),
 };
 
+// clang-format off
 const int kGreyableCommands[] = {
-    IDM_FILE_OPEN_FOLDER_EXPLORER, IDM_FILE_OPEN_FOLDER_CMD, IDM_EDIT_COPY_FULL_PATH, IDM_EDIT_COPY_DIR_PATH,
-    IDM_FILE_CLOSE_OTHERS,         IDM_FILE_REOPEN_CLOSED,   IDM_FILE_REFRESH_SFTP,   IDM_TAB_MOVE_LEFT,
-    IDM_TAB_MOVE_RIGHT,            IDM_TAB_MOVE_FIRST,       IDM_TAB_MOVE_LAST,
+    IDM_FILE_OPEN_FOLDER_EXPLORER, IDM_FILE_OPEN_FOLDER_CMD, IDM_EDIT_COPY_FULL_PATH,
+    IDM_EDIT_COPY_DIR_PATH,        IDM_FILE_CLOSE_OTHERS,    IDM_FILE_REOPEN_CLOSED,
+    IDM_FILE_REFRESH_SFTP,         IDM_TAB_MOVE_LEFT,        IDM_TAB_MOVE_RIGHT,
+    IDM_TAB_MOVE_FIRST,            IDM_TAB_MOVE_LAST,
 };
-
-#define TABLE(caption, entries) {caption, entries, (int)(sizeof(entries) / sizeof(entries[0]))}
+// clang-format on
 
 const MenuTable kMainMenus[] = {
     TABLE("&File", kFileMenu),         TABLE("&Edit", kEditMenu),

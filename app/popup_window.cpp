@@ -51,9 +51,9 @@ bool CreatePopupControls(HWND window, const PopupControl* controls, int count, H
     for (int i = 0; i < count; ++i) {
         const PopupControl& c = controls[i];
         DWORD style = WS_CHILD | c.style | ((c.flags & kControlHidden) ? 0 : WS_VISIBLE);
-        HWND control = CreateWindowExA(c.exStyle, c.className, c.text ? c.text : "", style, c.rect.x, c.rect.y,
-                                       c.rect.width, c.rect.height, window, (HMENU)(INT_PTR)c.id, instance,
-                                       nullptr);
+        HWND control =
+            CreateWindowExA(c.exStyle, c.className, c.text ? c.text : "", style, c.rect.x, c.rect.y,
+                            c.rect.width, c.rect.height, window, (HMENU)(INT_PTR)c.id, instance, nullptr);
         if (handles)
             handles[i] = control;
         if (!control) {

@@ -65,8 +65,8 @@ struct PopupControl {
     DWORD style;           // beyond WS_CHILD | WS_VISIBLE
     DWORD exStyle;
     PopupRect rect;
-    int id = 0;            // 0: none
-    int flags = 0;         // PopupControlFlag bits
+    int id = 0;    // 0: none
+    int flags = 0; // PopupControlFlag bits
 };
 
 // Registers a popup window class unless this module has it already: the window procedure,
@@ -89,10 +89,10 @@ struct PopupWindowSpec {
     const char* title;
     DWORD style;
     DWORD exStyle;
-    int width, height;   // the outer size, or the client area for kPopupClientSize
+    int width, height; // the outer size, or the client area for kPopupClientSize
     PopupSizeKind sizeKind;
-    int minCoordinate;   // x and y are raised to this; kNoPlacementMinimum for none
-    HWND owner;          // the window it is centred on and owned by
+    int minCoordinate; // x and y are raised to this; kNoPlacementMinimum for none
+    HWND owner;        // the window it is centred on and owned by
     void* createParam = nullptr;
 };
 

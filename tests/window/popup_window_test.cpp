@@ -100,9 +100,8 @@ struct PopupFixture {
 
 PopupWindowSpec Spec(const char* cls, HWND owner)
 {
-    PopupWindowSpec spec = {cls,    "Popup", WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME,
-                            240,    160,     kPopupClientSize,
-                            0,      owner};
+    const DWORD style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
+    PopupWindowSpec spec = {cls, "Popup", style, WS_EX_DLGMODALFRAME, 240, 160, kPopupClientSize, 0, owner};
     return spec;
 }
 
