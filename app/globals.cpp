@@ -52,9 +52,6 @@ const ThreadApiTable gThreadApiTable = {
 // those values, so that a test can create a fresh main window in the same process.
 void InitializeGlobals()
 {
-    gPerLineCaretColumns.clear();
-    gPerLineAnchorColumns.clear();
-    gMultiCaretOffsets.clear();
     ClearClosedTabs();
     gUndoCaptureText.clear();
     gRecentFiles.clear();
@@ -82,12 +79,7 @@ void InitializeGlobals()
     gWordHighlightSelEnd = -1;
     gSystemCaretHidden = false;
     gSelAnchor = -1;
-    gBlockMode = false;
-    gMultiCaretLine = -1;
-    gBlockCaretLine = -1;
-    gBlockAnchorLine = -1;
-    gBlockCaretColumn = -1;
-    gBlockAnchorColumn = -1;
+    ResetBlockState();
     VimReset();
     gVimCommandLine[0] = 0;
     gVimCommandLength = 0;

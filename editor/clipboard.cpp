@@ -140,8 +140,7 @@ void EditCut(HWND window)
     if (window == gEditorWnd)
         RememberSelectionBeforeEdit(window);
     if (gBlockMode && window == gEditorWnd) {
-        if (ColumnCopy(window))
-            ColumnDelete(window, true);
+        ColumnCut(window);
         return;
     }
     DWORD s = 0, e = 0;

@@ -427,6 +427,68 @@ void PaintOccurrenceHighlights(PaintFrame& f)
     DeleteObject(brush);
 }
 
+// The x of a visual column on a visible line: the character there (or the line end) as
+// the control places it, plus a cell for every column still missing (virtual space, or
+// the part of a tab or double-byte character before the column).
+int ColumnX(PaintFrame& f, const PaintLine& entry, int column)
+{
+    const EditLine& t = entry.text;
+    if (column <= 0 || !t.bytes)
+        return entry.x + f.cell * (column > 0 ? column : 0);
+    LeadByteTest lead = WindowsAnsiCodePage().isLeadByte;
+    int missing = 0;
+    int offset = VisualColumnToOffset(t.bytes, t.count, column, &missing, lead);
+    return XAt(f, entry, offset, column - missing) + missing * f.cell;
+}
+
+// Where a block row lies; a row on no visible line (or past the text) by arithmetic.
+bool BlockRowOrigin(PaintFrame& f, int row, PaintLine** entry, int* y)
+{
+    *entry = VisibleLine(f, row);
+    *y = *entry ? (*entry)->y : f.y0 + (row - f.first) * f.lineHeight;
+    return !Invisible(f, *y);
+}
+
+void InvertBar(PaintFrame& f, int x1, int x2, int y)
+{
+    int left = x1 < x2 ? x1 : x2, width = x1 < x2 ? x2 - x1 : x1 - x2;
+    PatBlt(f.dc, left, y, width < 2 ? 2 : width, f.lineHeight, DSTINVERT);
+}
+
+// The block in inverse colours over everything painted before it; a zero-width row is
+// a 2-pixel caret bar. Only the visible rows are measured.
+void PaintBlockOverlay(PaintFrame& f)
+{
+    if (gMultiCaretOn) {
+        PaintLine* entry;
+        int y;
+        if (!BlockRowOrigin(f, gMultiCaretLine, &entry, &y))
+            return;
+        for (int caret : gMultiCaretOffsets) {
+            int column = 0;
+            if (entry && entry->text.bytes)
+                column = VisualColumnAtOffset(entry->text.bytes, entry->text.count, caret,
+                                              WindowsAnsiCodePage().isLeadByte);
+            int x = entry ? ColumnX(f, *entry, column) : f.x0 + f.cell * column;
+            InvertBar(f, x, x, y);
+        }
+        return;
+    }
+    int top = BlockTop(), bottom = BlockBottom();
+    int visibleTop = f.first - 1, visibleBottom = f.first + f.client.bottom / f.lineHeight + 1;
+    for (int row = top > visibleTop ? top : visibleTop; row <= bottom && row <= visibleBottom; ++row) {
+        PaintLine* entry;
+        int y;
+        if (!BlockRowOrigin(f, row, &entry, &y))
+            continue;
+        int left, right;
+        ColumnGetRowSpan(row, &left, &right);
+        int x1 = entry ? ColumnX(f, *entry, left) : f.x0 + f.cell * left;
+        int x2 = left == right ? x1 : entry ? ColumnX(f, *entry, right) : f.x0 + f.cell * right;
+        InvertBar(f, x1, x2, y);
+    }
+}
+
 struct MarkTools {
     HPEN pen, selectedPen;
     HBRUSH dot, selectedDot;
@@ -580,6 +642,8 @@ void PaintOverlays(HDC mem, HWND editor, const RECT& client)
     if (gDiffMode)
         PaintDiffBands(f);
     PaintOccurrenceHighlights(f);
+    if (gBlockMode)
+        PaintBlockOverlay(f);
     PaintWhitespaceMarks(f);
 }
 
@@ -603,10 +667,7 @@ void RenderEditor(HWND editor, HDC target, int width, int height)
     DeleteObject(window);
 
     if (gBlockMode) {
-        if (gSystemCaretHidden)
-            ShowCaret(editor);
-        HideCaret(editor);
-        gSystemCaretHidden = true;
+        HideSystemCaretOnce(editor);
     } else if (gSystemCaretHidden) {
         ShowCaret(editor);
         gSystemCaretHidden = false;

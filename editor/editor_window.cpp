@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "document/undo.h"
+#include "editor/block_keys.h"
 #include "editor/block_mode.h"
 #include "editor/clipboard.h"
 #include "editor/editor_paint.h"
@@ -88,6 +89,9 @@ LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_CHAR:
     case WM_IME_CHAR:
+        RememberSelectionBeforeEdit(hwnd);
+        if (BlockCharacter(hwnd, msg, wParam))
+            return 0;
         if (gVimEnabled && VimHandleChar(hwnd, (int)wParam))
             return 0;
         return PassOnAsEdit(hwnd, msg, wParam, lParam);
@@ -105,17 +109,33 @@ LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         EditCopy(hwnd);
         return 0;
     case WM_KEYDOWN:
+        if (wParam == VK_BACK || wParam == VK_DELETE)
+            RememberSelectionBeforeEdit(hwnd);
         if (gVimEnabled && VimHandleKeyDown(hwnd, (int)wParam, gEditorOrigProc))
             return 0;
-        if (RouteClipboardKey(hwnd, (int)wParam))
+        if (RouteClipboardKey(hwnd, (int)wParam) || BlockKeyDown(hwnd, msg, (int)wParam))
             return 0;
         // fall through
     case WM_KEYUP: {
+        if (msg == WM_KEYUP && wParam == VK_ESCAPE)
+            return 0;
         bool edit = msg == WM_KEYDOWN && (wParam == VK_BACK || wParam == VK_DELETE);
         LRESULT result = edit ? PassOnAsEdit(hwnd, msg, wParam, lParam) : PassOn(hwnd, msg, wParam, lParam);
         RefreshGutter();
         return result;
     }
+    case WM_SYSKEYDOWN:
+        if (BlockKeyDown(hwnd, msg, (int)wParam))
+            return 0;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_CAPTURECHANGED:
+        if (BlockMouse(hwnd, msg, lParam))
+            return 0;
+        break;
     case WM_MOUSEWHEEL:
         if (GetKeyState(VK_CONTROL) < 0) {
             ZoomEditorFont(hwnd, (short)HIWORD(wParam));

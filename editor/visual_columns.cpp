@@ -40,3 +40,33 @@ int VisualLineWidth(const char* text, int length, LeadByteTest isLeadByte)
 {
     return VisualColumnAtOffset(text, length, length, isLeadByte);
 }
+
+int VisualColumnToOffset(const char* text, int length, int column, int* missing, LeadByteTest isLeadByte)
+{
+    const unsigned char* p = (const unsigned char*)text;
+    int i = 0, at = 0;
+    while (p && i < length && at < column && at <= INT_MAX - 8) {
+        int size = 1, end = at + 1;
+        if (p[i] == '\t') {
+            end = at / 8 * 8 + 8;
+        } else if (isLeadByte && i + 1 < length && isLeadByte(p[i])) {
+            size = 2;
+            end = at + 2;
+        }
+        if (end > column)
+            break;
+        at = end;
+        i += size;
+    }
+    if (missing)
+        *missing = column > at ? column - at : 0;
+    return i;
+}
+
+int IndentationWidth(const char* text, int length)
+{
+    int column = 0;
+    for (int i = 0; text && i < length && (text[i] == ' ' || text[i] == '\t'); ++i)
+        column = text[i] == '\t' ? column / 8 * 8 + 8 : column + 1;
+    return column;
+}

@@ -19,3 +19,10 @@ int AdvanceVisualColumn(const char* text, int length, int* offset, int column, i
                         LeadByteTest isLeadByte);
 // The visual width of the whole line.
 int VisualLineWidth(const char* text, int length, LeadByteTest isLeadByte);
+// The byte offset of the last character boundary at or before `column`, never entering a
+// tab or double-byte character that extends past it. *missing (when asked for) receives
+// the columns between that boundary and `column`: the virtual space past the line's end,
+// or the part of a straddling character before `column`; 0 when the column was reached.
+int VisualColumnToOffset(const char* text, int length, int column, int* missing, LeadByteTest isLeadByte);
+// The width of the line's leading run of spaces and tabs.
+int IndentationWidth(const char* text, int length);
