@@ -281,3 +281,37 @@ MessageBoxAnswers::~MessageBoxAnswers()
     gBoxHook = nullptr;
     gAnswers = nullptr;
 }
+
+// Repaints the window, then reads its pixels back from the window DC.
+Shot TakeShot(HWND window)
+{
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    Shot s;
+    RECT rc;
+    GetClientRect(window, &rc);
+    s.w = rc.right;
+    s.h = rc.bottom;
+    if (s.w <= 0 || s.h <= 0)
+        return s;
+    HDC screen = GetDC(window);
+    BITMAPINFO bi;
+    ZeroMemory(&bi, sizeof(bi));
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = s.w;
+    bi.bmiHeader.biHeight = -s.h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, s.w, s.h, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    s.px.assign((DWORD*)bits, (DWORD*)bits + (size_t)s.w * s.h);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(dib);
+    ReleaseDC(window, screen);
+    return s;
+}

@@ -54,6 +54,30 @@ std::string ReadFileBytes(const std::string& path);
 std::string ClipboardTextBytes(HWND owner);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
+// The client area of a window as the screen shows it.
+struct Shot {
+    int w = 0, h = 0;
+    std::vector<DWORD> px;
+    COLORREF At(int x, int y) const
+    {
+        if (x < 0 || y < 0 || x >= w || y >= h)
+            return CLR_INVALID;
+        DWORD v = px[(size_t)y * w + x];
+        return RGB((v >> 16) & 255, (v >> 8) & 255, v & 255);
+    }
+    bool Has(COLORREF colour, int x0, int y0, int x1, int y1) const
+    {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (At(x, y) == colour)
+                    return true;
+        return false;
+    }
+};
+
+// Repaints the window, then reads its client area back from the window DC.
+Shot TakeShot(HWND window);
+
 // Answers the message boxes of this thread while it lives: each box is recorded (title
 // and text) and closed with the next answer of the list (IDYES, IDNO, IDCANCEL, IDOK);
 // when the list runs out, boxes get IDCANCEL (or IDOK for an OK-only box).

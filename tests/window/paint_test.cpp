@@ -20,61 +20,6 @@ const COLORREF kOccurrenceBox = RGB(186, 230, 186);
 const COLORREF kMark = RGB(210, 120, 40);
 const COLORREF kWhite = RGB(255, 255, 255);
 
-// The client area of a window as the screen shows it.
-struct Shot {
-    int w = 0, h = 0;
-    std::vector<DWORD> px;
-    COLORREF At(int x, int y) const
-    {
-        if (x < 0 || y < 0 || x >= w || y >= h)
-            return CLR_INVALID;
-        DWORD v = px[(size_t)y * w + x];
-        return RGB((v >> 16) & 255, (v >> 8) & 255, v & 255);
-    }
-    bool Has(COLORREF colour, int x0, int y0, int x1, int y1) const
-    {
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                if (At(x, y) == colour)
-                    return true;
-        return false;
-    }
-};
-
-// Repaints the window, then reads its pixels back from the window DC.
-Shot TakeShot(HWND window)
-{
-    InvalidateRect(window, nullptr, FALSE);
-    UpdateWindow(window);
-    Shot s;
-    RECT rc;
-    GetClientRect(window, &rc);
-    s.w = rc.right;
-    s.h = rc.bottom;
-    if (s.w <= 0 || s.h <= 0)
-        return s;
-    HDC screen = GetDC(window);
-    BITMAPINFO bi;
-    ZeroMemory(&bi, sizeof(bi));
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = s.w;
-    bi.bmiHeader.biHeight = -s.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, s.w, s.h, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    s.px.assign((DWORD*)bits, (DWORD*)bits + (size_t)s.w * s.h);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(dib);
-    ReleaseDC(window, screen);
-    return s;
-}
-
 struct PaintFixture {
     HWND hwnd;
     std::vector<std::string> files;
