@@ -494,3 +494,52 @@ TEST_CASE("the control's caret goes to a real character boundary of the block")
     RaggedCarets({1, 1});
     CHECK_FALSE(BlockCaretPlacement(lines, &line, &offset));
 }
+
+TEST_CASE("Ctrl+Left and Ctrl+Right jump by words on every row")
+{
+    // From column 0: each row to the start of its second word; equal columns merge.
+    BlockLines lines = Lines({"int x;", "foo bar"});
+    Block(0, 1, 0, 0);
+    BlockWordJump(lines, true, false);
+    CHECK_FALSE(gPerLineCaretColumnsOn);
+    CHECK((gBlockCaretColumn == 4 && gBlockAnchorColumn == 4));
+
+    lines = Lines({"int x;", "longer y"});
+    Block(0, 1, 0, 0);
+    BlockWordJump(lines, true, false);
+    CHECK(ColumnGetRowCaret(0) == 4);
+    CHECK(ColumnGetRowCaret(1) == 7);
+    CHECK_FALSE(gPerLineAnchorColumnsOn);
+    BlockWordJump(lines, false, false);
+    CHECK_FALSE(gPerLineCaretColumnsOn);
+    CHECK(gBlockCaretColumn == 0);
+
+    // With Shift every row keeps its anchor at column 0.
+    Block(0, 1, 0, 0);
+    BlockWordJump(lines, true, true);
+    int l, r;
+    ColumnGetRowSpan(0, &l, &r);
+    CHECK((l == 0 && r == 4));
+    ColumnGetRowSpan(1, &l, &r);
+    CHECK((l == 0 && r == 7));
+
+    // A column inside a tab starts from the tab (a blank: on to the next word); an empty
+    // line goes to 0; a wide character is stepped over whole.
+    lines = Lines({"\tab cd", "", "x" + kWide + "y z"}, DoubleByteLead);
+    Block(0, 2, 3, 3);
+    BlockWordJump(lines, true, false);
+    CHECK(ColumnGetRowCaret(0) == 8);
+    CHECK(ColumnGetRowCaret(1) == 0);
+    CHECK(ColumnGetRowCaret(2) == 5);
+
+    // The multi-caret line: every caret jumps; at the end it stays.
+    lines = Lines({"ab cd ef"});
+    Block(0, 0, 0, 0);
+    gMultiCaretOn = true;
+    gMultiCaretLine = 0;
+    gMultiCaretOffsets = {0, 4, 8};
+    MultiCaretWordJump(lines, true);
+    CHECK(gMultiCaretOffsets == std::vector<int>{3, 6, 8});
+    MultiCaretWordJump(lines, false);
+    CHECK(gMultiCaretOffsets == std::vector<int>{0, 3, 6});
+}

@@ -159,6 +159,24 @@ TEST_CASE("End, then Delete joins the rows with a caret at each junction")
     CHECK_FALSE(gMultiCaretOn);
 }
 
+TEST_CASE("Ctrl+Right moves every row to its next word, Home to its indentation")
+{
+    BlockFixture f;
+    REQUIRE(f.hwnd);
+    f.Open("int x;\r\n  longer y\r\n");
+    f.Caret(0, 0);
+    f.AltShift(VK_DOWN);
+    f.Press(VK_RIGHT, true);
+    TypeText("_");
+    CHECK(EditorText() == "int _x;\r\n  _longer y\r\n");
+    f.Press(VK_RIGHT, true);
+    TypeText("|");
+    CHECK(EditorText() == "int _x|;\r\n  _longer |y\r\n");
+    f.Press(VK_HOME);
+    TypeText("#");
+    CHECK(EditorText() == "#int _x|;\r\n  #_longer |y\r\n");
+}
+
 TEST_CASE("a block larger than a handful of rows is read from the whole text")
 {
     BlockFixture f;
