@@ -274,7 +274,7 @@ TEST_CASE("a read-only document refuses every block edit but copy")
     CHECK(ClipboardTextBytes(f.hwnd) == "bc\r\nb\r\nbc");
 }
 
-TEST_CASE("with Vim on and not inserting, a character is not typed into every row")
+TEST_CASE("with Vim on and not inserting, a key runs its command and is not typed into every row")
 {
     BlockFixture f;
     REQUIRE(f.hwnd);
@@ -282,11 +282,18 @@ TEST_CASE("with Vim on and not inserting, a character is not typed into every ro
     f.Open(text);
     f.Caret(0, 2);
     f.AltShift(VK_DOWN, 2);
-    gVimEnabled = true;
-    gVimMode = kVimNormal;
-    TypeText("x");
-    CHECK(Count(EditorText(), 'x') <= 1);
-    gVimMode = kVimInsert;
+    PressKey(f.hwnd, VK_F12);
+    PumpMessages(f.hwnd);
+    REQUIRE(gVimEnabled);
+    // x in NORMAL mode deletes at the control's caret (the block caret); its character,
+    // which TranslateMessage makes of the key, goes nowhere.
+    PressKey(f.hwnd, 'X');
+    PumpMessages(f.hwnd);
+    CHECK(EditorText() == "abcdef\r\nabcdef\r\nabdef\r\n");
+    // In INSERT mode the characters are typed into every row.
+    PressKey(f.hwnd, 'I');
+    PumpMessages(f.hwnd);
+    REQUIRE(gVimMode == kVimInsert);
     TypeText("y");
     CHECK(Count(EditorText(), 'y') == 3);
 }
