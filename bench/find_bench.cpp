@@ -19,26 +19,10 @@
 #include <vector>
 
 #include "bench/bench_memory.h"
+#include "bench/find_bench_text.h"
 #include "search/find_engine.h"
 
 namespace {
-
-// Log lines of about 53 bytes with exactly one "timeout" and one "worker-<n>" each.
-std::string MakeLog(int lines)
-{
-    std::string out;
-    out.reserve((size_t)lines * 54);
-    uint32_t seed = 2024;
-    char buffer[160];
-    for (int i = 0; i < lines; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        unsigned r = seed >> 8;
-        snprintf(buffer, sizeof buffer, "10:%02u:%02u INFO worker-%u req %06u timeout after %ums\r\n",
-                 r % 60, (r >> 6) % 60, r % 16, i % 1000000, r % 5000);
-        out += buffer;
-    }
-    return out;
-}
 
 double Milliseconds(std::chrono::steady_clock::time_point start)
 {
@@ -129,30 +113,36 @@ int main(int argc, char** argv)
             compare = save = true;
     }
 
-    const int kMatches = 100000;
-    std::string log = MakeLog(kMatches);
+    const int kMatches = kFindBenchReplaceLines;
+    std::string log = MakeFindBenchLog(kMatches);
     printf("Replace All in %.2f MB, %d matches\n", log.size() / 1048576.0, kMatches);
     FindOptions plain = Options("timeout", "deadline", false, true);
     FindOptions regex = Options("worker-(\\d+)", "w\\1", true, true);
     std::string plainOut, regexOut;
-    Time("plain \"timeout\" -> \"deadline\"", [&] {
-        ReplaceAllResult r = ReplaceAllInText(log, plain);
-        plainOut.swap(r.text);
-        return r.count;
-    }, kMatches);
-    Time("regex \"worker-(\\d+)\" -> \"w\\1\"", [&] {
-        ReplaceAllResult r = ReplaceAllInText(log, regex);
-        regexOut.swap(r.text);
-        return r.count;
-    }, kMatches);
+    Time(
+        "plain \"timeout\" -> \"deadline\"",
+        [&] {
+            ReplaceAllResult r = ReplaceAllInText(log, plain);
+            plainOut.swap(r.text);
+            return r.count;
+        },
+        kMatches);
+    Time(
+        "regex \"worker-(\\d+)\" -> \"w\\1\"",
+        [&] {
+            ReplaceAllResult r = ReplaceAllInText(log, regex);
+            regexOut.swap(r.text);
+            return r.count;
+        },
+        kMatches);
     if (save && !(WriteFile("find_bench_input.txt", log) && WriteFile("find_bench_plain.txt", plainOut) &&
                   WriteFile("find_bench_regex.txt", regexOut)))
         return 1;
 #ifndef _WIN32
     if (compare) {
         TimeSed("sed 's/timeout/deadline/g'", "'s/timeout/deadline/g'", "find_bench_sed_plain.txt", plainOut);
-        TimeSed("sed -E 's/worker-([0-9]+)/w\\1/g'", "-E 's/worker-([0-9]+)/w\\1/g'", "find_bench_sed_regex.txt",
-                regexOut);
+        TimeSed("sed -E 's/worker-([0-9]+)/w\\1/g'", "-E 's/worker-([0-9]+)/w\\1/g'",
+                "find_bench_sed_regex.txt", regexOut);
     }
 #else
     (void)compare;
@@ -164,20 +154,26 @@ int main(int argc, char** argv)
     plainOut.shrink_to_fit();
     regexOut.clear();
     regexOut.shrink_to_fit();
-    const int kBigLines = 933000;  // 50 MB
-    std::string big = MakeLog(kBigLines);
+    const int kBigLines = kFindBenchCountLines;
+    std::string big = MakeFindBenchLog(kBigLines);
     printf("Count in %.2f MB\n", big.size() / 1048576.0);
     FindOptions word = Options("timeout", "", false, true);
-    Time("plain \"timeout\", match case", [&] { return CountInText(big, word).count; }, kBigLines);
+    Time(
+        "plain \"timeout\", match case", [&] { return CountInText(big, word).count; }, kBigLines);
     word.matchCase = false;
-    Time("plain \"TIMEOUT\", any case", [&] {
-        word.findText = "TIMEOUT";
-        return CountInText(big, word).count;
-    }, kBigLines);
+    Time(
+        "plain \"TIMEOUT\", any case",
+        [&] {
+            word.findText = "TIMEOUT";
+            return CountInText(big, word).count;
+        },
+        kBigLines);
     // A long find text of repeated bytes: the case that makes a naive search O(n * m).
     std::string repeated(50 << 20, 'a');
     FindOptions longFind = Options("", "", false, true);
     longFind.findText = std::string(500, 'a') + "b" + std::string(500, 'a');
-    Time("plain 1001-byte \"a..aba..a\" in 50 MB of \"a\"", [&] { return CountInText(repeated, longFind).count; }, 0);
+    Time(
+        "plain 1001-byte \"a..aba..a\" in 50 MB of \"a\"",
+        [&] { return CountInText(repeated, longFind).count; }, 0);
     return 0;
 }

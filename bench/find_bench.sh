@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The find engine of the Windows build under Wine beside `sed` (LC_ALL=C) on the same bytes,
 # in one run: find_bench.exe times Replace All and Count and saves its input and results,
-# then each sed command runs seven times on that input and its output is compared.
+# then each sed command runs seven times on that input and its output is compared; last
+# find_window_bench.exe times the same Replace All and a 50 MB Count inside the editor
+# (on a virtual display when there is none).
 #   bench/find_bench.sh            (after scripts/build.sh)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,3 +38,10 @@ sed_run() {  # label expected-output sed-arguments...
 echo "sed on the same input"
 sed_run "sed 's/timeout/deadline/g'" find_bench_plain.txt 's/timeout/deadline/g'
 sed_run "sed -E 's/worker-([0-9]+)/w\\1/g'" find_bench_regex.txt -E 's/worker-([0-9]+)/w\1/g'
+
+echo
+if [ -n "${DISPLAY:-}" ]; then
+  "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
+else
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
+fi

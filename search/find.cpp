@@ -139,6 +139,17 @@ void LeaveBlockMode()
         InvalidateRect(gEditorWnd, nullptr, FALSE);
 }
 
+void ReplaceWholeEditorText(const char* text, bool canUndo)
+{
+    // Not WM_SETTEXT, on which the editor leaves block mode.
+    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(gEditorWnd, EM_SETSEL, 0, -1);
+    SendMessageA(gEditorWnd, EM_REPLACESEL, canUndo ? TRUE : FALSE, (LPARAM)text);
+    SendMessageA(gEditorWnd, EM_SETSEL, 0, 0);
+    SendMessageA(gEditorWnd, EM_SCROLLCARET, 0, 0);
+    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
+}
+
 bool FindInDocument(HWND findWnd, bool forward)
 {
     if (!ReadyToSearch(findWnd, "Document is empty", true))
@@ -201,16 +212,9 @@ void ReplaceAll(HWND findWnd)
         RefuseReadOnly(findWnd);
         return;
     }
-    // Not WM_SETTEXT, on which the editor leaves block mode (Replace All keeps it); the
-    // caret goes to the start, as with a new text.
     RecordTypingChange();
     BeginUndoCapture();
-    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(gEditorWnd, EM_SETSEL, 0, -1);
-    SendMessageA(gEditorWnd, EM_REPLACESEL, FALSE, (LPARAM)r.text.c_str());
-    SendMessageA(gEditorWnd, EM_SETSEL, 0, 0);
-    SendMessageA(gEditorWnd, EM_SCROLLCARET, 0, 0);
-    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
+    ReplaceWholeEditorText(r.text.c_str(), false);
     EndUndoCapture();
     InvalidateRect(gEditorWnd, nullptr, FALSE);
     RefreshGutter();
@@ -233,8 +237,8 @@ void ReplaceSelectionAndFindNext(HWND findWnd)
             return;
         if (e <= (int32_t)text.size()) {
             std::string replacement, error;
-            bool matched = ReplacementForSelection(text.substr((size_t)s, (size_t)(e - s)), CurrentFindOptions(),
-                                                   &replacement, &error);
+            bool matched = ReplacementForSelection(text.substr((size_t)s, (size_t)(e - s)),
+                                                   CurrentFindOptions(), &replacement, &error);
             if (!error.empty()) {
                 ShowInFindWindow(findWnd, error.c_str());
                 return;
@@ -312,12 +316,26 @@ void CreateFindControls(HWND hwnd)
     const PopupControl controls[] = {
         {"STATIC", "Find what:", 0, 0, {12, 14, 80, 18}},
         {"STATIC", "Replace with:", 0, 0, {12, 42, 80, 18}},
-        {"EDIT", gFindText.c_str(), WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {96, 12, 210, 22}, IDC_FIND_WHAT},
-        {"EDIT", gReplaceText.c_str(), WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {96, 40, 210, 22},
+        {"EDIT",
+         gFindText.c_str(),
+         WS_TABSTOP | ES_AUTOHSCROLL,
+         WS_EX_CLIENTEDGE,
+         {96, 12, 210, 22},
+         IDC_FIND_WHAT},
+        {"EDIT",
+         gReplaceText.c_str(),
+         WS_TABSTOP | ES_AUTOHSCROLL,
+         WS_EX_CLIENTEDGE,
+         {96, 40, 210, 22},
          IDC_REPLACE_WITH},
         {"BUTTON", "Match case", check, 0, {16, 72, 180, 20}, IDC_MATCH_CASE},
         {"BUTTON", "Wrap around", check, 0, {16, 96, 180, 20}, IDC_WRAP_AROUND},
-        {"BUTTON", "Regular expression (captures: $1..$9, \\1..\\9)", check, 0, {16, 120, 285, 20}, IDC_USE_REGEX},
+        {"BUTTON",
+         "Regular expression (captures: $1..$9, \\1..\\9)",
+         check,
+         0,
+         {16, 120, 285, 20},
+         IDC_USE_REGEX},
         {"STATIC", "Ready", SS_LEFT, 0, {14, 152, 290, 42}, IDC_FIND_STATUS},
         {"BUTTON", "Find Next", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {320, 11, 95, 23}, IDOK},
         {"BUTTON", "Find Prev", WS_TABSTOP, 0, {320, 37, 95, 23}, IDC_FIND_PREV},

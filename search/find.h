@@ -18,6 +18,11 @@ extern bool gFindClassRegistered;
 // command that moves the caret or replaces the text by itself starts from one caret.
 void LeaveBlockMode();
 
+// Replaces the editor's whole text with redrawing off, keeping block mode, and puts the
+// caret at the start; the caller brackets it with the undo capture. canUndo: the control
+// keeps the old text for its own undo (the program's undo never asks it).
+void ReplaceWholeEditorText(const char* text, bool canUndo);
+
 // Each operation takes the Find window or null; with a window its status line gets the
 // operation's texts.
 bool FindInDocument(HWND findWnd, bool forward);

@@ -42,7 +42,7 @@ struct ReverseBytes {
 // the border table of Knuth-Morris-Pratt, built on first need, for texts that make the
 // skip loop compare too much (long find texts with repeated bytes).
 struct PlainPattern {
-    std::vector<unsigned char> needle;  // folded, in scan order
+    std::vector<unsigned char> needle; // folded, in scan order
     unsigned char fold[256];
     int32_t shift[256];
     std::vector<int32_t> border;
@@ -150,9 +150,29 @@ unsigned char CaseBit(const PlainPattern& p, unsigned char c)
 // at the candidate where the linear search takes over, or -1 with *pos after its blocks.
 constexpr int64_t kHandOver = -2;
 
-bool TooManyComparisons(int64_t compared, int64_t at, int64_t from)
+template <class Mask>
+int LowestBit(Mask mask)
 {
-    return compared > 4 * (at - from) + 1024;
+    return sizeof(Mask) == 8 ? __builtin_ctzll((unsigned long long)mask) : __builtin_ctz((unsigned)mask);
+}
+
+// Compares the candidates of one block, lowest first: bit k * bitsPerPosition of mask
+// marks the position blockStart + k. -1 when none matched and the scan goes on.
+template <int bitsPerPosition, class Mask>
+int64_t CompareCandidates(const PlainPattern& p, const unsigned char* t, int64_t blockStart, Mask mask,
+                          int64_t from, int64_t* pos, int64_t* compared)
+{
+    while (mask) {
+        int64_t at = blockStart + LowestBit(mask) / bitsPerPosition;
+        mask &= mask - 1;
+        if (MatchesAt(p, t, at, compared))
+            return at;
+        if (*compared > 4 * (at - from) + 1024) {
+            *pos = at;
+            return kHandOver;
+        }
+    }
+    return -1;
 }
 
 #if defined(__i386__) || defined(__x86_64__)
@@ -171,8 +191,9 @@ bool HaveSse2()
 #endif
 }
 
-__attribute__((target("sse2"))) int64_t ScanBlocksSse2(const PlainPattern& p, const unsigned char* t, int64_t n,
-                                                        int64_t from, int64_t* pos, int64_t* compared)
+__attribute__((target("sse2"))) int64_t ScanBlocksSse2(const PlainPattern& p, const unsigned char* t,
+                                                       int64_t n, int64_t from, int64_t* pos,
+                                                       int64_t* compared)
 {
     const int32_t m = p.Length();
     const unsigned char first = p.needle[0], last = p.needle[(size_t)m - 1];
@@ -187,15 +208,10 @@ __attribute__((target("sse2"))) int64_t ScanBlocksSse2(const PlainPattern& p, co
         __m128i b = _mm_or_si128(_mm_loadu_si128((const __m128i*)(block + m - 1)), lastCase);
         uint32_t mask = (uint32_t)_mm_movemask_epi8(
             _mm_and_si128(_mm_cmpeq_epi8(a, firstBytes), _mm_cmpeq_epi8(b, lastBytes)));
-        while (mask) {
-            int64_t at = (block - t) + __builtin_ctz(mask);
-            mask &= mask - 1;
-            if (MatchesAt(p, t, at, compared))
-                return at;
-            if (TooManyComparisons(*compared, at, from)) {
-                *pos = at;
-                return kHandOver;
-            }
+        if (mask) {
+            int64_t hit = CompareCandidates<1>(p, t, block - t, mask, from, pos, compared);
+            if (hit != -1)
+                return hit;
         }
     }
     *pos = block - t;
@@ -205,7 +221,7 @@ __attribute__((target("sse2"))) int64_t ScanBlocksSse2(const PlainPattern& p, co
 
 // A machine word of positions a step, without SIMD instructions.
 using Word = std::conditional<sizeof(void*) == 8, uint64_t, uint32_t>::type;
-constexpr Word kOnes = (Word)~(Word)0 / 0xFF;  // 0x01 in every byte
+constexpr Word kOnes = (Word) ~(Word)0 / 0xFF; // 0x01 in every byte
 constexpr Word kLow7 = kOnes * 0x7F;
 
 Word LoadWord(const unsigned char* p)
@@ -221,11 +237,6 @@ Word ZeroBytes(Word x)
     return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
 
-int LowestByte(Word mask)
-{
-    return sizeof(Word) == 8 ? __builtin_ctzll((unsigned long long)mask) / 8 : __builtin_ctz((unsigned)mask) / 8;
-}
-
 int64_t ScanBlocksWords(const PlainPattern& p, const unsigned char* t, int64_t n, int64_t from, int64_t* pos,
                         int64_t* compared)
 {
@@ -239,15 +250,10 @@ int64_t ScanBlocksWords(const PlainPattern& p, const unsigned char* t, int64_t n
         Word a = LoadWord(block) | firstCase;
         Word b = LoadWord(block + m - 1) | lastCase;
         Word mask = ZeroBytes(a ^ firstBytes) & ZeroBytes(b ^ lastBytes);
-        while (mask) {
-            int64_t at = (block - t) + LowestByte(mask);
-            mask &= mask - 1;
-            if (MatchesAt(p, t, at, compared))
-                return at;
-            if (TooManyComparisons(*compared, at, from)) {
-                *pos = at;
-                return kHandOver;
-            }
+        if (mask) {
+            int64_t hit = CompareCandidates<8>(p, t, block - t, mask, from, pos, compared);
+            if (hit != -1)
+                return hit;
         }
     }
     *pos = block - t;
@@ -283,7 +289,7 @@ struct CharBoundaries {
     const unsigned char* t;
     int64_t n;
     FindLeadByteTest isLead;
-    int64_t runStart = 0;  // a character start; the bytes up to runEnd are lead bytes
+    int64_t runStart = 0; // a character start; the bytes up to runEnd are lead bytes
     int64_t runEnd = 0;
 
     bool At(int64_t p)
@@ -318,8 +324,8 @@ struct PlainForward {
     CharBoundaries boundaries;
 
     PlainForward(const char* t, int64_t n, const FindOptions& o)
-        : text(t), length(n), pattern(o.findText, o.matchCase, false),
-          boundaries{(const unsigned char*)t, n, o.isLeadByte}
+        : text(t), length(n),
+          pattern(o.findText, o.matchCase, false), boundaries{(const unsigned char*)t, n, o.isLeadByte}
     {
     }
 
@@ -355,7 +361,7 @@ Regex Compile(const FindOptions& o)
 // split a double-byte character are passed over.
 struct RegexWalker {
     const Regex& re;
-    const char* text;  // where the character boundaries are counted from
+    const char* text; // where the character boundaries are counted from
     const char* begin;
     const char* end;
     CharBoundaries boundaries;
@@ -376,10 +382,7 @@ struct RegexWalker {
         return boost::regex_search(from, end, m, re, flags, begin);
     }
 
-    bool Aligned(const Match& m)
-    {
-        return boundaries.Whole(m[0].first - text, m[0].second - text);
-    }
+    bool Aligned(const Match& m) { return boundaries.Whole(m[0].first - text, m[0].second - text); }
 
     bool Next(Match& m)
     {
@@ -813,13 +816,25 @@ std::string ReplacementToRegexFormat(const std::string& replaceText)
         }
         char d = replaceText[++i];
         switch (d) {
-        case '\\': out += '\\'; break;
-        case '$': out += "$$"; break;
+        case '\\':
+            out += '\\';
+            break;
+        case '$':
+            out += "$$";
+            break;
         case '&':
-        case '0': out += "$&"; break;
-        case 'n': out += "\r\n"; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '0':
+            out += "$&";
+            break;
+        case 'n':
+            out += "\r\n";
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
         default:
             if (d >= '1' && d <= '9') {
                 // "$10" would be read as group 10: "$01" keeps it group 1.

@@ -11,8 +11,8 @@
 using FindLeadByteTest = bool (*)(unsigned char byte);
 
 struct FindOptions {
-    std::string findText;     // the pattern in regular-expression mode
-    std::string replaceText;  // a replacement template in regular-expression mode
+    std::string findText;    // the pattern in regular-expression mode
+    std::string replaceText; // a replacement template in regular-expression mode
     bool matchCase = false;
     bool wrapAround = true;
     bool regex = false;
@@ -36,8 +36,8 @@ enum class FindOutcome { Found, NotFound, EmptyFindText, EmptyDocument, Failed }
 struct FindHit {
     FindOutcome outcome = FindOutcome::NotFound;
     int32_t position = -1;
-    int32_t length = 0;  // 0 for an empty regular-expression match
-    std::string error;   // the description for Failed
+    int32_t length = 0; // 0 for an empty regular-expression match
+    std::string error;  // the description for Failed
 };
 
 // Find Next (forward) or Find Previous from the selection [selStart, selEnd), wrapping
@@ -46,7 +46,7 @@ FindHit FindInText(const std::string& text, int32_t selStart, int32_t selEnd, bo
                    const FindOptions& options);
 
 struct CountResult {
-    FindOutcome outcome = FindOutcome::NotFound;  // Found when the count ran (even 0)
+    FindOutcome outcome = FindOutcome::NotFound; // Found when the count ran (even 0)
     uint32_t count = 0;
     std::string error;
 };
@@ -56,9 +56,9 @@ struct CountResult {
 CountResult CountInText(const std::string& text, const FindOptions& options);
 
 struct ReplaceAllResult {
-    FindOutcome outcome = FindOutcome::NotFound;  // Found when at least one was replaced
+    FindOutcome outcome = FindOutcome::NotFound; // Found when at least one was replaced
     uint32_t count = 0;
-    std::string text;  // the new text when count is not 0
+    std::string text; // the new text when count is not 0
     std::string error;
 };
 
@@ -78,7 +78,7 @@ std::string ReplacementToRegexFormat(const std::string& replaceText);
 
 // Status texts of the operations.
 constexpr char kReadOnlyRefusal[] = "Document is read-only: nothing was changed";
-std::string FoundAtText(int32_t line, int32_t column);  // 1-based
+std::string FoundAtText(int32_t line, int32_t column); // 1-based
 std::string CountText(uint32_t count);
 std::string ReplacedText(uint32_t count);
 std::string RegexErrorText(const std::string& description);

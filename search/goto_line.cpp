@@ -31,7 +31,11 @@ void CreateGoToLineControls(HWND hwnd)
     snprintf(number, sizeof number, "%d", proposed);
     const PopupControl controls[] = {
         {"STATIC", prompt, 0, 0, {15, 12, 235, 18}, IDC_GOTO_PROMPT},
-        {"EDIT", number, WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {15, 34, 235, 22},
+        {"EDIT",
+         number,
+         WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
+         WS_EX_CLIENTEDGE,
+         {15, 34, 235, 22},
          IDC_GOTO_LINE},
         {"BUTTON", "Go", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {75, 68, 75, 25}, IDOK},
         {"BUTTON", "Cancel", WS_TABSTOP, 0, {160, 68, 75, 25}, IDCANCEL},
@@ -115,8 +119,15 @@ void ShowGoToLineWindow(HWND editor)
     if (gGoToLineCount < 1)
         gGoToLineCount = 1;
     gGoToLineField = nullptr;
-    PopupWindowSpec spec = {kGoToLineClass, "Go to Line", WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU,
-                            WS_EX_DLGMODALFRAME, 265, 105, kPopupClientSize, 0, owner};
+    PopupWindowSpec spec = {kGoToLineClass,
+                            "Go to Line",
+                            WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU,
+                            WS_EX_DLGMODALFRAME,
+                            265,
+                            105,
+                            kPopupClientSize,
+                            0,
+                            owner};
     HWND window = CreateModalPopup(spec);
     if (!window)
         return;

@@ -63,7 +63,8 @@ TextToolPlan PlanJsonTool(const std::string& text, int32_t selStart, int32_t sel
                           const CodePage& codePage)
 {
     TextToolScope scope = ChooseTextToolScope(selStart, selEnd, (int32_t)text.size());
-    std::string input = scope.wholeDocument ? text : text.substr((size_t)scope.lo, (size_t)(scope.hi - scope.lo));
+    std::string input =
+        scope.wholeDocument ? text : text.substr((size_t)scope.lo, (size_t)(scope.hi - scope.lo));
     JsonCheckResult result = CheckJson(input, mode, codePage);
     TextToolPlan plan;
     plan.wholeDocument = scope.wholeDocument;
@@ -85,14 +86,16 @@ TextToolPlan PlanJsonTool(const std::string& text, int32_t selStart, int32_t sel
         return plan;
     }
     if (result.output == input) {
-        plan.status = mode == JsonToolMode::Minify ? "JSON Minify: already minified" : "JSON Format: already formatted";
+        plan.status =
+            mode == JsonToolMode::Minify ? "JSON Minify: already minified" : "JSON Format: already formatted";
         return plan;
     }
     plan.action = TextToolAction::Replace;
     plan.start = scope.lo;
     plan.end = scope.hi;
     plan.output = std::move(result.output);
-    plan.status = WithScope(mode == JsonToolMode::Minify ? "JSON minified (%s)" : "JSON formatted (%s, 2 spaces)", word);
+    plan.status = WithScope(
+        mode == JsonToolMode::Minify ? "JSON minified (%s)" : "JSON formatted (%s, 2 spaces)", word);
     return plan;
 }
 
@@ -106,7 +109,8 @@ TextToolPlan PlanHtmlBeautifier(const std::string& text, int32_t selStart, int32
         plan.status = "HTML Beautifier: Document is empty";
         return plan;
     }
-    std::string input = scope.wholeDocument ? text : text.substr((size_t)scope.lo, (size_t)(scope.hi - scope.lo));
+    std::string input =
+        scope.wholeDocument ? text : text.substr((size_t)scope.lo, (size_t)(scope.hi - scope.lo));
     std::string output = BeautifyHtml(input, 2, isLeadByte);
     if (output == input) {
         plan.status = scope.wholeDocument ? "HTML Beautifier: Document already formatted"

@@ -9,14 +9,14 @@
 #include "tools/json/json.h"
 
 enum class TextToolAction {
-    Report,       // only the status text
-    SelectError,  // select [start, end) and show the status text; the text stays as it is
-    Replace,      // replace [start, end) (the whole text for a whole-document plan) by output
+    Report,      // only the status text
+    SelectError, // select [start, end) and show the status text; the text stays as it is
+    Replace,     // replace [start, end) (the whole text for a whole-document plan) by output
 };
 
 struct TextToolPlan {
     TextToolAction action = TextToolAction::Report;
-    bool wholeDocument = true;  // no selection: the command works on the whole text
+    bool wholeDocument = true; // no selection: the command works on the whole text
     int32_t start = 0;
     int32_t end = 0;
     std::string output;

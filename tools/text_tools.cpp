@@ -10,49 +10,37 @@
 #include "search/find_engine.h"
 #include "tools/text_tool_plan.h"
 
+#include <functional>
 #include <new>
 #include <string>
 
 namespace {
 
-bool ReadSelectionAndText(int32_t* selStart, int32_t* selEnd, std::string* text)
+using Planner = std::function<TextToolPlan(const std::string& text, int32_t selStart, int32_t selEnd)>;
+
+// Flushes pending typing into its own undo step, then plans the command on the editor's
+// text and selection. False when there is nothing to carry out: no editor, or no memory
+// for the text (said in the status bar when the planning ran out of it).
+bool MakePlan(const Planner& planner, TextToolPlan* plan)
 {
+    if (!gEditorWnd)
+        return false;
+    RecordTypingChange();
     DWORD s = 0, e = 0;
     SendMessageA(gEditorWnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
-    *selStart = (int32_t)s;
-    *selEnd = (int32_t)e;
+    std::string text;
     try {
-        *text = GetEditorText();
+        text = GetEditorText();
     } catch (const std::bad_alloc&) {
         return false;
     }
-    return true;
-}
-
-// Carries out a Replace plan as one undo step. The whole document is replaced with
-// redrawing off and the caret put at the start; a selection is replaced and the new text
-// selected, with redrawing off only when redrawSelection is false.
-void ReplaceAsOneStep(const TextToolPlan& plan, bool redrawSelection)
-{
-    bool quiet = plan.wholeDocument || !redrawSelection;
-    BeginUndoCapture();
-    if (quiet)
-        SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-    if (plan.wholeDocument) {
-        SendMessageA(gEditorWnd, EM_SETSEL, 0, -1);
-        SendMessageA(gEditorWnd, EM_REPLACESEL, TRUE, (LPARAM)plan.output.c_str());
-        SendMessageA(gEditorWnd, EM_SETSEL, 0, 0);
-        SendMessageA(gEditorWnd, EM_SCROLLCARET, 0, 0);
-    } else {
-        SendMessageA(gEditorWnd, EM_SETSEL, (WPARAM)plan.start, (LPARAM)plan.end);
-        SendMessageA(gEditorWnd, EM_REPLACESEL, TRUE, (LPARAM)plan.output.c_str());
-        SendMessageA(gEditorWnd, EM_SETSEL, (WPARAM)plan.start, (LPARAM)(plan.start + (int32_t)plan.output.size()));
+    try {
+        *plan = planner(text, (int32_t)s, (int32_t)e);
+    } catch (const std::bad_alloc&) {
+        SetStatusText("Not enough memory");
+        return false;
     }
-    if (quiet)
-        SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-    EndUndoCapture();
-    RefreshGutter();
-    InvalidateRect(gEditorWnd, nullptr, FALSE);
+    return true;
 }
 
 // False when the plan changes the text of a read-only document, which is then refused.
@@ -65,26 +53,38 @@ bool MayChange(const TextToolPlan& plan)
     return false;
 }
 
+// Carries out a Replace plan as one undo step. The whole document is replaced with the
+// caret put at the start; a selection is replaced and the new text selected, with
+// redrawing off unless redrawSelection.
+void ReplaceAsOneStep(const TextToolPlan& plan, bool redrawSelection)
+{
+    BeginUndoCapture();
+    if (plan.wholeDocument) {
+        ReplaceWholeEditorText(plan.output.c_str(), true);
+    } else {
+        if (!redrawSelection)
+            SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
+        SendMessageA(gEditorWnd, EM_SETSEL, (WPARAM)plan.start, (LPARAM)plan.end);
+        SendMessageA(gEditorWnd, EM_REPLACESEL, TRUE, (LPARAM)plan.output.c_str());
+        SendMessageA(gEditorWnd, EM_SETSEL, (WPARAM)plan.start,
+                     (LPARAM)(plan.start + (int32_t)plan.output.size()));
+        if (!redrawSelection)
+            SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
+    }
+    EndUndoCapture();
+    RefreshGutter();
+    InvalidateRect(gEditorWnd, nullptr, FALSE);
+}
+
 } // namespace
 
 void RunJsonTool(HWND, JsonToolMode mode)
 {
-    if (!gEditorWnd)
-        return;
-    RecordTypingChange();
-    int32_t s, e;
-    std::string text;
-    if (!ReadSelectionAndText(&s, &e, &text))
-        return;
     TextToolPlan plan;
-    try {
-        plan = PlanJsonTool(text, s, e, mode, WindowsAnsiCodePage());
-    } catch (const std::bad_alloc&) {
-        SetStatusText("Not enough memory");
+    if (!MakePlan([mode](const std::string& text, int32_t s,
+                         int32_t e) { return PlanJsonTool(text, s, e, mode, WindowsAnsiCodePage()); },
+                  &plan))
         return;
-    }
-    text.clear();
-    text.shrink_to_fit();
     if (!MayChange(plan))
         return;
     if (plan.action == TextToolAction::SelectError) {
@@ -99,22 +99,11 @@ void RunJsonTool(HWND, JsonToolMode mode)
 
 void RunHtmlBeautifier(HWND)
 {
-    if (!gEditorWnd)
-        return;
-    RecordTypingChange();
-    int32_t s, e;
-    std::string text;
-    if (!ReadSelectionAndText(&s, &e, &text))
-        return;
     TextToolPlan plan;
-    try {
-        plan = PlanHtmlBeautifier(text, s, e, WindowsAnsiCodePage().isLeadByte);
-    } catch (const std::bad_alloc&) {
-        SetStatusText("Not enough memory");
+    if (!MakePlan([](const std::string& text, int32_t s,
+                     int32_t e) { return PlanHtmlBeautifier(text, s, e, WindowsAnsiCodePage().isLeadByte); },
+                  &plan))
         return;
-    }
-    text.clear();
-    text.shrink_to_fit();
     if (!MayChange(plan))
         return;
     if (plan.action == TextToolAction::Replace)

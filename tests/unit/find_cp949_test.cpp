@@ -29,7 +29,8 @@ TEST_CASE("code page 949: letters that are trail bytes are neither found nor rep
 {
     REQUIRE(GetACP() == 949);
     // U+AC02 is 0x81 0x41 ("A"), U+AC1C 0x81 0x61 ("a") in this code page; U+AC00 is 0xB0 0xA1.
-    const std::string text = "\x81\x41\x81\x61 a \xB0\xA1" "A";
+    const std::string text = "\x81\x41\x81\x61 a \xB0\xA1"
+                             "A";
     const std::wstring before = Wide(text);
     REQUIRE(before.size() == 7);
     for (bool regex : {false, true}) {
@@ -43,7 +44,8 @@ TEST_CASE("code page 949: letters that are trail bytes are neither found nor rep
         CHECK(count.count == 2);
         ReplaceAllResult all = ReplaceAllInText(text, o);
         REQUIRE(all.count == 2);
-        CHECK(all.text == "\x81\x41\x81\x61 b \xB0\xA1" "b");
+        CHECK(all.text == "\x81\x41\x81\x61 b \xB0\xA1"
+                          "b");
         // Every Korean character survives.
         std::wstring after = Wide(all.text);
         REQUIRE(after.size() == before.size());

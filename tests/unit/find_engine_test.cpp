@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "search/find_engine.h"
+#include "tests/unit/test_random.h"
 
 namespace {
 
@@ -37,19 +38,6 @@ FindOptions WithReplace(FindOptions o, const std::string& replace)
     o.replaceText = replace;
     return o;
 }
-
-struct Random {
-    uint64_t state;
-    uint32_t Next()
-    {
-        state += 0x9E3779B97F4A7C15ull;
-        uint64_t z = state;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return (uint32_t)(z ^ (z >> 31));
-    }
-    int Below(int n) { return (int)(Next() % (uint32_t)n); }
-};
 
 // The plain search as its definition reads, one offset after the other.
 bool NaiveBoundary(const std::string& t, int64_t p, FindLeadByteTest lead)
@@ -112,6 +100,7 @@ TEST_CASE("plain forward and backward search: bounds, case folding, double-byte 
         int32_t forward;
         int32_t backward;
     };
+    // clang-format off
     const Row rows[] = {
         {"abcabc", "abc", false, false, 0, 0, -1},
         {"abcabc", "abc", false, false, 1, 3, 0},
@@ -138,6 +127,7 @@ TEST_CASE("plain forward and backward search: bounds, case folding, double-byte 
         {"z\xB0\xB0\xB0" "a", "a", false, true, 0, -1, -1},
         {"z\xB0\xB0" "a", "a", false, true, 0, 3, 3},
     };
+    // clang-format on
     for (const Row& row : rows) {
         std::string text = row.text;
         FindOptions o = Plain(row.find, row.matchCase);
@@ -206,6 +196,7 @@ TEST_CASE("Find Next and Find Previous from the selection, with and without wrap
         FindOutcome outcome;
         int32_t position, length;
     };
+    // clang-format off
     const Row rows[] = {
         // Plain: from the end with wrap-around the first occurrence, without it nothing.
         {"ab ab", Plain("ab"), 5, 5, true, FindOutcome::Found, 0, 2},
@@ -242,6 +233,7 @@ TEST_CASE("Find Next and Find Previous from the selection, with and without wrap
         {"a\r\nb", Regex("a.b"), 0, 0, true, FindOutcome::NotFound, -1, 0},
         {"a\r\nb", Regex("a\\r\\nb"), 0, 0, true, FindOutcome::Found, 0, 4},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.text);
         CAPTURE(row.options.findText);
@@ -286,6 +278,7 @@ TEST_CASE("Count: non-overlapping plain occurrences, every match of the iteratio
         FindOutcome outcome;
         uint32_t count;
     };
+    // clang-format off
     const Row rows[] = {
         {"aaaa", Plain("aa"), FindOutcome::Found, 2},
         {"aAaA", Plain("a"), FindOutcome::Found, 4},
@@ -298,6 +291,7 @@ TEST_CASE("Count: non-overlapping plain occurrences, every match of the iteratio
         {"one two  three", Regex("\\w+"), FindOutcome::Found, 3},
         {"\xB0" "a" "a", Regex("a"), FindOutcome::Found, 2},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.text);
         CAPTURE(row.options.findText);
@@ -307,7 +301,11 @@ TEST_CASE("Count: non-overlapping plain occurrences, every match of the iteratio
     }
     FindOptions dbcs = Regex("a");
     dbcs.isLeadByte = FakeLeadByte;
-    CHECK(CountInText("\xB0" "a" "a", dbcs).count == 1);
+    CHECK(CountInText("\xB0"
+                      "a"
+                      "a",
+                      dbcs)
+              .count == 1);
 }
 
 TEST_CASE("the replace text becomes a dollar-sign template")
@@ -316,6 +314,7 @@ TEST_CASE("the replace text becomes a dollar-sign template")
         const char* typed;
         const char* tmpl;
     };
+    // clang-format off
     const Row rows[] = {
         {"\\\\", "\\"},
         {"\\$", "$$"},
@@ -335,6 +334,7 @@ TEST_CASE("the replace text becomes a dollar-sign template")
         {"$\\1", "$$$1"},
         {"$$0", "$$0"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.typed);
         CHECK(ReplacementToRegexFormat(row.typed) == row.tmpl);
@@ -350,6 +350,7 @@ TEST_CASE("Replace All: plain texts as typed, templates in regular-expression mo
         uint32_t count;
         const char* result;
     };
+    // clang-format off
     const Row rows[] = {
         {"ab-cd", WithReplace(Regex("(\\w+)-(\\w+)"), "\\2-\\1"), FindOutcome::Found, 1, "cd-ab"},
         {"a b", WithReplace(Regex(" "), "\\n"), FindOutcome::Found, 1, "a\r\nb"},
@@ -372,6 +373,7 @@ TEST_CASE("Replace All: plain texts as typed, templates in regular-expression mo
         {"aaaa", WithReplace(Plain("aa"), "b"), FindOutcome::Found, 2, "bb"},
         {"", WithReplace(Plain("a"), "b"), FindOutcome::EmptyDocument, 0, ""},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.text);
         CAPTURE(row.options.findText);
@@ -386,13 +388,25 @@ TEST_CASE("Replace All: plain texts as typed, templates in regular-expression mo
 TEST_CASE("Replace All of a letter leaves double-byte characters whole")
 {
     // Every "a" here but the last is a trail byte.
-    std::string text = "\xB0" "a" "\x81" "a" "\xB0\xB0\xB0" "a" "a";
+    std::string text = "\xB0"
+                       "a"
+                       "\x81"
+                       "a"
+                       "\xB0\xB0\xB0"
+                       "a"
+                       "a";
     for (bool regex : {false, true}) {
         FindOptions o = WithReplace(regex ? Regex("a") : Plain("a"), "Z");
         o.isLeadByte = FakeLeadByte;
         ReplaceAllResult r = ReplaceAllInText(text, o);
         CHECK(r.count == 1);
-        CHECK(r.text == "\xB0" "a" "\x81" "a" "\xB0\xB0\xB0" "a" "Z");
+        CHECK(r.text == "\xB0"
+                        "a"
+                        "\x81"
+                        "a"
+                        "\xB0\xB0\xB0"
+                        "a"
+                        "Z");
         FindHit hit = FindInText(text, 0, 0, true, o);
         CHECK(hit.position == 8);
         hit = FindInText(text, 0, 0, false, o);
@@ -401,7 +415,9 @@ TEST_CASE("Replace All of a letter leaves double-byte characters whole")
     // A match that would begin on a trail byte yields to one further on.
     FindOptions o = Regex("a+");
     o.isLeadByte = FakeLeadByte;
-    FindHit hit = FindInText("\xB0" "aaa", 0, 0, true, o);
+    FindHit hit = FindInText("\xB0"
+                             "aaa",
+                             0, 0, true, o);
     CHECK(hit.position == 2);
     CHECK(hit.length == 2);
 }
@@ -414,6 +430,7 @@ TEST_CASE("Replace tests the selection alone")
         bool matches;
         const char* replacement;
     };
+    // clang-format off
     const Row rows[] = {
         {"ABC", WithReplace(Plain("abc"), "x"), true, "x"},
         {"ABC", WithReplace(Plain("abc", true), "x"), false, ""},
@@ -425,6 +442,7 @@ TEST_CASE("Replace tests the selection alone")
         {"k-v", WithReplace(Regex("(\\w)-(\\w)"), "\\2=\\1"), true, "v=k"},
         {"", WithReplace(Plain("a"), "b"), false, ""},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.selected);
         std::string replacement, error;

@@ -10,6 +10,7 @@ TEST_CASE("the Go to Line field reads as atoi reads, without overflow")
         const char* field;
         int32_t number;
     };
+    // clang-format off
     const Row rows[] = {
         {"12", 12},
         {"  7", 7},
@@ -25,6 +26,7 @@ TEST_CASE("the Go to Line field reads as atoi reads, without overflow")
         {"-123456789012345678901234567890", -INT32_MAX},
         {"- 5", 0},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.field);
         CHECK(ParseLineNumber(row.field) == row.number);
@@ -37,10 +39,12 @@ TEST_CASE("the line a number goes to, and the number the field proposes")
     struct Row {
         int32_t number, lineCount, index;
     };
+    // clang-format off
     const Row rows[] = {
         {1, 40, 0},   {40, 40, 39},        {999, 40, 39}, {INT32_MAX, 40, 39},
         {0, 40, -1},  {-3, 40, -1},        {1, 0, 0},     {5, 0, 0},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.number);
         CAPTURE(row.lineCount);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/test_random.h"
 #include "tools/html/html_layout.h"
 
 namespace {
@@ -12,22 +13,6 @@ bool FakeLeadByte(unsigned char b)
 {
     return b >= 0x81 && b <= 0xFE;
 }
-
-struct Random {
-    uint64_t state;
-    uint32_t Next()
-    {
-        state += 0x9E3779B97F4A7C15ull;
-        uint64_t z = state;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return (uint32_t)(z ^ (z >> 31));
-    }
-    int Below(int n) { return (int)(Next() % (uint32_t)n); }
-    bool OneIn(int n) { return Below(n) == 0; }
-    template <size_t N>
-    const char* Pick(const char* const (&items)[N]) { return items[Below((int)N)]; }
-};
 
 bool IsHtmlSpace(unsigned char c)
 {

@@ -20,10 +20,12 @@ TEST_CASE("a text command works on the selection, or on the whole text without o
         bool whole;
         int32_t lo, hi;
     };
+    // clang-format off
     const Row rows[] = {
         {3, 3, 10, true, 0, 10},  {2, 5, 10, false, 2, 5}, {5, 2, 10, false, 2, 5},
         {0, 0, 0, true, 0, 0},    {4, 50, 10, false, 4, 10}, {-1, 3, 10, false, 0, 3},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.selStart);
         CAPTURE(row.selEnd);
@@ -44,6 +46,7 @@ TEST_CASE("the error selection of invalid JSON")
         bool dbcs;
         int32_t start, end;
     };
+    // clang-format off
     const Row rows[] = {
         // An error at offset 5 of a selection that starts at 100 selects offset 105.
         {100, 5, "[1, 2x]", 200, false, 105, 106},
@@ -60,11 +63,12 @@ TEST_CASE("the error selection of invalid JSON")
         {10, 5, "xxxxxxx", 12, true, 12, 12},
         {10, 1, "x\xB0\xA1", 12, true, 11, 12},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.input);
         int32_t start = -1, end = -1;
-        JsonErrorSelection(row.base, row.offset, row.input, row.total, row.dbcs ? FakeLeadByte : nullptr, &start,
-                           &end);
+        JsonErrorSelection(row.base, row.offset, row.input, row.total, row.dbcs ? FakeLeadByte : nullptr,
+                           &start, &end);
         CHECK(start == row.start);
         CHECK(end == row.end);
     }
@@ -87,6 +91,7 @@ TEST_CASE("JSON command plans: status texts, replacements and error selections")
         const char* output;
         const char* status;
     };
+    // clang-format off
     const Row rows[] = {
         {"[1,2]", 0, 0, JsonToolMode::Validate, TextToolAction::Report, 0, 0, "",
          "Valid JSON (Document): array, 2 items"},
@@ -109,6 +114,7 @@ TEST_CASE("JSON command plans: status texts, replacements and error selections")
         {"   ", 0, 0, JsonToolMode::Validate, TextToolAction::SelectError, 0, 1, "",
          "Invalid JSON at line 1, column 1: Document is empty"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.text);
         CAPTURE((int)row.mode);
@@ -133,6 +139,7 @@ TEST_CASE("HTML Beautifier plans")
         const char* output;
         const char* status;
     };
+    // clang-format off
     const Row rows[] = {
         {"", 0, 0, TextToolAction::Report, 0, 0, "", "HTML Beautifier: Document is empty"},
         {"<div><p>x</p></div>", 0, 0, TextToolAction::Replace, 0, 19, "<div>\r\n  <p>x</p>\r\n</div>\r\n",
@@ -144,6 +151,7 @@ TEST_CASE("HTML Beautifier plans")
         {"ab   cd", 2, 5, TextToolAction::Replace, 2, 5, "", "HTML Beautified (Selection)"},
         {"x<b>y</b>\r\nz", 1, 11, TextToolAction::Report, 0, 0, "", "HTML Beautifier: Selection already formatted"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         CAPTURE(row.text);
         TextToolPlan plan = PlanHtmlBeautifier(row.text, row.selStart, row.selEnd, nullptr);

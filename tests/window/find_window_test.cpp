@@ -19,18 +19,6 @@ void SetText(const char* text)
     SetWindowTextA(gEditorWnd, text);
 }
 
-void Select(int start, int end)
-{
-    SendMessageA(gEditorWnd, EM_SETSEL, start, end);
-}
-
-std::pair<int, int> Selection()
-{
-    DWORD s = 0, e = 0;
-    SendMessageA(gEditorWnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
-    return {(int)s, (int)e};
-}
-
 std::string WindowText(HWND window)
 {
     char buffer[2048] = "";
@@ -95,7 +83,7 @@ TEST_CASE("the Find window: its fields, the selection it takes, and its title")
     SetText(text.c_str());
 
     // 255 bytes of one line fill the find field.
-    Select(5, 5 + 255);
+    SelectInEditor(5, 5 + 255);
     Command(f.hwnd, IDM_SEARCH_FIND);
     REQUIRE(gFindWnd);
     CHECK(WindowText(gFindWnd) == "Find");
@@ -106,7 +94,8 @@ TEST_CASE("the Find window: its fields, the selection it takes, and its title")
     CHECK(IsDlgButtonChecked(gFindWnd, IDC_WRAP_AROUND) == BST_CHECKED);
     CHECK(IsDlgButtonChecked(gFindWnd, IDC_MATCH_CASE) == BST_UNCHECKED);
     CHECK(IsDlgButtonChecked(gFindWnd, IDC_USE_REGEX) == BST_UNCHECKED);
-    CHECK(WindowText(GetDlgItem(gFindWnd, IDC_USE_REGEX)) == "Regular expression (captures: $1..$9, \\1..\\9)");
+    CHECK(WindowText(GetDlgItem(gFindWnd, IDC_USE_REGEX)) ==
+          "Regular expression (captures: $1..$9, \\1..\\9)");
     RECT client;
     GetClientRect(gFindWnd, &client);
     CHECK(client.right == 430);
@@ -115,16 +104,16 @@ TEST_CASE("the Find window: its fields, the selection it takes, and its title")
     // 256 bytes, or a line break, leave the field as it was; Replace keeps the title "Find"
     // and moves to the replace field.
     SetField(IDC_REPLACE_WITH, "with");
-    Select(5, 5 + 256);
+    SelectInEditor(5, 5 + 256);
     Command(f.hwnd, IDM_SEARCH_REPLACE);
     CHECK(Field(IDC_FIND_WHAT) == line255);
-    Select(1, 6);
+    SelectInEditor(1, 6);
     Command(f.hwnd, IDM_SEARCH_REPLACE);
     CHECK(Field(IDC_FIND_WHAT) == line255);
     CHECK(WindowText(gFindWnd) == "Find");
     CHECK(GetFocus() == GetDlgItem(gFindWnd, IDC_REPLACE_WITH));
     CHECK(FieldSelection(IDC_REPLACE_WITH) == std::make_pair(0, 4));
-    Select(0, 2);
+    SelectInEditor(0, 2);
     Command(f.hwnd, IDM_SEARCH_REPLACE);
     CHECK(Field(IDC_FIND_WHAT) == "ab");
 
@@ -135,7 +124,7 @@ TEST_CASE("the Find window: its fields, the selection it takes, and its title")
 
     // Opened by Replace, the window is titled for it; nothing was pressed, so the
     // settings are as they were.
-    Select(0, 0);
+    SelectInEditor(0, 0);
     Command(f.hwnd, IDM_SEARCH_REPLACE);
     REQUIRE(gFindWnd);
     CHECK(WindowText(gFindWnd) == "Find / Replace");
@@ -151,33 +140,33 @@ TEST_CASE("the Find window's keys: Enter finds next, Shift+Enter previous, setti
     TestWindow f;
     REQUIRE(f.hwnd);
     SetText("one two\r\nTWO two");
-    Select(0, 0);
+    SelectInEditor(0, 0);
     Command(f.hwnd, IDM_SEARCH_FIND);
     REQUIRE(gFindWnd);
     SetField(IDC_FIND_WHAT, "two");
     KeyInField(f.hwnd, IDC_FIND_WHAT, VK_RETURN);
-    CHECK(Selection() == std::make_pair(4, 7));
+    CHECK(EditorSelection() == std::make_pair(4, 7));
     CHECK(FindStatus() == "Found at line 1, col 5");
     CHECK(StatusText() == "Found at line 1, col 5");
     KeyInField(f.hwnd, IDC_FIND_WHAT, VK_RETURN);
-    CHECK(Selection() == std::make_pair(9, 12));
+    CHECK(EditorSelection() == std::make_pair(9, 12));
     CHECK(FindStatus() == "Found at line 2, col 1");
     KeyInField(f.hwnd, IDC_FIND_WHAT, VK_RETURN, true);
-    CHECK(Selection() == std::make_pair(4, 7));
+    CHECK(EditorSelection() == std::make_pair(4, 7));
 
     // Match case, without a button press, does not count for F3.
     Check(IDC_MATCH_CASE, true);
-    Select(8, 8);
+    SelectInEditor(8, 8);
     PressKey(f.hwnd, VK_F3, false, false, false, gEditorWnd);
-    CHECK(Selection() == std::make_pair(9, 12));
+    CHECK(EditorSelection() == std::make_pair(9, 12));
     Button(IDOK);
-    CHECK(Selection() == std::make_pair(13, 16));
+    CHECK(EditorSelection() == std::make_pair(13, 16));
     CHECK(gFindMatchCase);
 
     // Without wrap-around, nothing after the last one: a beep and the two texts.
     Check(IDC_WRAP_AROUND, false);
     Button(IDOK);
-    CHECK(Selection() == std::make_pair(13, 16));
+    CHECK(EditorSelection() == std::make_pair(13, 16));
     CHECK(FindStatus() == "Text not found");
     CHECK(StatusText() == "Search text not found");
 
@@ -196,7 +185,7 @@ TEST_CASE("the Find window's keys: Enter finds next, Shift+Enter previous, setti
     Button(IDCANCEL);
     CHECK(gFindWnd == nullptr);
     CHECK(GetFocus() == gEditorWnd);
-    Select(0, 0);
+    SelectInEditor(0, 0);
     Command(f.hwnd, IDM_SEARCH_FIND);
     REQUIRE(gFindWnd);
     CHECK(Field(IDC_FIND_WHAT) == std::string(1023, 'z'));
@@ -248,22 +237,22 @@ TEST_CASE("Replace and Replace All: one change each, undone with one Ctrl+Z; rea
     TestWindow f;
     REQUIRE(f.hwnd);
     SetText("cat dog cat dog cat");
-    Select(0, 0);
+    SelectInEditor(0, 0);
     Command(f.hwnd, IDM_SEARCH_REPLACE);
     REQUIRE(gFindWnd);
     SetField(IDC_FIND_WHAT, "cat");
     SetField(IDC_REPLACE_WITH, "bird");
 
     // A selection that does not match is left alone: the next occurrence is selected.
-    Select(4, 7);
+    SelectInEditor(4, 7);
     Button(IDC_REPLACE);
     CHECK(EditorText() == "cat dog cat dog cat");
-    CHECK(Selection() == std::make_pair(8, 11));
+    CHECK(EditorSelection() == std::make_pair(8, 11));
     CHECK(FindStatus() == "Found at line 1, col 9");
     // A matching one is replaced, then the next is selected.
     Button(IDC_REPLACE);
     CHECK(EditorText() == "cat dog bird dog cat");
-    CHECK(Selection() == std::make_pair(17, 20));
+    CHECK(EditorSelection() == std::make_pair(17, 20));
     CHECK(FindStatus() == "Found at line 1, col 18");
 
     // Replace All: one undo step, which one Ctrl+Z takes back; the editor keeps block mode.
@@ -298,14 +287,14 @@ TEST_CASE("Replace and Replace All: one change each, undone with one Ctrl+Z; rea
     CHECK(EditorText() == "cat dog cat dog cat");
     CHECK(FindStatus() == kReadOnlyRefusal);
     CHECK(StatusText() == kReadOnlyRefusal);
-    Select(0, 3);
+    SelectInEditor(0, 3);
     Button(IDC_REPLACE);
     CHECK(EditorText() == "cat dog cat dog cat");
     CHECK(StatusText() == kReadOnlyRefusal);
-    CHECK(Selection() == std::make_pair(0, 3));
+    CHECK(EditorSelection() == std::make_pair(0, 3));
     // Finding still works.
     Button(IDOK);
-    CHECK(Selection() == std::make_pair(8, 11));
+    CHECK(EditorSelection() == std::make_pair(8, 11));
 }
 
 TEST_CASE("a successful find leaves block mode; Count does not")
@@ -319,13 +308,13 @@ TEST_CASE("a successful find leaves block mode; Count does not")
     CountMatches(nullptr);
     CHECK(StatusText() == "Count: 2 matches");
     CHECK(gBlockMode);
-    Select(6, 6);
+    SelectInEditor(6, 6);
     gFindWrapAround = false;
     CHECK_FALSE(FindInDocument(nullptr, true));
     CHECK(gBlockMode);
     CHECK(FindInDocument(nullptr, false));
     CHECK_FALSE(gBlockMode);
     CHECK(gPerLineCaretColumns.empty());
-    CHECK(Selection() == std::make_pair(5, 6));
+    CHECK(EditorSelection() == std::make_pair(5, 6));
     CHECK(StatusText() == "Found at line 2, col 2");
 }

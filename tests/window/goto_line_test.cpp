@@ -104,8 +104,9 @@ TEST_CASE("Go to Line: the proposed line, Go, Cancel and the numbers the field m
         const char* typed;
         int key;
         bool focusCancel;
-        int line;  // where the caret ends: -1 unchanged
+        int line; // where the caret ends: -1 unchanged
     };
+    // clang-format off
     const Row rows[] = {
         {"a line", "7", VK_RETURN, false, 6},
         {"past the end", "999", VK_RETURN, false, 39},
@@ -115,6 +116,7 @@ TEST_CASE("Go to Line: the proposed line, Go, Cancel and the numbers the field m
         {"Esc", "12", VK_ESCAPE, false, -1},
         {"Enter on Cancel", "12", VK_RETURN, true, -1},
     };
+    // clang-format on
     for (const Row& row : rows) {
         INFO(std::string(row.name));
         SendMessageA(gEditorWnd, EM_SETSEL, LineStart(2), LineStart(4) + 2);

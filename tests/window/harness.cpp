@@ -166,6 +166,18 @@ std::string EditorText()
     return GetEditorText();
 }
 
+void SelectInEditor(int start, int end)
+{
+    SendMessageA(gEditorWnd, EM_SETSEL, (WPARAM)start, (LPARAM)end);
+}
+
+std::pair<int, int> EditorSelection()
+{
+    DWORD s = 0, e = 0;
+    SendMessageA(gEditorWnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
+    return {(int)s, (int)e};
+}
+
 std::string StatusText()
 {
     char buffer[1024] = "";

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // Removes the settings, session and undo files beside the test executable.
@@ -45,6 +46,9 @@ void PressKey(HWND mainWnd, int vk, bool ctrl = false, bool alt = false, bool sh
 void TypeText(const char* text);
 
 std::string EditorText();
+// The editor's selection, set and read with EM_SETSEL and EM_GETSEL.
+void SelectInEditor(int start, int end);
+std::pair<int, int> EditorSelection();
 std::string StatusText();
 int TabCount();
 int SelectedTab();

@@ -13,18 +13,6 @@
 
 namespace {
 
-void Select(int start, int end)
-{
-    SendMessageA(gEditorWnd, EM_SETSEL, start, end);
-}
-
-std::pair<int, int> Selection()
-{
-    DWORD s = 0, e = 0;
-    SendMessageA(gEditorWnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
-    return {(int)s, (int)e};
-}
-
 size_t UndoSteps()
 {
     return GetActiveDocument()->history->undo.size();
@@ -56,6 +44,7 @@ TEST_CASE("JSON and HTML commands on a selection and on the whole text, each und
         std::pair<int, int> selection;
         const char* status;
     };
+    // clang-format off
     const Row rows[] = {
         {"format, document", IDM_TOOLS_JSON_FORMAT, "{\"a\":[1,2]}", 3, 3, "{\r\n  \"a\": [\r\n    1,\r\n    2\r\n  ]\r\n}",
          {0, 0}, "JSON formatted (Document, 2 spaces)"},
@@ -66,15 +55,16 @@ TEST_CASE("JSON and HTML commands on a selection and on the whole text, each und
         {"html, selection", IDM_TOOLS_HTML_BEAUTIFY, "ab<ul><li>x</li></ul>cd", 2, 21,
          "ab<ul>\r\n  <li>x</li>\r\n</ul>\r\ncd", {2, 29}, "HTML Beautified (Selection)"},
     };
+    // clang-format on
     for (const Row& row : rows) {
         INFO(std::string(row.name));
         SetWindowTextA(gEditorWnd, "");
         TypeText(row.text);
-        Select(row.selStart, row.selEnd);
+        SelectInEditor(row.selStart, row.selEnd);
         size_t steps = UndoSteps();
         Command(f.hwnd, row.command);
         CHECK(EditorText() == row.result);
-        CHECK(Selection() == row.selection);
+        CHECK(EditorSelection() == row.selection);
         CHECK(StatusText() == row.status);
         CHECK(UndoSteps() == steps + 1);
         CtrlZ(f.hwnd);
@@ -89,9 +79,9 @@ TEST_CASE("JSON Lint reports and selects; unchanged output and errors make no un
     REQUIRE(f.hwnd);
     TypeText("v = {\"k\": [1,, 2]};");
     size_t steps = UndoSteps();
-    Select(4, 18);
+    SelectInEditor(4, 18);
     Command(f.hwnd, IDM_TOOLS_JSON_FORMAT);
-    CHECK(Selection() == std::make_pair(13, 14));
+    CHECK(EditorSelection() == std::make_pair(13, 14));
     CHECK(StatusText() == "Invalid JSON at line 1, column 10: Unexpected token ','");
     CHECK(UndoSteps() == steps);
 
@@ -99,11 +89,11 @@ TEST_CASE("JSON Lint reports and selects; unchanged output and errors make no un
     // of its own, before its own work.
     SetWindowTextA(gEditorWnd, "[1,2]");
     steps = UndoSteps();
-    Select(0, 0);
+    SelectInEditor(0, 0);
     Command(f.hwnd, IDM_TOOLS_JSON_LINT);
     CHECK(UndoSteps() == steps + 1);
     steps = UndoSteps();
-    Select(0, 0);
+    SelectInEditor(0, 0);
     Command(f.hwnd, IDM_TOOLS_JSON_LINT);
     CHECK(StatusText() == "Valid JSON (Document): array, 2 items");
     gBlockMode = true;
@@ -131,7 +121,7 @@ TEST_CASE("a read-only document: the text commands change nothing and say so")
     Command(f.hwnd, IDM_EDIT_READ_ONLY);
     for (int command : {IDM_TOOLS_JSON_FORMAT, IDM_TOOLS_JSON_MINIFY, IDM_TOOLS_HTML_BEAUTIFY}) {
         CAPTURE(command);
-        Select(0, 0);
+        SelectInEditor(0, 0);
         Command(f.hwnd, command);
         CHECK(EditorText() == "[1, 2]");
         CHECK(StatusText() == kReadOnlyRefusal);
