@@ -11,9 +11,7 @@
 #include "editor/editor_window.h"
 #include "editor/gutter.h"
 #include "search/find.h"
-#include "vim/vim.h"
-
-#include <string.h>
+#include "vim/vim_engine.h"
 
 UINT gPendingOpenFilesMsg = 0;
 HANDLE gInstanceMutex = nullptr;
@@ -48,45 +46,18 @@ const ThreadApiTable gThreadApiTable = {
     XpInitializeConditionVariable, XpGetThreadId,
 };
 
-// Every global starts as its definition gives it before WinMain runs; this restores
-// those values, so that a test can create a fresh main window in the same process.
 void InitializeGlobals()
 {
+    ResetMainWindowState();
+    ResetSettingsState();
+    ResetTabsState();
+    ResetDocumentState();
+    ResetUndoState();
     ClearClosedTabs();
-    gUndoCaptureText.clear();
-    gRecentFiles.clear();
-    gWordHighlights.clear();
-    gFindText.clear();
-    gReplaceText.clear();
-    gFindMatchCase = false;
-    gFindWrapAround = true;
-    gFindRegex = false;
-
-    gAutoSave = true;
-    gDiffMode = false;
-    gNewPageEncoding = 1;
-    gNewPageBom = false;
-    strcpy(gFontName, "GulimChe");
-    gFontSize = 14;
-    gGutterWidth = 40;
-    gNextDocumentId = 1;
-    gProgrammaticChange = false;
-    gTabPressIndex = -1;
-    gTabDropIndex = -1;
-    gTabDragging = false;
-    gMissingFilePromptOpen = false;
-    gWordHighlightSelStart = -1;
-    gWordHighlightSelEnd = -1;
-    gSystemCaretHidden = false;
-    gSelAnchor = -1;
     ResetBlockState();
-    VimReset();
-    gVimCommandLine[0] = 0;
-    gVimCommandLength = 0;
-    gVimVisualAnchor = -1;
-    gVimVisualCursor = -1;
-    gUndoCaptureOpen = false;
-    gApplyingUndo = false;
-    gSelBeforeEditStart = 0;
-    gSelBeforeEditEnd = 0;
+    ResetEditorPaintState();
+    ResetEditorWindowState();
+    ResetGutterState();
+    ResetVimState();
+    ResetFindState();
 }

@@ -26,5 +26,8 @@ void WINAPI XpWakeConditionVariable(void* conditionVariable);
 void WINAPI XpInitializeConditionVariable(void* conditionVariable);
 DWORD WINAPI XpGetThreadId(HANDLE thread);
 
-// Resets every global of the program to its initial value (run before WinMain).
+// Gives the state of every module its first value (each module's ResetXxxState): WinMain
+// calls it first, the window tests before each fresh main window. Process-wide state (the
+// hand-over message, the mutex, registered window classes, the first dialog field's
+// procedure, the SFTP password cache) is left alone.
 void InitializeGlobals();

@@ -15,6 +15,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
 {
+    InitializeGlobals();
     gPendingOpenFilesMsg = RegisterWindowMessageA("Zorvik_PendingOpenFiles");
     AllowHandOverMessages(nullptr);
     if (HandOverToRunningInstance(commandLine))

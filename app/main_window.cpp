@@ -252,6 +252,12 @@ void OnDestroy(HWND hwnd)
 
 } // namespace
 
+void ResetMainWindowState()
+{
+    gMainWnd = gTabsWnd = gEditorWnd = gGutterWnd = gStatusWnd = nullptr;
+    gTabsOrigProc = gEditorOrigProc = gGutterOrigProc = nullptr;
+}
+
 void SetStatusText(const char* text)
 {
     if (!gStatusWnd)

@@ -15,6 +15,9 @@ extern WNDPROC gGutterOrigProc;
 extern const char kMainWindowClass[];  // "ZorvikWindowClass"
 extern const char kMainWindowTitle[];
 
+// No main window or children yet.
+void ResetMainWindowState();
+
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void LayoutMainWindow(HWND hwnd);
 

@@ -9,12 +9,13 @@
 #include <stdio.h>
 #include <string.h>
 
-char gFontName[32] = "GulimChe";
-int gFontSize = 14;
-bool gDiffMode = false;
-bool gAutoSave = true;
-int gNewPageEncoding = 1;
-bool gNewPageBom = false;
+// Their first values come from the settings table (ResetSettingsState).
+char gFontName[32];
+int gFontSize;
+bool gDiffMode;
+bool gAutoSave;
+int gNewPageEncoding;
+bool gNewPageBom;
 
 std::vector<std::string> gRecentFiles;
 HMENU gRecentFilesMenu = nullptr;
@@ -35,6 +36,9 @@ struct IntSetting {
     int minValue, maxValue; // clamp when minValue < maxValue
     SettingWrite write;
 };
+
+// The face before the settings are read; a missing FontName key picks an installed one.
+const char kStartFontName[] = "GulimChe";
 
 const IntSetting kIntSettings[] = {
     {"FontSize", &gFontSize, nullptr, 14, 6, 72, kWrittenAtClose},
@@ -65,6 +69,19 @@ bool IsReplacedFace(const char* face)
 }
 
 } // namespace
+
+void ResetSettingsState()
+{
+    lstrcpynA(gFontName, kStartFontName, sizeof(gFontName));
+    for (const IntSetting& s : kIntSettings) {
+        if (s.intValue)
+            *s.intValue = s.defaultValue;
+        else
+            *s.boolValue = s.defaultValue != 0;
+    }
+    gRecentFiles.clear();
+    gRecentFilesMenu = nullptr;
+}
 
 void PathBesideExecutable(const char* name, char* buffer, int size)
 {

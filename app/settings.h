@@ -18,6 +18,10 @@ extern HMENU gRecentFilesMenu;
 
 enum { kMaxRecentFiles = 10 };
 
+// The settings' defaults from the settings table, no recent files: the state before the
+// settings file is read.
+void ResetSettingsState();
+
 void GetSettingsPath(char* buffer, int size);
 // The executable's folder and the given file name; the name alone when the path would
 // not fit the buffer.

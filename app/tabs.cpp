@@ -19,10 +19,7 @@
 #include <stdio.h>
 #include <string.h>
 
-int gTabPressIndex = -1;
-int gTabPressX = 0, gTabPressY = 0;
-bool gTabDragging = false;
-int gTabDropIndex = -1;
+TabDrag gTabDrag;
 bool gMissingFilePromptOpen = false;
 bool gTabQuestionLoop = false;
 
@@ -137,6 +134,13 @@ void RetireOtherTabs(HWND owner, int k)
 }
 
 } // namespace
+
+void ResetTabsState()
+{
+    gTabDrag = TabDrag();
+    gMissingFilePromptOpen = false;
+    gTabQuestionLoop = false;
+}
 
 void QuestionNameForDocument(const char* path, const char* title, char* buffer, int size)
 {
@@ -472,83 +476,104 @@ void DrawTabDropMarker(HWND tabBar, int index)
     ReleaseDC(tabBar, dc);
 }
 
-static void EndTabDrag(HWND hwnd)
+namespace {
+
+void EndTabDrag(HWND hwnd)
 {
-    gTabDragging = false;
-    gTabPressIndex = -1;
-    gTabDropIndex = -1;
+    gTabDrag = TabDrag();
     InvalidateRect(hwnd, nullptr, TRUE);
 }
+
+LRESULT OnTabBarPaint(HWND hwnd, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = CallWindowProcA(gTabsOrigProc, hwnd, WM_PAINT, wParam, lParam);
+    if (gTabDrag.dragging && gTabDrag.dropIndex != -1)
+        DrawTabDropMarker(hwnd, gTabDrag.dropIndex);
+    return result;
+}
+
+void OnTabPress(HWND hwnd, LPARAM lParam)
+{
+    TCHITTESTINFO hit;
+    hit.pt.x = (short)LOWORD(lParam);
+    hit.pt.y = (short)HIWORD(lParam);
+    hit.flags = 0;
+    int index = TabCtrl_HitTest(hwnd, &hit);
+    if (index >= 0) {
+        gTabDrag.pressX = hit.pt.x;
+        gTabDrag.pressY = hit.pt.y;
+        gTabDrag.dragging = false;
+        gTabDrag.dropIndex = -1;
+    }
+    gTabDrag.pressIndex = index;
+}
+
+// True when the move belongs to a drag; the control then does not see it.
+bool OnTabMove(HWND hwnd, WPARAM wParam, LPARAM lParam)
+{
+    if (gTabDrag.pressIndex == -1 || !(wParam & MK_LBUTTON))
+        return false;
+    int x = (short)LOWORD(lParam), y = (short)HIWORD(lParam);
+    if (!gTabDrag.dragging) {
+        if (abs(x - gTabDrag.pressX) <= 4 && abs(y - gTabDrag.pressY) <= 4)
+            return false;
+        gTabDrag.dragging = true;
+        SetCapture(hwnd);
+    }
+    int drop = TabDropIndexAt(hwnd, x);
+    if (drop != gTabDrag.dropIndex) {
+        gTabDrag.dropIndex = drop;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        UpdateWindow(hwnd);
+        DrawTabDropMarker(hwnd, drop);
+    }
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    return true;
+}
+
+LRESULT OnTabRelease(HWND hwnd, WPARAM wParam, LPARAM lParam)
+{
+    if (gTabDrag.dragging) {
+        int pressed = gTabDrag.pressIndex, drop = gTabDrag.dropIndex;
+        ReleaseCapture();
+        EndTabDrag(hwnd);
+        if (drop != -1) {
+            int destination = pressed < drop ? drop - 1 : drop;
+            if (destination != pressed)
+                MoveTab(GetParent(hwnd), pressed, destination);
+        }
+        if (gEditorWnd)
+            SetFocus(gEditorWnd);
+        return 0;
+    }
+    if (gTabDrag.pressIndex != -1) {
+        gTabDrag.pressIndex = -1;
+        gTabDrag.dropIndex = -1;
+    }
+    LRESULT result = CallWindowProcA(gTabsOrigProc, hwnd, WM_LBUTTONUP, wParam, lParam);
+    if (gEditorWnd)
+        SetFocus(gEditorWnd);
+    return result;
+}
+
+} // namespace
 
 LRESULT CALLBACK TabBarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_PAINT: {
-        LRESULT result = CallWindowProcA(gTabsOrigProc, hwnd, msg, wParam, lParam);
-        if (gTabDragging && gTabDropIndex != -1)
-            DrawTabDropMarker(hwnd, gTabDropIndex);
-        return result;
-    }
-    case WM_LBUTTONDOWN: {
-        TCHITTESTINFO hit;
-        hit.pt.x = (short)LOWORD(lParam);
-        hit.pt.y = (short)HIWORD(lParam);
-        hit.flags = 0;
-        int index = TabCtrl_HitTest(hwnd, &hit);
-        if (index >= 0) {
-            gTabPressX = hit.pt.x;
-            gTabPressY = hit.pt.y;
-            gTabDragging = false;
-            gTabDropIndex = -1;
-        }
-        gTabPressIndex = index;
+    case WM_PAINT:
+        return OnTabBarPaint(hwnd, wParam, lParam);
+    case WM_LBUTTONDOWN:
+        OnTabPress(hwnd, lParam);
         break;
-    }
-    case WM_MOUSEMOVE: {
-        if (gTabPressIndex == -1 || !(wParam & MK_LBUTTON))
-            break;
-        int x = (short)LOWORD(lParam), y = (short)HIWORD(lParam);
-        if (!gTabDragging) {
-            if (abs(x - gTabPressX) <= 4 && abs(y - gTabPressY) <= 4)
-                break;
-            gTabDragging = true;
-            SetCapture(hwnd);
-        }
-        int drop = TabDropIndexAt(hwnd, x);
-        if (drop != gTabDropIndex) {
-            gTabDropIndex = drop;
-            InvalidateRect(hwnd, nullptr, FALSE);
-            UpdateWindow(hwnd);
-            DrawTabDropMarker(hwnd, drop);
-        }
-        SetCursor(LoadCursor(nullptr, IDC_ARROW));
-        return 0;
-    }
-    case WM_LBUTTONUP:
-        if (gTabDragging) {
-            int pressed = gTabPressIndex, drop = gTabDropIndex;
-            ReleaseCapture();
-            EndTabDrag(hwnd);
-            if (drop != -1) {
-                int destination = pressed < drop ? drop - 1 : drop;
-                if (destination != pressed)
-                    MoveTab(GetParent(hwnd), pressed, destination);
-            }
-            if (gEditorWnd)
-                SetFocus(gEditorWnd);
+    case WM_MOUSEMOVE:
+        if (OnTabMove(hwnd, wParam, lParam))
             return 0;
-        } else {
-            if (gTabPressIndex != -1) {
-                gTabPressIndex = -1;
-                gTabDropIndex = -1;
-            }
-            LRESULT result = CallWindowProcA(gTabsOrigProc, hwnd, msg, wParam, lParam);
-            if (gEditorWnd)
-                SetFocus(gEditorWnd);
-            return result;
-        }
+        break;
+    case WM_LBUTTONUP:
+        return OnTabRelease(hwnd, wParam, lParam);
     case WM_CAPTURECHANGED:
-        if (gTabDragging)
+        if (gTabDrag.dragging)
             EndTabDrag(hwnd);
         break;
     case WM_KEYDOWN:

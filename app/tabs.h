@@ -4,16 +4,24 @@
 
 #include <windows.h>
 
-extern int gTabPressIndex;
-extern int gTabPressX, gTabPressY;
-extern bool gTabDragging;
-extern int gTabDropIndex;
+// A tab dragged with the mouse: pressed, then moved more than 4 pixels with the button
+// down, dropped into the gap under the mouse.
+struct TabDrag {
+    int pressIndex = -1; // the tab the left button went down on; -1 for none
+    int pressX = 0, pressY = 0;
+    bool dragging = false;
+    int dropIndex = -1;  // the gap (0..count) the tab would land in; -1 before the first move
+};
+extern TabDrag gTabDrag;
 extern bool gMissingFilePromptOpen;
 // Set while a save question is open or a question loop over the tabs runs (exit, Close
 // Tab, Close All BUT This): activating a tab then does not check for a vanished file, so
 // that no document is freed or reordered under the question. Taking files handed over by
 // another instance must wait for it too.
 extern bool gTabQuestionLoop;
+
+// The state of this module as a fresh main window wants it.
+void ResetTabsState();
 
 void NewTab(HWND mainWnd);
 void OpenFileByPath(HWND mainWnd, const char* path);

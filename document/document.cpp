@@ -29,6 +29,12 @@ void TakeDocumentString(char** field, char* value)
     *field = value;
 }
 
+void ResetDocumentState()
+{
+    gProgrammaticChange = false;
+    gNextDocumentId = 1;
+}
+
 TabDocument* CreateDocument(const char* path)
 {
     TabDocument* doc = (TabDocument*)calloc(1, sizeof(TabDocument));

@@ -31,6 +31,9 @@ struct TabDocument {
 extern bool gProgrammaticChange;
 extern int gNextDocumentId;
 
+// No programmatic change under way; document numbers start again at 1.
+void ResetDocumentState();
+
 // A zero-filled record with a new history; with a path, that path's undo file is loaded.
 TabDocument* CreateDocument(const char* path);
 // The record of a new tab: empty path and text, the new-page encoding and BOM.

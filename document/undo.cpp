@@ -12,12 +12,14 @@
 #include <vector>
 
 bool gUndoCaptureOpen = false;
-std::string gUndoCaptureText;
-int gUndoCaptureSelStart = 0, gUndoCaptureSelEnd = 0;
 int gSelBeforeEditStart = 0, gSelBeforeEditEnd = 0;
 bool gApplyingUndo = false;
 
 namespace {
+
+// The snapshot and selection when the open capture began.
+std::string gUndoCaptureText;
+int gUndoCaptureSelStart = 0, gUndoCaptureSelEnd = 0;
 
 // Set by the editor around the one keystroke (or cut, paste, clear) whose change
 // notification is on its way, with the text length before it.
@@ -240,6 +242,17 @@ void RecordCapture()
 }
 
 } // namespace
+
+void ResetUndoState()
+{
+    gUndoCaptureOpen = false;
+    gUndoCaptureText.clear();
+    gUndoCaptureSelStart = gUndoCaptureSelEnd = 0;
+    gSelBeforeEditStart = gSelBeforeEditEnd = 0;
+    gApplyingUndo = false;
+    gKeystrokeEdit = false;
+    gKeystrokeLength = 0;
+}
 
 void RecordTypingChange()
 {

@@ -6,10 +6,11 @@
 #include <string>
 
 extern bool gUndoCaptureOpen;
-extern std::string gUndoCaptureText;
-extern int gUndoCaptureSelStart, gUndoCaptureSelEnd;
 extern int gSelBeforeEditStart, gSelBeforeEditEnd;
 extern bool gApplyingUndo;
+
+// No capture, keystroke or undo under way.
+void ResetUndoState();
 
 void RecordTypingChange();
 // The editor brackets each message that makes the control change its text by one

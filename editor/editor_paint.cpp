@@ -16,6 +16,13 @@ std::vector<WordHighlight> gWordHighlights;
 int gWordHighlightSelStart = -1, gWordHighlightSelEnd = -1;
 bool gSystemCaretHidden = false;
 
+void ResetEditorPaintState()
+{
+    gWordHighlights.clear();
+    gWordHighlightSelStart = gWordHighlightSelEnd = -1;
+    gSystemCaretHidden = false;
+}
+
 namespace {
 
 const COLORREF kAddedBand = RGB(220, 248, 220);

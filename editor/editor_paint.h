@@ -16,6 +16,9 @@ extern std::vector<WordHighlight> gWordHighlights;
 extern int gWordHighlightSelStart, gWordHighlightSelEnd;
 extern bool gSystemCaretHidden;
 
+// No occurrence highlights; the system caret shown.
+void ResetEditorPaintState();
+
 // WM_PAINT of the editor.
 void PaintEditor(HWND editor);
 // The whole composed picture of the editor's client area (width x height from 0, 0)

@@ -12,6 +12,11 @@
 
 int gSelAnchor = -1;
 
+void ResetEditorWindowState()
+{
+    gSelAnchor = -1;
+}
+
 void RememberSelectionBeforeEdit(HWND editor)
 {
     DWORD s = 0, e = 0;

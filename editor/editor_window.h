@@ -5,6 +5,9 @@
 
 extern int gSelAnchor;
 
+// No selection anchor.
+void ResetEditorWindowState();
+
 LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // EM_GETSEL into gSelBeforeEditStart/End.
 void RememberSelectionBeforeEdit(HWND editor);

@@ -9,7 +9,16 @@
 #include <stdio.h>
 #include <string.h>
 
-int gGutterWidth = 40;
+namespace {
+const int kNarrowestGutter = 40;
+}
+
+int gGutterWidth = kNarrowestGutter;
+
+void ResetGutterState()
+{
+    gGutterWidth = kNarrowestGutter;
+}
 
 namespace {
 

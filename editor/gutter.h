@@ -5,6 +5,9 @@
 
 extern int gGutterWidth;
 
+// The gutter's narrowest width.
+void ResetGutterState();
+
 LRESULT CALLBACK GutterWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 int CalcGutterWidth(HWND gutter, int lineCount);
 void RefreshGutter();

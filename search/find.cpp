@@ -22,6 +22,15 @@ bool gFindWrapAround = true;
 bool gFindRegex = false;
 bool gFindClassRegistered = false;
 
+void ResetFindState()
+{
+    gFindText.clear();
+    gReplaceText.clear();
+    gFindMatchCase = false;
+    gFindWrapAround = true;
+    gFindRegex = false;
+}
+
 namespace {
 
 const char kFindClass[] = "ZorvikFindReplaceClass";

@@ -14,6 +14,9 @@ extern bool gFindWrapAround;
 extern bool gFindRegex;
 extern bool gFindClassRegistered;
 
+// The find settings of a fresh start: empty texts, only Wrap around on.
+void ResetFindState();
+
 // Ends block selection and multi-caret editing (when on) and repaints the editor: a
 // command that moves the caret or replaces the text by itself starts from one caret.
 void LeaveBlockMode();

@@ -962,6 +962,15 @@ void VimReset()
     gVimSwallowChar = false;
 }
 
+void ResetVimState()
+{
+    VimReset();
+    gVimCommandLine[0] = 0;
+    gVimCommandLength = 0;
+    gVimVisualAnchor = -1;
+    gVimVisualCursor = -1;
+}
+
 std::string VimStatusSuffix()
 {
     if (!gVimEnabled)

@@ -81,6 +81,8 @@ bool VimKeyDown(const VimEditor& editor, int virtualKey, VimModifiers modifiers)
 bool VimChar(const VimEditor& editor, int character);
 // Vim off, NORMAL, nothing pending; the command line and the visual positions stay.
 void VimReset();
+// VimReset, and the command line and the visual positions cleared too.
+void ResetVimState();
 
 // The cursor: the moving end in the visual modes, else the end of the selection.
 int VimGetCursor(const VimEditor& editor);

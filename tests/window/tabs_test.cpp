@@ -271,17 +271,17 @@ TEST_CASE("moving tabs by command and by dragging")
     SendMessageA(gTabsWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
     SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 10, start.y));
     SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(drop.x, drop.y));
-    CHECK(gTabDropIndex == 3);
+    CHECK(gTabDrag.dropIndex == 3);
     SendMessageA(gTabsWnd, WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
     CHECK(TabTitle(2) == "Untitled");
     CHECK(SelectedTab() == 2);
-    CHECK_FALSE(gTabDragging);
+    CHECK_FALSE(gTabDrag.dragging);
 
     // A move of 4 pixels is a click.
     start = centre(1);
     SendMessageA(gTabsWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
     SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 4, start.y + 4));
-    CHECK_FALSE(gTabDragging);
+    CHECK_FALSE(gTabDrag.dragging);
     SendMessageA(gTabsWnd, WM_LBUTTONUP, 0, MAKELPARAM(start.x + 4, start.y + 4));
     CHECK(TabTitle(2) == "Untitled");
 
@@ -292,7 +292,7 @@ TEST_CASE("moving tabs by command and by dragging")
     SendMessageA(gTabsWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start.x, start.y));
     SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x - 10, start.y));
     SendMessageA(gTabsWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1, start.y));
-    CHECK(gTabDropIndex == 0);
+    CHECK(gTabDrag.dropIndex == 0);
     SendMessageA(gTabsWnd, WM_LBUTTONUP, 0, MAKELPARAM(1, start.y));
     CHECK(TabTitle(0) == last);
 
