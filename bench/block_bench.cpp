@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "document/document.h"
 #include "editor/block_mode.h"
+#include "bench/bench_editor.h"
 #include "bench/bench_clock.h"
 #include "tests/window/harness.h"
 
@@ -15,16 +16,6 @@
 #include <vector>
 
 namespace {
-
-std::string MakeText(size_t bytes)
-{
-    std::string text;
-    text.reserve(bytes + 100);
-    const char* line = "The quick brown fox jumps over the lazy dog; 0123456789 and some more text.\r\n";
-    while (text.size() < bytes)
-        text += line;
-    return text;
-}
 
 int LineCountOf(const std::string& text)
 {
@@ -38,17 +29,8 @@ int LineCountOf(const std::string& text)
 // shown, with the same text: the control's own cost for a keystroke.
 double BareCharacter(const std::string& text)
 {
-    RECT rc;
-    GetWindowRect(gEditorWnd, &rc);
-    HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, rc.right - rc.left,
-                                rc.bottom - rc.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    HWND bare = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                    ES_AUTOHSCROLL | ES_NOHIDESEL,
-                                0, 0, rc.right - rc.left, rc.bottom - rc.top, host, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(bare, WM_SETFONT, SendMessageA(gEditorWnd, WM_GETFONT, 0, 0), FALSE);
-    SendMessageA(bare, EM_SETLIMITTEXT, 0, 0);
+    HWND host;
+    HWND bare = CreateBareEditLike(gEditorWnd, &host);
     SetFocus(bare);
     SetWindowTextA(bare, text.c_str());
     std::vector<double> times;
@@ -80,7 +62,8 @@ void PlaceBlock(int top, int rows)
 double TypeIntoBlock(int top, int rows)
 {
     PlaceBlock(top, rows);
-    SendMessageA(gEditorWnd, EM_LINESCROLL, 0, top - (int)SendMessageA(gEditorWnd, EM_GETFIRSTVISIBLELINE, 0, 0));
+    SendMessageA(gEditorWnd, EM_LINESCROLL, 0,
+                 top - (int)SendMessageA(gEditorWnd, EM_GETFIRSTVISIBLELINE, 0, 0));
     UpdateWindow(gEditorWnd);
     std::vector<double> times;
     for (int i = 0; i < 5; ++i) {
@@ -94,7 +77,7 @@ double TypeIntoBlock(int top, int rows)
 
 void Measure(size_t bytes)
 {
-    std::string text = MakeText(bytes);
+    std::string text = MakeBenchText(bytes);
     double bare = BareCharacter(text);
     TabDocument* doc = GetActiveDocument();
     SetDocumentString(&doc->text, text.c_str());
@@ -108,14 +91,15 @@ void Measure(size_t bytes)
         std::string whole = GetEditorText();
         reads.push_back(BenchNow() - t);
     }
-    printf("%5.1f MB, %d lines: bare WM_CHAR %.1f ms; one read of the whole text %.1f ms\n", bytes / 1048576.0,
-           lines, bare, BenchMedian(reads));
+    printf("%5.1f MB, %d lines: bare WM_CHAR %.1f ms; one read of the whole text %.1f ms\n",
+           bytes / 1048576.0, lines, bare, BenchMedian(reads));
     int rowCounts[] = {1, 10, 250, 500, 1000};
     for (int rows : rowCounts) {
         double middle = TypeIntoBlock(lines / 2, rows);
         double end = TypeIntoBlock(lines - rows - 2, rows);
-        printf("   block of %4d rows: %7.1f ms in the middle, %7.1f ms at the end (%.0fx the bare character)\n",
-               rows, middle, end, middle / (bare > 0 ? bare : 1));
+        printf(
+            "   block of %4d rows: %7.1f ms in the middle, %7.1f ms at the end (%.0fx the bare character)\n",
+            rows, middle, end, middle / (bare > 0 ? bare : 1));
         fflush(stdout);
     }
 }

@@ -9,6 +9,7 @@
 #include "document/undo.h"
 #include "editor/editor_window.h"
 #include "editor/gutter.h"
+#include "bench/bench_editor.h"
 #include "bench/bench_clock.h"
 #include "tests/window/harness.h"
 
@@ -19,34 +20,14 @@
 
 namespace {
 
-std::string MakeText(size_t bytes)
-{
-    std::string text;
-    text.reserve(bytes + 100);
-    const char* line = "The quick brown fox jumps over the lazy dog; 0123456789 and some more text.\r\n";
-    while (text.size() < bytes)
-        text += line;
-    return text;
-}
-
 void Measure(HWND mainWnd, size_t bytes)
 {
-    std::string text = MakeText(bytes);
+    std::string text = MakeBenchText(bytes);
     const int rounds = 15;
 
-    // The bare control: a plain EDIT with the same styles, size, font and text, shown like
-    // the program's editor (a hidden one would skip its own painting), nobody listening.
-    RECT rc;
-    GetWindowRect(gEditorWnd, &rc);
-    HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, rc.right - rc.left,
-                                rc.bottom - rc.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    HWND bare = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                    ES_AUTOHSCROLL | ES_NOHIDESEL,
-                                0, 0, rc.right - rc.left, rc.bottom - rc.top, host, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(bare, WM_SETFONT, SendMessageA(gEditorWnd, WM_GETFONT, 0, 0), FALSE);
-    SendMessageA(bare, EM_SETLIMITTEXT, 0, 0);
+    // The bare control with the same text.
+    HWND host;
+    HWND bare = CreateBareEditLike(gEditorWnd, &host);
     SetFocus(bare);
     double t0 = BenchNow();
     SetWindowTextA(bare, text.c_str());

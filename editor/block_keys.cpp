@@ -26,28 +26,13 @@ int LineCount(HWND editor)
     return count < 1 ? 1 : count;
 }
 
-int LineHeight(HWND editor)
-{
-    int height = 0;
-    HDC dc = GetDC(editor);
-    if (dc) {
-        HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(editor, WM_GETFONT, 0, 0));
-        TEXTMETRICA tm;
-        if (GetTextMetricsA(dc, &tm))
-            height = tm.tmHeight;
-        SelectObject(dc, old);
-        ReleaseDC(editor, dc);
-    }
-    return height > 0 ? height : 14;
-}
-
 // Scrolls vertically just enough to show the block's rows from the top one.
 void KeepRowsVisible(HWND editor)
 {
     int first = (int)SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
     RECT rc;
     GetClientRect(editor, &rc);
-    int rows = rc.bottom / LineHeight(editor);
+    int rows = rc.bottom / EditorLineHeight(editor);
     if (BlockTop() < first)
         SendMessageA(editor, EM_LINESCROLL, 0, BlockTop() - first);
     else if (BlockBottom() >= first + rows)

@@ -136,17 +136,9 @@ View SaveView(HWND editor)
 
 int AverageCharWidth(HWND editor)
 {
-    int width = 0;
-    HDC dc = GetDC(editor);
-    if (dc) {
-        HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(editor, WM_GETFONT, 0, 0));
-        TEXTMETRICA tm;
-        if (GetTextMetricsA(dc, &tm))
-            width = tm.tmAveCharWidth;
-        SelectObject(dc, old);
-        ReleaseDC(editor, dc);
-    }
-    return width > 0 ? width : 8;
+    TEXTMETRICA tm;
+    GetEditorTextMetrics(editor, &tm);
+    return tm.tmAveCharWidth > 0 ? tm.tmAveCharWidth : 8;
 }
 
 void RestoreView(HWND editor, const View& v)
@@ -250,6 +242,25 @@ void RunBlockEdit(HWND editor, Plan plan)
 
 } // namespace
 
+void GetEditorTextMetrics(HWND editor, TEXTMETRICA* tm)
+{
+    ZeroMemory(tm, sizeof(*tm));
+    HDC dc = GetDC(editor);
+    if (!dc)
+        return;
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(editor, WM_GETFONT, 0, 0));
+    GetTextMetricsA(dc, tm);
+    SelectObject(dc, old);
+    ReleaseDC(editor, dc);
+}
+
+int EditorLineHeight(HWND editor)
+{
+    TEXTMETRICA tm;
+    GetEditorTextMetrics(editor, &tm);
+    return tm.tmHeight > 0 ? tm.tmHeight : 14;
+}
+
 int EditorRows::StartOf(int line) const
 {
     if (!lines.Has(line) || firstStart < 0)
@@ -300,7 +311,8 @@ int VisualColumnToX(HWND editor, int line, int column, int cellWidth, int* y)
     if (text.length == 0 || !text.bytes)
         return x0 + column * cellWidth;
     int missing = 0;
-    int offset = VisualColumnToOffset(text.bytes, text.count, column, &missing, WindowsAnsiCodePage().isLeadByte);
+    int offset =
+        VisualColumnToOffset(text.bytes, text.count, column, &missing, WindowsAnsiCodePage().isLeadByte);
     LRESULT pos = SendMessageA(editor, EM_POSFROMCHAR, text.start + offset, 0);
     if (pos != -1 && Short(HIWORD(pos)) == y0)
         return Short(LOWORD(pos)) + missing * cellWidth;
@@ -310,18 +322,11 @@ int VisualColumnToX(HWND editor, int line, int column, int cellWidth, int* y)
 void PointToLineColumn(HWND editor, POINT point, int* line, int* column)
 {
     TEXTMETRICA tm;
-    ZeroMemory(&tm, sizeof(tm));
-    HDC dc = GetDC(editor);
-    if (dc) {
-        HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(editor, WM_GETFONT, 0, 0));
-        GetTextMetricsA(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(editor, dc);
-    }
+    GetEditorTextMetrics(editor, &tm);
     int cell = MeasureCellWidth(editor);
     if (cell <= 0)
         cell = tm.tmAveCharWidth > 0 ? tm.tmAveCharWidth : 8;
-    int lineHeight = tm.tmHeight > 0 ? tm.tmHeight : 14;
+    int lineHeight = EditorLineHeight(editor);
     int first = (int)SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
     int count = (int)SendMessageA(editor, EM_GETLINECOUNT, 0, 0);
     LRESULT pos = SendMessageA(editor, EM_POSFROMCHAR, SendMessageA(editor, EM_LINEINDEX, first, 0), 0);
@@ -358,8 +363,9 @@ void ColumnPlaceCaret(HWND editor, const EditorRows* known)
         if (!ReadEditorRows(editor, line, line, &read))
             return;
         rows = &read;
-        if (!gMultiCaretOn && !(read.lines.Has(gBlockCaretLine) &&
-                                (gPerLineCaretColumnsOn || read.lines.Length(gBlockCaretLine) >= BlockCaretTarget()))) {
+        if (!gMultiCaretOn &&
+            !(read.lines.Has(gBlockCaretLine) &&
+              (gPerLineCaretColumnsOn || read.lines.Length(gBlockCaretLine) >= BlockCaretTarget()))) {
             int from = BlockTop() < gBlockCaretLine ? BlockTop() : gBlockCaretLine;
             int to = BlockBottom() > gBlockCaretLine ? BlockBottom() : gBlockCaretLine;
             if (!ReadEditorRows(editor, from, to, &read))
@@ -373,9 +379,9 @@ void ColumnPlaceCaret(HWND editor, const EditorRows* known)
             SendMessageA(editor, EM_SETSEL, start + offset, start + offset);
             if (gMultiCaretOn) {
                 const std::string& text = rows->lines.Line(line);
-                ColumnScrollCaretIntoView(editor, VisualColumnAtOffset(text.data(), (int)text.size(), offset,
-                                                                       rows->lines.lead),
-                                          rows);
+                ColumnScrollCaretIntoView(
+                    editor, VisualColumnAtOffset(text.data(), (int)text.size(), offset, rows->lines.lead),
+                    rows);
             }
         }
     }

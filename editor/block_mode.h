@@ -20,6 +20,10 @@ struct EditorRows {
 // does not report its lines as the text holds them.
 bool ReadEditorRows(HWND editor, int from, int to, EditorRows* out);
 
+// The metrics of the editor's font (zeroed when they cannot be had), and its line height
+// (14 when the font gives none).
+void GetEditorTextMetrics(HWND editor, TEXTMETRICA* tm);
+int EditorLineHeight(HWND editor);
 // Pixel x of a column on a line (client coordinates); *y (optional) receives the y of the
 // line's start, -1 when the line does not exist (x is then 0).
 int VisualColumnToX(HWND editor, int line, int column, int cellWidth, int* y);

@@ -158,7 +158,8 @@ void JoinRows(BlockLines& lines)
     lines.text[k] = joined;
     lines.breaks[k] = lines.breaks[(size_t)(last - lines.first)];
     lines.text.erase(lines.text.begin() + (long)k + 1, lines.text.begin() + (long)(last - lines.first) + 1);
-    lines.breaks.erase(lines.breaks.begin() + (long)k + 1, lines.breaks.begin() + (long)(last - lines.first) + 1);
+    lines.breaks.erase(lines.breaks.begin() + (long)k + 1,
+                       lines.breaks.begin() + (long)(last - lines.first) + 1);
     lines.lineCount -= last - lo;
 
     ColumnResetRows();
@@ -517,7 +518,8 @@ void BlockWordJump(const BlockLines& lines, bool right, bool shift)
             carets.push_back(AtLeastZero(ColumnGetRowCaret(row)));
         gPerLineAnchorColumns.assign((size_t)count, -1);
         for (int row = lo; row <= hi; ++row)
-            gPerLineAnchorColumns[(size_t)row] = gPerLineCaretColumns[(size_t)row] = carets[(size_t)(row - lo)];
+            gPerLineAnchorColumns[(size_t)row] = gPerLineCaretColumns[(size_t)row] =
+                carets[(size_t)(row - lo)];
     }
     std::vector<int> newCarets, oldAnchors;
     for (int row = lo; row <= hi; ++row) {
@@ -587,8 +589,9 @@ bool BlockCaretPlacement(const BlockLines& lines, int* line, int* offset)
         if (!lines.Has(gMultiCaretLine))
             return false;
         *line = gMultiCaretLine;
-        *offset = gMultiCaretOffsets.empty() ? 0 : std::min(AtLeastZero(gMultiCaretOffsets.back()),
-                                                            lines.Length(gMultiCaretLine));
+        *offset = gMultiCaretOffsets.empty()
+                      ? 0
+                      : std::min(AtLeastZero(gMultiCaretOffsets.back()), lines.Length(gMultiCaretLine));
         return true;
     }
     bool ragged = gPerLineCaretColumnsOn;

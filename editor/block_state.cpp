@@ -181,7 +181,8 @@ void GrowColumns(std::vector<int>& columns, int lineCount)
 
 namespace {
 
-void MoveEntries(std::vector<int>& columns, const std::vector<int>& saved, int lo, int hi, int delta, int lineCount)
+void MoveEntries(std::vector<int>& columns, const std::vector<int>& saved, int lo, int hi, int delta,
+                 int lineCount)
 {
     GrowColumns(columns, lineCount);
     for (int row = lo; row <= hi; ++row)

@@ -68,8 +68,8 @@ TEST_CASE("a column maps to the last character boundary at or before it")
         {"ab" + kWide + "c", 2, 2, 0},
         {"ab" + kWide + "c", 3, 2, 1}, // inside the double-byte character
         {"ab" + kWide + "c", 4, 4, 0},
-        {"a\xB0", 2, 2, 0},            // a lone lead byte at the end counts one column
-        {kWide + "\tz", 3, 2, 1},      // the tab after a wide character spans 2..7
+        {"a\xB0", 2, 2, 0},       // a lone lead byte at the end counts one column
+        {kWide + "\tz", 3, 2, 1}, // the tab after a wide character spans 2..7
         {kWide + "\tz", 8, 3, 0},
     };
     for (const Row& row : rows) {
@@ -95,10 +95,10 @@ TEST_CASE("tabs that a column cuts become spaces, the others stay")
         int a, b;
         std::string expected;
     } rows[] = {
-        {"a\tb\tc", 8, 16, "a\tb\tc"},            // both on tab stops
+        {"a\tb\tc", 8, 16, "a\tb\tc"},                // both on tab stops
         {"12345678\tx", 10, 10, "12345678        x"}, // a tab from 8 to 16 cut at 10
         {"a\tb\tc", 4, 12, "a       b       c"},
-        {"\t\t", 0, 7, "        \t"},              // 7 is inside the first tab (0..8)
+        {"\t\t", 0, 7, "        \t"}, // 7 is inside the first tab (0..8)
         {kWide + "\tz", 5, 5, kWide + "      z"},
     };
     for (const Row& row : rows) {
@@ -390,12 +390,8 @@ TEST_CASE("block copy and paste")
         std::string text;
         std::vector<std::string> lines;
     } splits[] = {
-        {"a", {"a"}},
-        {"a\r\nb", {"a", "b"}},
-        {"a\nb\r\n", {"a", "b"}},
-        {"a\r\n\r\nb", {"a", "", "b"}},
-        {"\r\n", {""}},
-        {"a\rb", {"a\rb"}},
+        {"a", {"a"}},   {"a\r\nb", {"a", "b"}}, {"a\nb\r\n", {"a", "b"}}, {"a\r\n\r\nb", {"a", "", "b"}},
+        {"\r\n", {""}}, {"a\rb", {"a\rb"}},
     };
     for (const Split& s : splits) {
         CAPTURE(s.text);

@@ -186,7 +186,8 @@ TEST_CASE("a block larger than a handful of rows is read from the whole text")
         std::string line = i % 3 ? "row " + std::to_string(i) : "";
         text += line + "\r\n";
         if (i >= 2 && i <= 25)
-            line = line.size() >= 2 ? line.substr(0, 2) + "|" + line.substr(2) : line + std::string(2 - line.size(), ' ') + "|";
+            line = line.size() >= 2 ? line.substr(0, 2) + "|" + line.substr(2)
+                                    : line + std::string(2 - line.size(), ' ') + "|";
         expected += line + "\r\n";
     }
     f.Open(text);
@@ -373,13 +374,7 @@ TEST_CASE("the block shows inverted over the text, a zero-width row as a bar")
     BlockFixture f;
     REQUIRE(f.hwnd);
     f.Open("alpha beta\r\ngamma delta\r\nab\r\nepsilon\r\n");
-    HDC dc = GetDC(gEditorWnd);
-    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(gEditorWnd, WM_GETFONT, 0, 0));
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(gEditorWnd, dc);
-    int cell = MeasureCellWidth(gEditorWnd), lh = tm.tmHeight;
+    int cell = MeasureCellWidth(gEditorWnd), lh = EditorLineHeight(gEditorWnd);
 
     // The control's caret out of the way of the rows compared.
     f.Caret(3, 7);

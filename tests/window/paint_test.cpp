@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/tabs.h"
+#include "editor/block_mode.h"
 #include "editor/editor_paint.h"
 #include "editor/visual_columns_win.h"
 
@@ -45,16 +46,7 @@ struct PaintFixture {
         OpenFileByPath(hwnd, files.back().c_str());
         PumpMessages(hwnd, 20);
     }
-    int LineHeight()
-    {
-        HDC dc = GetDC(gEditorWnd);
-        HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(gEditorWnd, WM_GETFONT, 0, 0));
-        TEXTMETRICA tm;
-        GetTextMetricsA(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(gEditorWnd, dc);
-        return tm.tmHeight;
-    }
+    int LineHeight() { return EditorLineHeight(gEditorWnd); }
     // The client position of a character of the editor.
     POINT At(int offset)
     {
