@@ -153,6 +153,12 @@ TEST_CASE("the Find window's keys: Enter finds next, Shift+Enter previous, setti
     CHECK(FindStatus() == "Found at line 2, col 1");
     KeyInField(f.hwnd, IDC_FIND_WHAT, VK_RETURN, true);
     CHECK(EditorSelection() == std::make_pair(4, 7));
+    // Ctrl+A selects the whole field.
+    HWND what = GetDlgItem(gFindWnd, IDC_FIND_WHAT);
+    SetFocus(what);
+    SendMessageA(what, EM_SETSEL, 1, 1);
+    PressKey(f.hwnd, 'A', true, false, false, what);
+    CHECK(FieldSelection(IDC_FIND_WHAT) == std::make_pair(0, 3));
 
     // Match case, without a button press, does not count for F3.
     Check(IDC_MATCH_CASE, true);
