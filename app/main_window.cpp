@@ -258,18 +258,6 @@ void ResetMainWindowState()
     gTabsOrigProc = gEditorOrigProc = gGutterOrigProc = nullptr;
 }
 
-void SetStatusText(const char* text)
-{
-    if (!gStatusWnd)
-        return;
-    // The status bar repaints itself at once on a new text (about 9 ms under Wine), which
-    // would land in every Undo and Redo; with redrawing off it waits for the next paint.
-    SendMessageA(gStatusWnd, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(gStatusWnd, SB_SETTEXTA, 0, (LPARAM)text);
-    SendMessageA(gStatusWnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(gStatusWnd, nullptr, TRUE);
-}
-
 void LayoutMainWindow(HWND hwnd)
 {
     RECT rc;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "app/status_bar.h"
+
 extern HWND gMainWnd;
 extern HWND gTabsWnd;
 extern HWND gEditorWnd;
@@ -25,6 +27,3 @@ void LayoutMainWindow(HWND hwnd);
 // on failure); WinMain and the window tests share them.
 bool RegisterMainWindowClass(HINSTANCE instance, HICON* largeIcon, HICON* smallIcon);
 HWND CreateMainWindow(HINSTANCE instance);
-
-// Writes the text into part 0 of the status bar.
-void SetStatusText(const char* text);

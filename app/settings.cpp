@@ -83,24 +83,6 @@ void ResetSettingsState()
     gRecentFilesMenu = nullptr;
 }
 
-void PathBesideExecutable(const char* name, char* buffer, int size)
-{
-    if (!buffer || size <= 0)
-        return;
-    char exe[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof(exe));
-    exe[n < sizeof(exe) ? n : 0] = 0;
-    char* slash = strrchr(exe, '\\');
-    // A folder too long for the name after it falls back to the bare name rather than a
-    // cut path that could name another file.
-    if (slash && (int)(slash - exe) + 1 + (int)strlen(name) < size) {
-        slash[1] = 0;
-        snprintf(buffer, size, "%s%s", exe, name);
-    } else {
-        snprintf(buffer, size, "%s", name);
-    }
-}
-
 void GetSettingsPath(char* buffer, int size)
 {
     PathBesideExecutable("Zorvik.ini", buffer, size);
@@ -144,15 +126,6 @@ void SaveFontSettings()
 {
     WriteFontName();
     WriteInt(kSettings, "FontSize", gFontSize);
-}
-
-std::string MakeFullPath(const char* path)
-{
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(path, sizeof(full), full, nullptr);
-    if (n == 0 || n >= sizeof(full))
-        return std::string(path, strnlen(path, MAX_PATH - 1));
-    return full;
 }
 
 void LoadRecentFiles()

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "app/paths.h"
+
 #include <string>
 #include <vector>
 
@@ -23,9 +25,6 @@ enum { kMaxRecentFiles = 10 };
 void ResetSettingsState();
 
 void GetSettingsPath(char* buffer, int size);
-// The executable's folder and the given file name; the name alone when the path would
-// not fit the buffer.
-void PathBesideExecutable(const char* name, char* buffer, int size);
 
 // Reads [Settings] into the globals; an empty face, "Consolas" or "Courier New" is
 // replaced by the first installed coding font and written back at once.
@@ -43,7 +42,3 @@ void BuildRecentFilesMenu(HMENU menu);
 // Commands 6100-6109 and 6199.
 void OpenRecentFile(HWND mainWnd, int index);
 void ClearRecentFilesCommand(HWND mainWnd);
-
-// The full path of a file as the program compares paths (GetFullPathNameA, else the
-// path cut to 259 characters).
-std::string MakeFullPath(const char* path);

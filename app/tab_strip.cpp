@@ -1,10 +1,7 @@
 #include "app/tab_strip.h"
 
 #include "app/main_window.h"
-#include "app/settings.h"
-#include "app/status_text.h"
 #include "document/document.h"
-#include "vim/vim.h"
 
 namespace {
 
@@ -104,28 +101,4 @@ void UpdateAllTabIcons()
     int count = GetTabCount();
     for (int i = 0; i < count; ++i)
         UpdateTabIcon(i);
-}
-
-void UpdateStatusBar()
-{
-    if (!gTabsWnd || !gStatusWnd || GetSelectedTabIndex() < 0)
-        return;
-    TabDocument* doc = GetActiveDocument();
-    if (doc) {
-        StatusInfo info = {};
-        info.encoding = doc->encoding;
-        info.bom = doc->bom;
-        info.eol = doc->eol;
-        info.hasEditor = gEditorWnd != nullptr;
-        if (gEditorWnd) {
-            info.bytes = GetWindowTextLengthA(gEditorWnd);
-            info.lines = (int)SendMessageA(gEditorWnd, EM_GETLINECOUNT, 0, 0);
-        }
-        info.diffMode = gDiffMode;
-        info.autoSave = gAutoSave;
-        info.readOnly = doc->readOnly;
-        info.sftpUrl = doc->sftpUrl;
-        SetStatusText(FormatStatusText(info).c_str());
-    }
-    VimUpdateStatus();
 }

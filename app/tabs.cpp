@@ -2,6 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_window.h"
+#include "app/paths.h"
 #include "app/file_dialog.h"
 #include "app/scoped_flag.h"
 #include "app/settings.h"
@@ -24,12 +25,6 @@ bool gMissingFilePromptOpen = false;
 bool gTabQuestionLoop = false;
 
 namespace {
-
-const char* FileNamePart(const char* path)
-{
-    const char* slash = strrchr(path, '\\');
-    return slash ? slash + 1 : path;
-}
 
 // Deletes the item at index with the program's flag set and selects the tab that takes
 // its place; a fresh "Untitled" tab is made when none is left.

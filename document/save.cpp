@@ -2,6 +2,7 @@
 
 #include "app/file_dialog.h"
 #include "app/main_window.h"
+#include "app/paths.h"
 #include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "app/tabs.h"
@@ -41,12 +42,6 @@ void MarkSaved(TabDocument* doc)
             WriteUndoFile(doc->history->undoFilePath, doc->history->undo, doc->history->redo,
                           doc->history->savedIndex);
     }
-}
-
-const char* FileNamePart(const char* path)
-{
-    const char* slash = strrchr(path, '\\');
-    return slash ? slash + 1 : path;
 }
 
 // A save the user asked for that did not reach the disk is never silent: the tab stays

@@ -1,6 +1,7 @@
 #include "document/session.h"
 
 #include "app/main_window.h"
+#include "app/paths.h"
 #include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "app/tab_strip.h"
@@ -19,10 +20,13 @@
 
 namespace {
 
-bool AppDataFolder(char* buffer, int size)
+const char kSessionFileName[] = "Zorvik.session";
+
+// Where the session goes when the program's folder takes no file; empty without APPDATA.
+std::string AppDataSessionFolder()
 {
-    DWORD n = GetEnvironmentVariableA("APPDATA", buffer, size);
-    return n > 0 && (int)n < size;
+    std::string appData = AppDataFolder();
+    return appData.empty() ? appData : appData + "\\Zorvik";
 }
 
 bool ReadWholeFile(const char* path, std::string* out)
@@ -148,7 +152,7 @@ bool BuildSessionBytes(std::string* bytes, bool* empty)
 
 void GetPortableSessionPath(char* buffer, int size)
 {
-    PathBesideExecutable("Zorvik.session", buffer, size);
+    PathBesideExecutable(kSessionFileName, buffer, size);
 }
 
 void DeleteSessionFiles()
@@ -156,11 +160,9 @@ void DeleteSessionFiles()
     char path[MAX_PATH];
     GetPortableSessionPath(path, sizeof(path));
     DeleteFileA(path);
-    char appData[MAX_PATH];
-    if (AppDataFolder(appData, sizeof(appData))) {
-        std::string fallback = std::string(appData) + "\\Zorvik\\Zorvik.session";
-        DeleteFileA(fallback.c_str());
-    }
+    std::string folder = AppDataSessionFolder();
+    if (!folder.empty())
+        DeleteFileA((folder + "\\" + kSessionFileName).c_str());
 }
 
 void SaveSession(HWND)
@@ -181,12 +183,11 @@ void SaveSession(HWND)
     GetPortableSessionPath(path, sizeof(path));
     bool created = false;
     if (!WriteFileSafely(path, bytes, &created) && !created) {
-        char appData[MAX_PATH];
-        if (!AppDataFolder(appData, sizeof(appData)))
+        std::string folder = AppDataSessionFolder();
+        if (folder.empty())
             return;
-        std::string folder = std::string(appData) + "\\Zorvik";
         CreateDirectoryA(folder.c_str(), nullptr);
-        WriteFileSafely(folder + "\\Zorvik.session", bytes);
+        WriteFileSafely(folder + "\\" + kSessionFileName, bytes);
     }
     int n = GetTabCount();
     for (int i = 0; i < n; ++i) {
@@ -213,10 +214,10 @@ bool RestoreSession(HWND)
     GetPortableSessionPath(path, sizeof(path));
     std::string bytes;
     if (!ReadWholeFile(path, &bytes)) {
-        char appData[MAX_PATH];
-        if (!AppDataFolder(appData, sizeof(appData)))
+        std::string folder = AppDataSessionFolder();
+        if (folder.empty())
             return false;
-        std::string fallback = std::string(appData) + "\\Zorvik\\Zorvik.session";
+        std::string fallback = folder + "\\" + kSessionFileName;
         if (!ReadWholeFile(fallback.c_str(), &bytes))
             return false;
     }

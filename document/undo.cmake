@@ -4,7 +4,7 @@ zv_pure_library(zv_undo undo_core.cpp undo_file.cpp session_format.cpp)
 
 zv_win_library(zv_undo_win undo_file_win.cpp safe_write.cpp)
 if(TARGET zv_undo_win)
-  target_link_libraries(zv_undo_win PUBLIC zv_undo kernel32)
+  target_link_libraries(zv_undo_win PUBLIC zv_undo zv_paths kernel32)
 endif()
 zv_ui_link(zv_undo_win zv_undo)
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "app/paths.h"
 #include "document/safe_write.h"
 
 namespace {
@@ -13,19 +14,6 @@ bool IsFolder(const std::string& path)
 {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Empty when the module path does not fit the buffer: a cut path would name some other
-// folder.
-std::string ExecutableFolder()
-{
-    char buffer[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::string();
-    std::string path(buffer, length);
-    size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 std::string UndoFolder()
@@ -37,11 +25,10 @@ std::string UndoFolder()
             (GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(candidate)))
             return candidate;
     }
-    char appData[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    std::string appData = AppDataFolder();
+    if (appData.empty())
         return candidate;
-    std::string base = std::string(appData, length) + "\\Zorvik";
+    std::string base = appData + "\\Zorvik";
     CreateDirectoryA(base.c_str(), nullptr);
     std::string folder = base + "\\undo";
     CreateDirectoryA(folder.c_str(), nullptr);

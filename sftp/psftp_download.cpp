@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/paths.h"
 #include "sftp/psftp_command.h"
 
 HANDLE gSftpProcess = nullptr;
@@ -68,33 +69,6 @@ std::string Bounded(std::string text)
     if (text.size() >= MAX_PATH)
         text.resize(MAX_PATH - 1);
     return text;
-}
-
-std::string ModuleFolder()
-{
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-    if (length == 0 || length >= sizeof(path))
-        return std::string();
-    char* slash = strrchr(path, '\\');
-    if (!slash)
-        return std::string();
-    *slash = 0;
-    return path;
-}
-
-std::string AppDataFolder()
-{
-    char folder[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableA("APPDATA", folder, sizeof(folder));
-    return length > 0 && length < sizeof(folder) ? std::string(folder) : std::string();
-}
-
-std::string TempFolder()
-{
-    char folder[MAX_PATH] = {};
-    DWORD length = GetTempPathA(sizeof(folder), folder);
-    return length > 0 && length < sizeof(folder) ? std::string(folder) : std::string();
 }
 
 bool CopyPath(const std::string& path, char* buffer, int size)
@@ -262,7 +236,7 @@ bool LocatePsftp(char* buffer, int size)
 {
     if (!buffer || size <= 0)
         return false;
-    std::string program = ModuleFolder();
+    std::string program = ExecutableFolder();
     std::string appData = AppDataFolder();
     std::string temp = TempFolder();
     std::string candidates[3];

@@ -1,0 +1,8 @@
+#pragma once
+// The status bar's one part: the description of the active document, and the short
+// result texts that commands put there until the next description.
+
+// Rewrites the description of the active document (then the Vim mode's suffix).
+void UpdateStatusBar();
+// Writes the text into part 0 of the status bar.
+void SetStatusText(const char* text);
