@@ -231,6 +231,8 @@ void OnClose(HWND hwnd)
         for (int i = 0; i < GetTabCount() && !keepOpen; ++i)
             keepOpen = !AskAtExit(hwnd, i);
     }
+    // Files handed over during the questions open now, so an exit keeps them in the session.
+    OpenHandedOverPathsWaiting(hwnd);
     if (keepOpen)
         return;
     SaveExitSettings();

@@ -4,7 +4,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 jobs=$(nproc 2>/dev/null || echo 4)
-export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # One Wine server for the whole run instead of one per test program.
 # Its helper processes (services, explorer) are started here with their output on
 # /dev/null: started by the first test, they would hold CTest's output pipe open.

@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 prefix="$ZV_TEST_BUILD/wineprefix-run"
 "$root/scripts/wine-prefix.sh" "$prefix"
-export WINEPREFIX="$prefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 args=()
 for f in "$@"; do
   args+=("$(winepath -w "$(realpath -m "$f")")")

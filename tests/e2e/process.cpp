@@ -41,7 +41,8 @@ std::string PrepareZorvikCopy()
     return copy;
 }
 
-bool StartZorvik(const std::string& exe, const std::string& arguments, ZorvikProcess* out, DWORD timeoutMs)
+bool LaunchZorvik(const std::string& exe, const std::string& arguments, const std::string& folder,
+                  ZorvikProcess* out)
 {
     ZeroMemory(out, sizeof(*out));
     std::string commandLine = "\"" + exe + "\"";
@@ -50,9 +51,14 @@ bool StartZorvik(const std::string& exe, const std::string& arguments, ZorvikPro
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof(si));
     si.cb = sizeof(si);
-    std::string folder = ExeFolder();
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                        &out->info))
+    std::string directory = folder.empty() ? ExeFolder() : folder;
+    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si,
+                          &out->info) != 0;
+}
+
+bool StartZorvik(const std::string& exe, const std::string& arguments, ZorvikProcess* out, DWORD timeoutMs)
+{
+    if (!LaunchZorvik(exe, arguments, "", out))
         return false;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {

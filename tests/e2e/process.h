@@ -17,6 +17,10 @@ std::string PrepareZorvikCopy();
 // window. False when it did not start or no window appeared.
 bool StartZorvik(const std::string& exe, const std::string& arguments, ZorvikProcess* out,
                  DWORD timeoutMs = 20000);
+// Starts the copy with the command-line arguments in the folder (the test's folder when
+// empty) and returns at once.
+bool LaunchZorvik(const std::string& exe, const std::string& arguments, const std::string& folder,
+                  ZorvikProcess* out);
 // Waits for the process to end; returns its exit code, or -1 on a timeout.
 int WaitForExit(ZorvikProcess* process, DWORD timeoutMs = 20000);
 void KillZorvik(ZorvikProcess* process);
