@@ -112,8 +112,8 @@ bool Current(unsigned child)
 }
 
 // Appends what the pipe holds now (up to a bound) to output, each chunk up to its first
-// 0 byte, keeping only the last kKeptOutput bytes.
-void DrainPipe(HANDLE pipe, std::string* output, DWORD limit)
+// 0 byte, keeping only the last kKeptOutput bytes. Returns the number of bytes read.
+DWORD DrainPipe(HANDLE pipe, std::string* output, DWORD limit)
 {
     DWORD total = 0;
     while (total < limit) {
@@ -131,6 +131,7 @@ void DrainPipe(HANDLE pipe, std::string* output, DWORD limit)
         if (output->size() > 2 * kKeptOutput)
             output->erase(0, output->size() - kKeptOutput);
     }
+    return total;
 }
 
 enum WaitOutcome { kExited, kWaitTimedOut, kWaitCancelled };
@@ -162,9 +163,12 @@ WaitOutcome WaitForChild(HWND window, unsigned child, HANDLE output, DWORD start
 {
     if (!Current(child) || gSftpCancel)
         return kWaitCancelled;
+    // The wait does not wake for output: while the child is printing, look again soon,
+    // or it would stall on a full pipe for most of every pass.
+    DWORD waitMs = 200;
     for (;;) {
         HANDLE process = gSftpProcess;
-        DWORD result = gSftpMsgWait(1, &process, FALSE, 200, gWakeMask);
+        DWORD result = gSftpMsgWait(1, &process, FALSE, waitMs, gWakeMask);
         if (result == WAIT_FAILED) {
             if (gWakeMask != kAllInputBefore8) {
                 gWakeMask = kAllInputBefore8;
@@ -181,7 +185,7 @@ WaitOutcome WaitForChild(HWND window, unsigned child, HANDLE output, DWORD start
         }
         // Reading while waiting: a child that prints more than the pipe holds would
         // otherwise block on its writes until the time-out ends it.
-        DrainPipe(output, printed, kReadPerPass);
+        waitMs = DrainPipe(output, printed, kReadPerPass) > 0 ? 10 : 200;
         // Looked at on every pass, not only when the wait says so: a wait that returned
         // for input or failed must not hide the child's end.
         if (WaitForSingleObject(gSftpProcess, 0) == WAIT_OBJECT_0)

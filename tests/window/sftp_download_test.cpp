@@ -251,25 +251,53 @@ TEST_CASE("a child that prints more than the pipe holds is read while it runs")
 TEST_CASE("a copy left under the download's name does not pass for the download")
 {
     StandinSetup setup;
-    StandinBehaviour b;
-    b.createFile = false;
-    SetStandinBehaviour(b);
-    // The name holds the tick count at the start: stale copies for the next few hundred
-    // milliseconds, and directories the same way.
-    for (bool directories : {false, true}) {
-        CAPTURE(directories);
-        DWORD now = GetTickCount();
-        for (DWORD t = now; t < now + 400; ++t) {
-            std::string path = setup.temp + "zrvk_sftp_" + std::to_string(t) + "_notes file.txt";
-            if (directories)
-                CreateDirectoryA(path.c_str(), nullptr);
+    // The name holds the tick count at the start of the download, so stale files are laid
+    // out for a stretch of ticks just ahead, and the download starts inside it (tried
+    // again further ahead where making the files took too long).
+    struct Row {
+        bool directories;
+        bool clientWritesFile;  // into a directory it cannot
+    };
+    for (Row row : {Row{false, false}, Row{true, true}}) {
+        CAPTURE(row.directories);
+        StandinBehaviour b;
+        b.createFile = row.clientWritesFile;
+        b.record = setup.record;
+        SetStandinBehaviour(b);
+        const DWORD count = 150;
+        DWORD lead = 300;
+        bool hit = false;
+        for (int attempt = 0; attempt < 6 && !hit; ++attempt, lead *= 2) {
+            DeleteFiles(setup.temp, "zrvk_sftp_*");
+            DWORD first = GetTickCount() + lead;
+            for (DWORD t = first; t < first + count; ++t) {
+                std::string path = setup.temp + "zrvk_sftp_" + std::to_string(t) + "_notes file.txt";
+                if (row.directories)
+                    CreateDirectoryA(path.c_str(), nullptr);
+                else
+                    WriteFileBytes(path, "stale");
+            }
+            while ((int)(GetTickCount() - first) < 0)
+                Sleep(1);
+            if (GetTickCount() - first > count / 2)
+                continue;
+            Download d = Run(StandinConnection());
+            std::string script = setup.Script();
+            size_t at = script.find("\"" + setup.temp);
+            REQUIRE(at != std::string::npos);
+            std::string local = script.substr(at + 1, script.find('"', at + 1) - at - 1);
+            DWORD tick = strtoul(local.c_str() + setup.temp.size() + 10, nullptr, 10);
+            hit = tick >= first && tick < first + count;
+            if (!hit)
+                continue;
+            CHECK_FALSE(d.ok);
+            CHECK(d.error == kTransferFailed);
+            if (row.directories)
+                CHECK((GetFileAttributesA(local.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0);
             else
-                WriteFileBytes(path, "stale");
+                CHECK(GetFileAttributesA(local.c_str()) == INVALID_FILE_ATTRIBUTES);
         }
-        Download d = Run(StandinConnection());
-        CHECK_FALSE(d.ok);
-        CHECK(d.error == kTransferFailed);
-        CHECK(d.ms < 400);  // else the tick lay outside the prepared names
+        CHECK(hit);
         DeleteFiles(setup.temp, "zrvk_sftp_*");
     }
 }

@@ -12,8 +12,9 @@
 
 namespace {
 
-// The real client beside the program, private folders (with blanks), the host key of
-// 127.0.0.1 cached. False, with the reason shown, where the server is not there.
+// The real client under APPDATA\Zorvik (a folder name with a blank), private folders
+// (with blanks), the host key of 127.0.0.1 cached. False, with the reason shown, where
+// the server is not there.
 bool Prepare(std::string* temp)
 {
     if (!Sshd().available) {
@@ -21,7 +22,9 @@ bool Prepare(std::string* temp)
         return false;
     }
     *temp = UsePrivateFolders();
-    PlaceClientBesideProgram(RealClientPath());
+    RemoveClientBesideProgram();
+    CreateDirectoryA((PrivateAppData() + "\\Zorvik").c_str(), nullptr);
+    CopyFileA(RealClientPath().c_str(), (PrivateAppData() + "\\Zorvik\\psftp.exe").c_str(), FALSE);
     static bool cached = CacheHostKey("127.0.0.1", Sshd().port);
     REQUIRE(cached);
     return true;

@@ -1,0 +1,370 @@
+// Remote documents: a downloaded copy shown in its own tab, identified by its SFTP URL,
+// and Refresh from SFTP, which downloads it again and replaces the text as one undo step.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "app/main_window.h"
+#include "app/popup_window.h"
+#include "app/scoped_flag.h"
+#include "app/settings.h"
+#include "app/tab_strip.h"
+#include "app/tabs.h"
+#include "document/document.h"
+#include "document/session.h"
+#include "document/textfile.h"
+#include "document/undo.h"
+#include "document/undo_core.h"
+#include "editor/gutter.h"
+#include "sftp/psftp_command.h"
+#include "sftp/sftp_ids.h"
+#include "sftp/sftp_window.h"
+
+namespace {
+
+const char kRefreshTitle[] = "Zorvik - Refresh SFTP";
+
+bool HasText(const char* value)
+{
+    return value && value[0];
+}
+
+std::string OrEmpty(const char* value)
+{
+    return value ? value : "";
+}
+
+std::string TempFolder()
+{
+    char folder[MAX_PATH] = {};
+    DWORD length = GetTempPathA(sizeof(folder), folder);
+    return length > 0 && length < sizeof(folder) ? std::string(folder) : std::string();
+}
+
+// Only the program's own downloaded copies are deleted: a remote document saved under
+// another name with Save As has that file as its path, and it is the user's.
+void DeleteOwnCopy(const std::string& path)
+{
+    if (IsOwnDownloadCopy(path, TempFolder()))
+        DeleteFileA(path.c_str());
+}
+
+struct LoadedText {
+    char* text = nullptr;
+    int encoding = 0, eol = 0;
+    bool bom = false, hadNul = false;
+};
+
+bool LoadCopy(const std::string& path, LoadedText* loaded)
+{
+    loaded->text = LoadTextFileEx(path.c_str(), &loaded->encoding, &loaded->bom, &loaded->eol, &loaded->hadNul);
+    return loaded->text != nullptr;
+}
+
+// The document takes the loaded text and its connection. A text that held a NUL byte
+// ends there in the text model, so saving it would cut the file short: it stays read-only
+// as a local file with one would.
+void TakeRemoteText(TabDocument* doc, const std::string& path, LoadedText* loaded, const SftpConnection& c)
+{
+    SetDocumentString(&doc->path, path.c_str());
+    TakeDocumentString(&doc->text, loaded->text);
+    loaded->text = nullptr;
+    doc->encoding = loaded->encoding;
+    doc->bom = loaded->bom;
+    doc->eol = loaded->eol;
+    doc->modified = false;
+    doc->keptMissing = false;
+    SetDocumentRemoteInfo(doc, c);
+    doc->readOnly = doc->readOnly || loaded->hadNul;
+}
+
+void ReplaceLoneEmptyTab()
+{
+    if (GetTabCount() != 1)
+        return;
+    TabDocument* lone = GetTabDocument(0);
+    if (!lone || HasText(lone->path) || HasText(lone->text) || lone->modified)
+        return;
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        TabCtrl_DeleteItem(gTabsWnd, 0);
+    }
+    FreeTabDocument(lone);
+}
+
+// The connection that Refresh downloads again: the document's own fields, else its URL.
+bool ConnectionOfDocument(const TabDocument* doc, SftpConnection* c)
+{
+    c->keyPath = OrEmpty(doc->sftpKeyPath);
+    c->readOnly = doc->readOnly;
+    if (HasText(doc->sftpHost) && HasText(doc->sftpRemotePath)) {
+        c->host = doc->sftpHost;
+        c->port = doc->sftpPort < 1 ? 22 : doc->sftpPort;
+        c->user = OrEmpty(doc->sftpUser);
+        c->remotePath = doc->sftpRemotePath;
+    } else {
+        std::string url = doc->sftpUrl;
+        const std::string prefix = "sftp://";
+        if (url.compare(0, prefix.size(), prefix) != 0)
+            return false;
+        size_t at = url.find('@', prefix.size());
+        if (at == std::string::npos)
+            return false;
+        size_t colon = url.find(':', at + 1);
+        size_t slash = url.find('/', at + 1);
+        if (colon == std::string::npos || (slash != std::string::npos && slash < colon))
+            return false;
+        c->user = url.substr(prefix.size(), at - prefix.size());
+        c->host = url.substr(at + 1, colon - at - 1);
+        int port = atoi(url.c_str() + colon + 1);
+        c->port = port < 1 ? 22 : port;
+        c->remotePath = slash == std::string::npos ? std::string() : url.substr(slash);
+    }
+    c->password = LookupCachedPassword(*c);
+    return !c->host.empty() && !c->user.empty() && !c->remotePath.empty();
+}
+
+struct PasswordPromptData {
+    char* buffer;
+    int bufferSize;
+    bool accepted;
+    HWND passwordEdit;
+};
+
+const char kPromptClass[] = "ZorvikSftpPassDialogClass";
+
+// The modal prompt of Refresh; true when the user accepted it (password may be empty).
+bool AskPassword(HWND mainWnd, const SftpConnection& c, std::string* password)
+{
+    char buffer[256] = {};
+    PasswordPromptData data = {buffer, sizeof(buffer), false, nullptr};
+    RegisterPopupClass(kPromptClass, PasswordPromptWndProc);
+    char title[256];
+    snprintf(title, sizeof(title), "SFTP Password - %s@%s", c.user.c_str(), c.host.c_str());
+    PopupWindowSpec spec = {kPromptClass, title, WS_POPUPWINDOW | WS_DLGFRAME | WS_VISIBLE,
+                            WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, 324, 110, kPopupClientSize, kNoPlacementMinimum,
+                            mainWnd, &data};
+    HWND prompt = CreateModalPopup(spec);
+    if (!prompt)
+        return false;
+    RunModalPopupLoop(prompt, mainWnd, data.passwordEdit);
+    if (mainWnd)
+        SetForegroundWindow(mainWnd);
+    if (data.accepted)
+        *password = buffer;
+    return data.accepted;
+}
+
+void ReplaceEditorText(const TabDocument* doc)
+{
+    ScopedFlag programmatic(gProgrammaticChange);
+    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
+    SetWindowTextA(gEditorWnd, doc->text ? doc->text : "");
+    SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
+    SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
+    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(gEditorWnd, nullptr, FALSE);
+}
+
+} // namespace
+
+int FindTabBySftpUrl(const std::string& url)
+{
+    if (url.empty() || !gTabsWnd)
+        return -1;
+    int count = GetTabCount();
+    for (int i = 0; i < count; ++i) {
+        TabDocument* doc = GetTabDocument(i);
+        if (doc && doc->sftpUrl && url == doc->sftpUrl)
+            return i;
+    }
+    return -1;
+}
+
+void SetDocumentRemoteInfo(TabDocument* doc, const SftpConnection& c)
+{
+    if (!doc)
+        return;
+    SetDocumentString(&doc->sftpUrl, FormatConnectionUrl(c).c_str());
+    SetDocumentString(&doc->sftpHost, c.host.c_str());
+    doc->sftpPort = c.port < 1 ? 22 : c.port;
+    SetDocumentString(&doc->sftpUser, c.user.c_str());
+    SetDocumentString(&doc->sftpKeyPath, c.keyPath.empty() ? nullptr : c.keyPath.c_str());
+    SetDocumentString(&doc->sftpRemotePath, c.remotePath.c_str());
+    doc->readOnly = c.readOnly;
+}
+
+void SwitchToOpenRemoteTab(int index)
+{
+    SwitchToTab(index);
+    SetStatusText("SFTP file is already open - switched to existing tab");
+}
+
+bool OpenSftpDownloadInTab(HWND owner, const SftpConnection& connection, const std::string& localPath)
+{
+    int index = FindTabBySftpUrl(FormatConnectionUrl(connection));
+    if (index >= 0) {
+        SwitchToOpenRemoteTab(index);
+        if (!localPath.empty())
+            DeleteOwnCopy(localPath);
+        return true;
+    }
+    LoadedText loaded;
+    if (!LoadCopy(localPath, &loaded)) {
+        MessageBoxA(owner, "Failed to read downloaded SFTP file.", "Zorvik - SFTP Error", MB_ICONERROR);
+        return false;
+    }
+    if (!gTabsWnd) {
+        free(loaded.text);
+        return false;
+    }
+    StoreEditorTextInTab();
+    ReplaceLoneEmptyTab();
+
+    TabDocument* doc = CreateDocument(localPath.c_str());
+    TakeRemoteText(doc, localPath, &loaded, connection);
+    if (doc->history)
+        doc->history->snapshot = doc->text;
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        int at = InsertTabItem(GetTabCount(), RemoteTabTitle(connection.remotePath).c_str(), doc);
+        TabCtrl_SetCurSel(gTabsWnd, at);
+    }
+    ActivateSelectedTab();
+    if (gAutoSave)
+        SaveSession(owner);
+    return true;
+}
+
+bool RefreshFromSftp(HWND mainWnd)
+{
+    if (!gTabsWnd || !gEditorWnd)
+        return false;
+    int index = GetSelectedTabIndex();
+    if (index < 0)
+        return false;
+    TabDocument* doc = GetTabDocument(index);
+    if (!doc || !HasText(doc->sftpUrl)) {
+        MessageBoxA(mainWnd, "Current tab is not an SFTP remote file.", kRefreshTitle, MB_ICONINFORMATION);
+        return false;
+    }
+    SftpConnection c;
+    if (!ConnectionOfDocument(doc, &c)) {
+        MessageBoxA(mainWnd,
+                    "SFTP connection info is incomplete for this tab.\nPlease reopen the file via File -> Open from "
+                    "SFTP...",
+                    kRefreshTitle, MB_ICONWARNING);
+        return false;
+    }
+    const std::string url = doc->sftpUrl;
+    if (c.password.empty() && c.keyPath.empty()) {
+        if (!AskPassword(mainWnd, c, &c.password))
+            return false;
+        CacheSftpPassword(c);
+    }
+    // The prompt's loop dispatched messages: the document must still be the active one.
+    if (FindTabOfDocument(doc) != GetSelectedTabIndex())
+        return false;
+    if (doc->modified || SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0)) {
+        if (MessageBoxA(mainWnd, "Current unsaved changes will be lost.\nReload the remote file from SFTP?",
+                        kRefreshTitle, MB_ICONQUESTION | MB_YESNO) != IDYES)
+            return false;
+    }
+
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    SetStatusText("Refreshing SFTP file...");
+    std::string local, error;
+    bool ok = DownloadSftpFile(mainWnd, c, &local, &error);
+    SetCursor(previous);
+    if (!ok) {
+        if (IsWindow(mainWnd))
+            MessageBoxA(mainWnd, error.c_str(), "Zorvik - SFTP Refresh Error", MB_ICONERROR);
+        UpdateStatusBar();
+        return false;
+    }
+    CacheSftpPassword(c);
+
+    // The download's wait dispatched messages: the user may have switched to another tab
+    // or closed this one. The text then belongs to no tab that is shown, and is dropped.
+    index = FindTabOfDocument(doc);
+    if (index < 0 || index != GetSelectedTabIndex() || !doc->sftpUrl || url != doc->sftpUrl) {
+        DeleteOwnCopy(local);
+        UpdateStatusBar();
+        SetStatusText("SFTP refresh dropped: its tab was switched or closed during the download");
+        return false;
+    }
+    LoadedText loaded;
+    if (!LoadCopy(local, &loaded)) {
+        MessageBoxA(mainWnd, "Failed to read refreshed SFTP file.", "Zorvik - SFTP Error", MB_ICONERROR);
+        DeleteOwnCopy(local);
+        UpdateStatusBar();
+        return false;
+    }
+
+    RecordTypingChange();
+    BeginUndoCapture();
+    if (HasText(doc->path) && _stricmp(doc->path, local.c_str()) != 0)
+        DeleteOwnCopy(doc->path);
+    TakeRemoteText(doc, local, &loaded, c);
+    ReplaceEditorText(doc);
+    if (doc->history)
+        doc->history->snapshot = doc->text;
+    EndUndoCapture();
+
+    UpdateTabIcon(GetSelectedTabIndex());
+    RefreshGutter();
+    UpdateStatusBar();
+    SetStatusText("SFTP file refreshed from server");
+    if (gAutoSave)
+        SaveSession(mainWnd);
+    return true;
+}
+
+LRESULT CALLBACK PasswordPromptWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    PasswordPromptData* data = (PasswordPromptData*)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
+    switch (msg) {
+    case WM_CREATE: {
+        data = (PasswordPromptData*)((CREATESTRUCTA*)lParam)->lpCreateParams;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)data);
+        const PopupControl controls[] = {
+            {"STATIC", "Password required for SFTP connection:", 0, 0, {12, 12, 300, 18}},
+            {"EDIT", "", WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {12, 36, 300, 22},
+             IDC_PROMPT_PASSWORD},
+            {"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, {140, 70, 80, 26}, IDOK},
+            {"BUTTON", "Cancel", WS_TABSTOP, 0, {230, 70, 80, 26}, IDCANCEL},
+        };
+        HWND handles[ARRAYSIZE(controls)] = {};
+        CreatePopupControls(hwnd, controls, ARRAYSIZE(controls), handles);
+        if (data)
+            data->passwordEdit = handles[1];
+        SetFocus(handles[1]);
+        return 0;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            if (data) {
+                if (data->passwordEdit)
+                    GetWindowTextA(data->passwordEdit, data->buffer, data->bufferSize);
+                data->accepted = true;
+            }
+            DestroyWindow(hwnd);
+            return 0;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            if (data)
+                data->accepted = false;
+            DestroyWindow(hwnd);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        if (data)
+            data->accepted = false;
+        DestroyWindow(hwnd);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
