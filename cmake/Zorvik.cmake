@@ -2,7 +2,8 @@
 #
 #   zv_pure_library(name sources...)   code without windows.h; built in both trees
 #   zv_win_library(name sources...)    Win32 code; built only in the Windows tree
-#   zv_unit_test(name SOURCES ... LIBS ... [ENV VAR=value ...] [WINDOW] [WINDOWS_ONLY] [NATIVE_ONLY])
+#   zv_unit_test(name SOURCES ... LIBS ... [ENV VAR=value ...] [WINDOW] [WINDOWS_ONLY] [NATIVE_ONLY]
+#                [WRAPPER script])
 #       a doctest executable registered with CTest; in the Windows tree it runs under
 #       Wine through the emulator script. WINDOW marks tests that create the main window:
 #       they share one lock, because every main window of one Wine server sees the others
@@ -97,7 +98,7 @@ function(zv_win_library name)
 endfunction()
 
 function(zv_unit_test name)
-  cmake_parse_arguments(T "WINDOW;WINDOWS_ONLY;NATIVE_ONLY" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "WINDOW;WINDOWS_ONLY;NATIVE_ONLY" "TIMEOUT;WRAPPER" "SOURCES;LIBS;ENV" ${ARGN})
   if(T_WINDOWS_ONLY OR T_WINDOW)
     if(ZV_NATIVE)
       return()
@@ -116,7 +117,13 @@ function(zv_unit_test name)
     target_link_options(${name} PRIVATE ${ZV_WIN_LINK})
     target_link_libraries(${name} PRIVATE ${ZV_WIN_SYSLIBS})
   endif()
-  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
+  if(T_WRAPPER)
+    # A script that runs the test program (under the emulator) for the test.
+    add_test(NAME ${name} COMMAND ${T_WRAPPER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
+  else()
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
+  endif()
   if(T_ENV)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${T_ENV}")
   endif()

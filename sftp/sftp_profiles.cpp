@@ -57,18 +57,25 @@ SftpConnection ConnectionOfProfile(const SftpProfile& profile)
     return c;
 }
 
+SftpProfile ProfileOfConnection(const SftpConnection& c, const std::string& name)
+{
+    SftpProfile p;
+    p.name = name;
+    p.host = c.host;
+    p.port = EffectivePort(c.port);
+    p.user = c.user;
+    p.password = c.password;
+    p.keyPath = c.keyPath;
+    p.remotePath = c.remotePath;
+    p.readOnly = c.readOnly;
+    return p;
+}
+
 void AddOrUpdateProfileInList(std::vector<SftpProfile>& profiles, const SftpConnection& connection,
                               const char* name)
 {
-    SftpProfile p;
-    p.name = name && name[0] ? std::string(name) : DefaultProfileName(connection.user, connection.host, connection.port);
-    p.host = connection.host;
-    p.port = EffectivePort(connection.port);
-    p.user = connection.user;
-    p.password = connection.password;
-    p.keyPath = connection.keyPath;
-    p.remotePath = connection.remotePath;
-    p.readOnly = connection.readOnly;
+    SftpProfile p = ProfileOfConnection(
+        connection, name && name[0] ? std::string(name) : DefaultProfileName(connection.user, connection.host, connection.port));
 
     auto match = std::find_if(profiles.begin(), profiles.end(), [&](const SftpProfile& stored) {
         return SameIgnoringCase(stored.name, p.name) ||

@@ -28,6 +28,7 @@ enum { kMaxSftpProfiles = 20 };
 std::string DefaultProfileName(const std::string& user, const std::string& host, int32_t port);
 
 SftpConnection ConnectionOfProfile(const SftpProfile& profile);
+SftpProfile ProfileOfConnection(const SftpConnection& connection, const std::string& name);
 
 // Stores the connection as the most recent profile: a stored profile with the same name,
 // or the same host, port and user (names, hosts and users compared ignoring ASCII case),

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "sftp/psftp_command.h"
+#include "tests/psftp_script_words.h"
 
 namespace {
 
@@ -44,37 +45,6 @@ std::vector<std::string> SplitLikeTheRuntime(const std::string& line)
         args.push_back(arg);
     }
     return args;
-}
-
-// PSFTP's own splitting of a script line: "" is a literal quote inside or outside
-// quotes, a lone quote toggles quoting, blanks outside quotes separate words.
-std::vector<std::string> SplitLikePsftp(const std::string& line)
-{
-    std::vector<std::string> words;
-    size_t p = 0;
-    while (true) {
-        while (p < line.size() && (line[p] == ' ' || line[p] == '\t'))
-            ++p;
-        if (p >= line.size())
-            break;
-        std::string word;
-        bool quoting = false;
-        while (p < line.size()) {
-            if (!quoting && (line[p] == ' ' || line[p] == '\t'))
-                break;
-            if (line[p] == '"' && p + 1 < line.size() && line[p + 1] == '"') {
-                word += '"';
-                p += 2;
-            } else if (line[p] == '"') {
-                quoting = !quoting;
-                ++p;
-            } else {
-                word += line[p++];
-            }
-        }
-        words.push_back(word);
-    }
-    return words;
 }
 
 SftpConnection Connection()

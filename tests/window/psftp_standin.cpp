@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/psftp_script_words.h"
+
 namespace {
 
 std::string Env(const char* name)
@@ -42,34 +44,6 @@ std::string ReadAll(const std::string& path)
         bytes.append(buffer, got);
     fclose(file);
     return bytes;
-}
-
-// The words of a script line as PSFTP splits them ("" is a literal quote).
-std::vector<std::string> ScriptWords(const std::string& line)
-{
-    std::vector<std::string> words;
-    size_t p = 0;
-    while (p < line.size()) {
-        while (p < line.size() && line[p] == ' ')
-            ++p;
-        if (p >= line.size())
-            break;
-        std::string word;
-        bool quoting = false;
-        while (p < line.size() && (quoting || line[p] != ' ')) {
-            if (line[p] == '"' && p + 1 < line.size() && line[p + 1] == '"') {
-                word += '"';
-                p += 2;
-            } else if (line[p] == '"') {
-                quoting = !quoting;
-                ++p;
-            } else {
-                word += line[p++];
-            }
-        }
-        words.push_back(word);
-    }
-    return words;
 }
 
 } // namespace
@@ -113,7 +87,7 @@ int main(int argc, char** argv)
         }
     }
     if (GetEnvironmentVariableA("ZV_STANDIN_CONTENT", nullptr, 0) > 0) {
-        std::vector<std::string> words = ScriptWords(script.substr(0, script.find("\r\n")));
+        std::vector<std::string> words = SplitLikePsftp(script.substr(0, script.find("\r\n")));
         if (!words.empty()) {
             FILE* file = fopen(words.back().c_str(), "wb");
             if (file) {
