@@ -568,24 +568,25 @@ TEST_CASE("the status suffix")
 {
     StringEditor s = EditorOver("abc", 0);
     s.status = "Encoding: ANSI | VIM: INSERT";
-    Keys(s, "3");
-    CHECK(s.status == "Encoding: ANSI | VIM: NORMAL 3");
-    Keys(s, "d");
-    CHECK(s.status == "Encoding: ANSI | VIM: NORMAL 3 (Pending: d)");
-    Keys(s, "f");
-    CHECK(s.status == "Encoding: ANSI | VIM: NORMAL 3 (Pending: df)");
-    Keys(s, "\x1b");
-    CHECK(s.status == "Encoding: ANSI | VIM: NORMAL");
-    Keys(s, ":w");
-    CHECK(s.status == "Encoding: ANSI | VIM: COMMAND :w");
-    Keys(s, "\x1b/ab");
-    CHECK(s.status == "Encoding: ANSI | VIM: SEARCH /ab");
-    Keys(s, "\x1bi");
-    CHECK(s.status == "Encoding: ANSI | VIM: INSERT");
-    Keys(s, "\x1bV");
-    CHECK(s.status == "Encoding: ANSI | VIM: V-LINE");
-    Keys(s, "v");
-    CHECK(s.status == "Encoding: ANSI | VIM: VISUAL");
+    struct Row {
+        const char* keys;
+        const char* suffix;
+    } rows[] = {
+        {"3", " | VIM: NORMAL 3"},
+        {"d", " | VIM: NORMAL 3 (Pending: d)"},
+        {"f", " | VIM: NORMAL 3 (Pending: df)"},
+        {"\x1b", " | VIM: NORMAL"},
+        {":w", " | VIM: COMMAND :w"},
+        {"\x1b/ab", " | VIM: SEARCH /ab"},
+        {"\x1bi", " | VIM: INSERT"},
+        {"\x1bV", " | VIM: V-LINE"},
+        {"v", " | VIM: VISUAL"},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.keys);
+        Keys(s, r.keys);
+        CHECK(s.status == std::string("Encoding: ANSI") + r.suffix);
+    }
     gVimEnabled = false;
     CHECK(VimStatusText(s.status) == "Encoding: ANSI");
 }
