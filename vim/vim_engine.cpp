@@ -217,11 +217,10 @@ void ApplyLineOperator(const VimEditor& ed, const std::string& text, int c)
     ApplyOperator(ed, start, end);
 }
 
-void Paste(const VimEditor& ed, bool before, int count)
+void Paste(const VimEditor& ed, const std::string& text, bool before, int count)
 {
     if (RefusedReadOnly(ed))
         return;
-    std::string text = ReadText(ed);
     int c = VimGetCursor(ed);
     if (ed.clipboardIsLinewise(ed.context)) {
         int p;
@@ -239,7 +238,7 @@ void Paste(const VimEditor& ed, bool before, int count)
             p = VimGetCursor(ed);
         }
         ed.paste(ed.context, count);
-        MoveCursorIn(ed, ReadText(ed), p);
+        VimMoveCursor(ed, p);
         return;
     }
     if (!before && c < Length(text) && c != VimLineEnd(text, c))
@@ -249,11 +248,10 @@ void Paste(const VimEditor& ed, bool before, int count)
 
 // x (and s): the selection, or else characters from the caret; a count takes more
 // characters but never a line break, so the caret's line is the limit.
-void DeleteCharacters(const VimEditor& ed, int n)
+void DeleteCharacters(const VimEditor& ed, const std::string& text, int n)
 {
     if (RefusedReadOnly(ed))
         return;
-    std::string text = ReadText(ed);
     int s = 0, e = 0;
     ed.getSelection(ed.context, &s, &e);
     int lo = s < e ? s : e, end = s < e ? e : s;
@@ -270,9 +268,8 @@ void DeleteCharacters(const VimEditor& ed, int n)
 
 // J: the line breaks after the cursor's line and the next ones become single spaces, all
 // in one replacement; the cursor goes to the last of them.
-void JoinLines(const VimEditor& ed, int n)
+void JoinLines(const VimEditor& ed, const std::string& text, int n)
 {
-    std::string text = ReadText(ed);
     std::vector<int> ends, breaks;
     int lineEnd = VimLineEnd(text, VimGetCursor(ed));
     for (int i = 0; i < n && lineEnd + 1 < Length(text); ++i) {
@@ -294,12 +291,11 @@ void JoinLines(const VimEditor& ed, int n)
     }
     Select(ed, ends[0], ends.back() + breaks.back());
     Replace(ed, joined);
-    MoveCursorIn(ed, ReadText(ed), cursor);
+    VimMoveCursor(ed, cursor);
 }
 
-void ToggleCaseAtCaret(const VimEditor& ed, int n)
+void ToggleCaseAtCaret(const VimEditor& ed, const std::string& text, int n)
 {
-    std::string text = ReadText(ed);
     int c = VimGetCursor(ed), p = c;
     for (int i = 0; i < n && p < Length(text); ++i)
         p += VimGetCharWidth(text, p, ed.isLeadByte);
@@ -315,11 +311,10 @@ void ToggleCaseAtCaret(const VimEditor& ed, int n)
     Select(ed, p, p);
 }
 
-void OpenLine(const VimEditor& ed, bool above)
+void OpenLine(const VimEditor& ed, const std::string& text, bool above)
 {
     if (RefusedReadOnly(ed))
         return;
-    std::string text = ReadText(ed);
     int c = VimGetCursor(ed);
     MoveCursorIn(ed, text, above ? VimLineStart(text, c) : VimLineEnd(text, c));
     Replace(ed, "\r\n");
@@ -330,9 +325,8 @@ void OpenLine(const VimEditor& ed, bool above)
 
 // ---- searching ----
 
-void SearchNext(const VimEditor& ed, bool backward)
+void SearchNext(const VimEditor& ed, const std::string& text, bool backward)
 {
-    std::string text = ReadText(ed);
     int m = VimFindNext(text, gVimCommandLine, VimGetCursor(ed), backward, ed.isLeadByte);
     if (m >= 0)
         Select(ed, m, m);
@@ -347,15 +341,14 @@ void SetCommandLine(const char* text, int length)
     gVimCommandLength = length;
 }
 
-void SearchWordUnderCursor(const VimEditor& ed, bool backward)
+void SearchWordUnderCursor(const VimEditor& ed, const std::string& text, bool backward)
 {
-    std::string text = ReadText(ed);
     int start = 0, end = 0;
     VimInnerWord(text, VimGetCursor(ed), &start, &end);
     if (end <= start)
         return;
     SetCommandLine(text.data() + start, end - start);
-    SearchNext(ed, backward);
+    SearchNext(ed, text, backward);
 }
 
 // ---- visual mode ----
@@ -379,9 +372,8 @@ void VisualRange(const VimEditor& ed, const std::string& text, int* lo, int* hi)
         *hi = Length(text);
 }
 
-void VisualOperator(const VimEditor& ed, char op, int n)
+void VisualOperator(const VimEditor& ed, const std::string& text, char op, int n)
 {
-    std::string text = ReadText(ed);
     int lo = 0, hi = 0;
     VisualRange(ed, text, &lo, &hi);
     if (op != 'y' && RefusedReadOnly(ed))
@@ -407,19 +399,18 @@ void VisualOperator(const VimEditor& ed, char op, int n)
     case 'p':
         Select(ed, lo, hi);
         Replace(ed, "");
-        Paste(ed, true, n);
+        Paste(ed, ReadText(ed), true, n);
         break;
     case '~':
         Select(ed, lo, hi);
         Replace(ed, ToggledRange(text, lo, hi, ed.isLeadByte));
-        MoveCursorIn(ed, ReadText(ed), lo);
+        VimMoveCursor(ed, lo);
         break;
     }
 }
 
-void VisualInnerWord(const VimEditor& ed)
+void VisualInnerWord(const VimEditor& ed, const std::string& text)
 {
-    std::string text = ReadText(ed);
     int start = 0, end = 0;
     VimInnerWord(text, VimGetCursor(ed), &start, &end);
     gVimVisualAnchor = start;
@@ -433,14 +424,13 @@ void LeaveVisual(const VimEditor& ed)
 {
     if (!IsVisual())
         return;
-    int c = gVimVisualCursor;
     gVimMode = kVimNormal;
-    MoveCursorIn(ed, ReadText(ed), c);
+    VimMoveCursor(ed, gVimVisualCursor);
 }
 
 // h, j, k, l: arrow keys to the control, which knows its columns; in a visual mode the
 // control moves a collapsed caret and the selection is drawn again from the anchor.
-void ArrowKeys(const VimEditor& ed, int key, int n)
+void ArrowKeys(const VimEditor& ed, const std::string& text, int key, int n)
 {
     VimMode mode = gVimMode;
     if (IsVisual()) {
@@ -451,7 +441,6 @@ void ArrowKeys(const VimEditor& ed, int key, int n)
     ed.getSelection(ed.context, &s, &before);
     // No more steps than there are lines or characters to go: each key costs the control
     // a walk of its lines.
-    std::string text = ReadText(ed);
     int line = VimLineOfPosition(text, before);
     int limit = key == kVimKeyUp     ? line
               : key == kVimKeyDown   ? VimLineOfPosition(text, Length(text)) - line
@@ -469,7 +458,7 @@ void ArrowKeys(const VimEditor& ed, int key, int n)
     }
     if (mode != gVimMode) {
         gVimMode = mode;
-        MoveCursorIn(ed, ReadText(ed), before);
+        VimMoveCursor(ed, before);
     }
 }
 
@@ -568,68 +557,77 @@ bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
 {
     bool shift = m.shift, ctrl = m.ctrl;
     int n = CountOrOne();
+    // The text is copied out of the control only for the commands that look at it.
+    std::string copy;
+    bool copied = false;
+    auto text = [&]() -> const std::string& {
+        if (!copied) {
+            copy = ReadText(ed);
+            copied = true;
+        }
+        return copy;
+    };
+    int c = VimGetCursor(ed);
     if (IsVisual() && gVimPendingCharCommand == 'i' && vk == 'W') {
-        VisualInnerWord(ed);
+        VisualInnerWord(ed, text());
         return true;
     }
-    std::string text = ReadText(ed);
-    int c = VimGetCursor(ed);
     switch (vk) {
     case 'H':
     case 'L':
         if (shift)
             return true;
-        ArrowKeys(ed, vk == 'H' ? kVimKeyLeft : kVimKeyRight, n);
+        ArrowKeys(ed, text(), vk == 'H' ? kVimKeyLeft : kVimKeyRight, n);
         return true;
     case 'K':
         if (shift)
             return true;
-        ArrowKeys(ed, kVimKeyUp, n);
+        ArrowKeys(ed, text(), kVimKeyUp, n);
         return true;
     case 'J':
         if (shift)
-            JoinLines(ed, n);
+            JoinLines(ed, text(), n);
         else
-            ArrowKeys(ed, kVimKeyDown, n);
+            ArrowKeys(ed, text(), kVimKeyDown, n);
         return true;
     case 'W': {
-        int t = Repeat(text, c, n, shift ? VimBigWordForward : VimWordForward);
+        int t = Repeat(text(), c, n, shift ? VimBigWordForward : VimWordForward);
         if (gVimMode == kVimVisual && t > c)
             --t;
-        MoveCursorIn(ed, text, t);
+        MoveCursorIn(ed, text(), t);
         return true;
     }
     case 'E':
-        MoveCursorIn(ed, text, RepeatEnd(text, c, n, ed.isLeadByte, shift ? VimBigWordEnd : VimWordEnd));
+        MoveCursorIn(ed, text(), RepeatEnd(text(), c, n, ed.isLeadByte, shift ? VimBigWordEnd : VimWordEnd));
         return true;
     case 'B':
-        MoveCursorIn(ed, text, Repeat(text, c, n, shift ? VimBigWordBackward : VimWordBackward));
+        MoveCursorIn(ed, text(), Repeat(text(), c, n, shift ? VimBigWordBackward : VimWordBackward));
         return true;
     case '0':
         if (!shift)
-            MoveCursorIn(ed, text, VimLineStart(text, c));
+            MoveCursorIn(ed, text(), VimLineStart(text(), c));
         return true;
     case '6':
     case '4':
     case '5':
         if (shift)
-            MoveCursorIn(ed, text,
-                         vk == '6'   ? VimFirstNonBlank(text, c)
-                         : vk == '4' ? VimLineEnd(text, c)
-                                     : VimMatchBracket(text, c));
+            MoveCursorIn(ed, text(),
+                         vk == '6'   ? VimFirstNonBlank(text(), c)
+                         : vk == '4' ? VimLineEnd(text(), c)
+                                     : VimMatchBracket(text(), c));
         return true;
     case '8':
     case '3':
         if (shift)
-            SearchWordUnderCursor(ed, vk == '3');
+            SearchWordUnderCursor(ed, text(), vk == '3');
         return true;
     case 'G':
         if (!shift) {
             gVimPendingOperator = 'g';
         } else {
-            int target = gVimCount > 0 ? StartOfLineNumber(text, gVimCount) : Length(text);
+            int target = gVimCount > 0 ? StartOfLineNumber(text(), gVimCount) : Length(text());
             gVimCount = 0;
-            MoveCursorIn(ed, text, target);
+            MoveCursorIn(ed, text(), target);
         }
         return true;
     case 'F':
@@ -653,24 +651,24 @@ bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
         }
         return true;
     case 'N':
-        SearchNext(ed, shift);
+        SearchNext(ed, text(), shift);
         return true;
     case 'X':
         if (!shift)
-            DeleteCharacters(ed, n);
+            DeleteCharacters(ed, text(), n);
         return true;
     case 'S':
         if (RefusedReadOnly(ed))
             return true;
         if (!shift) {
-            DeleteCharacters(ed, n);
+            DeleteCharacters(ed, text(), n);
         } else if (IsVisual()) {
             gVimMode = kVimNormal;
             Replace(ed, "");
         } else {
             // S changes the text of the cursor's line and keeps its line break.
             gVimPendingOperator = 'c';
-            ApplyOperator(ed, VimLineStart(text, c), VimLineEnd(text, c));
+            ApplyOperator(ed, VimLineStart(text(), c), VimLineEnd(text(), c));
         }
         EnterInsert();
         return true;
@@ -678,9 +676,9 @@ bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
         if (!shift)
             return false;
         if (IsVisual())
-            VisualOperator(ed, '~', n);
+            VisualOperator(ed, text(), '~', n);
         else
-            ToggleCaseAtCaret(ed, n);
+            ToggleCaseAtCaret(ed, text(), n);
         return true;
     case 'I':
         if (!shift) {
@@ -691,7 +689,7 @@ bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
             return true;
         }
         LeaveVisual(ed);
-        MoveCursorIn(ed, text, VimFirstNonBlank(text, c));
+        MoveCursorIn(ed, text(), VimFirstNonBlank(text(), c));
         EnterInsert();
         return true;
     case 'A':
@@ -699,19 +697,19 @@ bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
             ed.sendKey(ed.context, kVimKeyRight);
         } else {
             LeaveVisual(ed);
-            MoveCursorIn(ed, text, VimLineEnd(text, c));
+            MoveCursorIn(ed, text(), VimLineEnd(text(), c));
         }
         EnterInsert();
         return true;
     case 'O':
         LeaveVisual(ed);
-        OpenLine(ed, shift);
+        OpenLine(ed, text(), shift);
         return true;
     case 'P':
         if (IsVisual())
-            VisualOperator(ed, 'p', n);
+            VisualOperator(ed, text(), 'p', n);
         else
-            Paste(ed, shift, n);
+            Paste(ed, text(), shift, n);
         return true;
     }
     return ConsumeUnknown(vk, m);
@@ -736,7 +734,7 @@ bool NormalKey(const VimEditor& ed, int vk, VimModifiers m)
             gVimMode = target;
             gVimVisualAnchor = gVimVisualCursor = p;
         }
-        MoveCursorIn(ed, ReadText(ed), p);
+        VimMoveCursor(ed, p);
         return true;
     }
     if (IsDigitKey(vk) && !m.shift && !(vk == '0' && gVimCount == 0)) {
@@ -748,7 +746,7 @@ bool NormalKey(const VimEditor& ed, int vk, VimModifiers m)
     if (gVimPendingOperator) {
         consumed = OperatorKey(ed, vk, m);
     } else if (IsVisual() && (vk == 'X' || vk == 'Y' || vk == 'C' || vk == 'D')) {
-        VisualOperator(ed, (char)(vk - 'A' + 'a'), CountOrOne());
+        VisualOperator(ed, ReadText(ed), (char)(vk - 'A' + 'a'), CountOrOne());
         consumed = true;
     } else if (gVimMode == kVimNormal && (vk == 'D' || vk == 'C' || vk == 'Y')) {
         gVimPendingOperator = (char)(vk - 'A' + 'a');
@@ -893,7 +891,11 @@ int VimGetCursor(const VimEditor& editor)
 
 void VimMoveCursor(const VimEditor& editor, int position)
 {
-    MoveCursorIn(editor, ReadText(editor), position);
+    // Only the visual modes measure characters; the others need no copy of the text.
+    if (IsVisual())
+        MoveCursorIn(editor, ReadText(editor), position);
+    else
+        MoveCursorIn(editor, std::string(), position);
 }
 
 bool VimKeyDown(const VimEditor& ed, int vk, VimModifiers m)
