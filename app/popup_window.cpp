@@ -147,6 +147,16 @@ void RunModalPopupLoop(HWND window, HWND owner, HWND selectAllField)
         EnableWindow(owner, TRUE);
 }
 
+void CloseModalPopup(HWND window)
+{
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner)
+        EnableWindow(owner, TRUE);
+    DestroyWindow(window);
+    // To this thread's own queue: the loop wakes and finds the window gone.
+    PostMessageA(nullptr, WM_NULL, 0, 0);
+}
+
 bool OfferToPopup(HWND window, MSG* msg, bool selectAll)
 {
     if (!window || !IsWindow(window))

@@ -40,7 +40,8 @@
 //
 // In the modal loop, Enter sends the window WM_COMMAND IDOK (IDCANCEL when its IDCANCEL
 // button has the focus) and Esc sends IDCANCEL, so the window procedure closes itself on
-// IDOK and IDCANCEL (and on WM_CLOSE); Ctrl+A selects the text of the given field.
+// IDOK and IDCANCEL (and on WM_CLOSE) with CloseModalPopup; Ctrl+A selects the text of
+// the given field.
 // Every control gets DEFAULT_GUI_FONT, and every single-line EDIT the dialog field
 // subclass (SubclassDialogEdit: Ctrl+A, word deletion, Enter and Esc as the window's
 // buttons, paste without line breaks).
@@ -118,6 +119,12 @@ HWND CreateModalPopup(const PopupWindowSpec& spec);
 // the focus, else IDOK (Enter and Esc whatever the modifiers); everything else goes
 // through IsDialogMessage, else it is translated and dispatched.
 void RunModalPopupLoop(HWND window, HWND owner, HWND selectAllField);
+
+// Closes a window made by CreateModalPopup from its own procedure: the owner is enabled
+// first (destroying the active window while its owner is disabled would hand the
+// activation to another program's window), then the window is destroyed and the modal
+// loop woken.
+void CloseModalPopup(HWND window);
 
 // The step of a message loop for a modeless popup: with selectAll, Ctrl+A (Alt up)
 // selects the whole text of the focused control when it is the window or inside it; then

@@ -319,6 +319,26 @@ size_t StrictUtf8Count(const char* bytes, size_t length)
     return ok ? count : SIZE_MAX;
 }
 
+// Appends the text with every CR LF, lone CR and lone LF replaced by the given line end.
+void AppendWithLineEnds(const char* text, size_t length, const char* end, size_t endLength,
+                        std::string* out)
+{
+    size_t start = 0;
+    size_t i = 0;
+    while (i < length) {
+        char c = text[i];
+        if (c != '\r' && c != '\n') {
+            ++i;
+            continue;
+        }
+        out->append(text + start, i - start);
+        out->append(end, endLength);
+        i += (c == '\r' && i + 1 < length && text[i + 1] == '\n') ? 2 : 1;
+        start = i;
+    }
+    out->append(text + start, length - start);
+}
+
 } // namespace
 
 int Utf8ToUtf16(uint32_t flags, const char* source, int length, char16_t* destination,
@@ -399,20 +419,7 @@ std::string NormalizeToCrlf(const char* text, size_t length)
     if (!text || length == 0)
         return out;
     out.reserve(length + length / 10 + 16);
-    size_t start = 0;
-    size_t i = 0;
-    while (i < length) {
-        char c = text[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
-        }
-        out.append(text + start, i - start);
-        out.append("\r\n", 2);
-        i += (c == '\r' && i + 1 < length && text[i + 1] == '\n') ? 2 : 1;
-        start = i;
-    }
-    out.append(text + start, length - start);
+    AppendWithLineEnds(text, length, "\r\n", 2, &out);
     return out;
 }
 
@@ -526,23 +533,10 @@ std::string ConvertLineEnds(const char* text, size_t length, int32_t eol)
         return std::string();
     if (eol != Lf && eol != Cr)
         return std::string(text, length);
-    char end = eol == Lf ? '\n' : '\r';
+    const char* end = eol == Lf ? "\n" : "\r";
     std::string out;
     out.reserve(length);
-    size_t start = 0;
-    size_t i = 0;
-    while (i < length) {
-        char c = text[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
-        }
-        out.append(text + start, i - start);
-        out.push_back(end);
-        i += (c == '\r' && i + 1 < length && text[i + 1] == '\n') ? 2 : 1;
-        start = i;
-    }
-    out.append(text + start, length - start);
+    AppendWithLineEnds(text, length, end, 1, &out);
     return out;
 }
 

@@ -66,19 +66,6 @@ void GoToEnteredLine()
     RefreshGutter();
 }
 
-void CloseGoToLineWindow(HWND hwnd)
-{
-    // The owner comes back before the window goes: destroying the active window while its
-    // owner is still disabled would hand the activation to some other program's window.
-    HWND owner = GetParent(hwnd);
-    if (owner)
-        EnableWindow(owner, TRUE);
-    DestroyWindow(hwnd);
-    // Wakes the modal loop, which then finds the window gone (the parent of a destroyed
-    // window is null: the message goes to this thread's own queue).
-    PostMessageA(GetParent(hwnd), WM_NULL, 0, 0);
-}
-
 } // namespace
 
 LRESULT CALLBACK GoToLineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -90,16 +77,16 @@ LRESULT CALLBACK GoToLineWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
             GoToEnteredLine();
-            CloseGoToLineWindow(hwnd);
+            CloseModalPopup(hwnd);
             return 0;
         }
         if (LOWORD(wParam) == IDCANCEL) {
-            CloseGoToLineWindow(hwnd);
+            CloseModalPopup(hwnd);
             return 0;
         }
         break;
     case WM_CLOSE:
-        CloseGoToLineWindow(hwnd);
+        CloseModalPopup(hwnd);
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/unit/html_rerun.h"
 #include "tools/html/html_layout.h"
 
 namespace {
@@ -19,24 +20,6 @@ void Check(bool condition)
 {
     if (!condition)
         std::abort();
-}
-
-// Inputs on which a second run may still differ from the third: pre and textarea bodies
-// take indentation once, and a VT or FF after "<" (and blanks or a stray "/") ends an
-// empty element name, whose normal form «< p>» the next run reads as the element p.
-bool MayChangeAgain(const std::string& s)
-{
-    std::string lower;
-    for (char c : s)
-        lower += (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
-    if (lower.find("pre") != std::string::npos || lower.find("textarea") != std::string::npos)
-        return true;
-    for (size_t i = s.find('<'); i != std::string::npos; i = s.find('<', i + 1)) {
-        size_t j = s.find_first_not_of(" \t\r\n/", i + 1);
-        if (j != std::string::npos && (s[j] == '\v' || s[j] == '\f'))
-            return true;
-    }
-    return false;
 }
 
 }  // namespace

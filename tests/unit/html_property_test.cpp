@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/html_rerun.h"
 #include "tests/unit/test_random.h"
 #include "tools/html/html_layout.h"
 
@@ -17,24 +18,6 @@ bool FakeLeadByte(unsigned char b)
 bool IsHtmlSpace(unsigned char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Inputs on which a second run may still differ from the third: pre and textarea bodies
-// take indentation once, and a VT or FF after "<" (and blanks or a stray "/") ends an
-// empty element name, whose normal form «< p>» the next run reads as the element p.
-bool MayChangeAgain(const std::string& s)
-{
-    std::string lower;
-    for (char c : s)
-        lower += (c >= 'A' && c <= 'Z') ? (char)(c + 32) : c;
-    if (lower.find("pre") != std::string::npos || lower.find("textarea") != std::string::npos)
-        return true;
-    for (size_t i = s.find('<'); i != std::string::npos; i = s.find('<', i + 1)) {
-        size_t j = s.find_first_not_of(" \t\r\n/", i + 1);
-        if (j != std::string::npos && (s[j] == '\v' || s[j] == '\f'))
-            return true;
-    }
-    return false;
 }
 
 // Pieces of broken markup: stray "/", quotes, lone lead bytes, unterminated constructs.

@@ -94,40 +94,19 @@ void Key(HWND field, int vk, bool ctrl, bool shift = false, bool alt = false)
 // modeless windows, then the characters it translates to.
 void LoopKey(HWND field, int vk, bool shift)
 {
-    SetFocus(field);
     SetModifiers(false, false, shift);
-    MSG msg;
-    ZeroMemory(&msg, sizeof(msg));
-    msg.hwnd = field;
-    msg.message = WM_KEYDOWN;
-    msg.wParam = vk;
-    msg.lParam = 1;
-    ProcessLoopMessage(nullptr, &msg);
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        ProcessLoopMessage(nullptr, &msg);
+    RunKeyThrough(field, vk, [](MSG* msg) {
+        ProcessLoopMessage(nullptr, msg);
+        return true;
+    });
     SetModifiers(false, false, false);
 }
 
 // The same through the dialog manager of a modal window's own loop.
 void DialogKey(HWND window, HWND field, int vk)
 {
-    SetFocus(field);
-    MSG msg;
-    ZeroMemory(&msg, sizeof(msg));
-    msg.hwnd = field;
-    msg.message = WM_KEYDOWN;
-    msg.wParam = vk;
-    msg.lParam = 1;
-    for (;;) {
-        if (!IsDialogMessageA(window, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            break;
-    }
+    RunKeyThrough(field, vk, [window](MSG* msg) { return IsDialogMessageA(window, msg) != FALSE; });
 }
-
 
 } // namespace
 

@@ -155,6 +155,23 @@ void PressKey(HWND mainWnd, int vk, bool ctrl, bool alt, bool shift, HWND target
     SetModifiers(false, false, false);
 }
 
+void RunKeyThrough(HWND focus, int vk, const std::function<bool(MSG*)>& take)
+{
+    SetFocus(focus);
+    MSG msg;
+    ZeroMemory(&msg, sizeof(msg));
+    msg.hwnd = focus;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = vk;
+    msg.lParam = 1;
+    do {
+        if (!take(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    } while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
 void TypeText(const char* text)
 {
     for (const char* p = text; *p; ++p)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,10 @@ void SetModifiers(bool ctrl, bool alt, bool shift);
 // handling, with the modifiers set for it and released afterwards.
 void PressKey(HWND mainWnd, int vk, bool ctrl = false, bool alt = false, bool shift = false,
               HWND target = nullptr);
+// Gives the window the focus and runs a WM_KEYDOWN for it, then every message waiting
+// after it, through one step of a message loop: take returns true for a message it
+// handled, the others are translated and dispatched.
+void RunKeyThrough(HWND focus, int vk, const std::function<bool(MSG*)>& take);
 // Types characters into the editor as WM_CHAR messages.
 void TypeText(const char* text);
 

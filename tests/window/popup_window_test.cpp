@@ -21,6 +21,7 @@ std::vector<int> gCommands;
 HWND gOwner = nullptr;
 // What the modal window saw when it was probed inside its loop.
 bool gOwnerEnabledInLoop = true;
+bool gOwnerEnabledAtDestroy = false;
 DWORD gProbeSelStart = 0, gProbeSelEnd = 0;
 
 const PopupControl kControls[] = {
@@ -39,36 +40,31 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK ModelessProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// Records its buttons; the modal one closes itself on IDOK, IDCANCEL and WM_CLOSE, as the
+// modal windows do.
+LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    char name[64] = "";
+    GetClassNameA(hwnd, name, sizeof(name));
+    bool modal = lstrcmpA(name, kModalClass) == 0;
     switch (msg) {
     case WM_CREATE:
         CreatePopupControls(hwnd, kControls, kControlCount);
         return 0;
     case WM_COMMAND:
-        if (HIWORD(wParam) == 0) // not a field's focus or change notification
-            gCommands.push_back(LOWORD(wParam));
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-// Closes itself on IDOK and IDCANCEL, as the modal windows do.
-LRESULT CALLBACK ModalProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    switch (msg) {
-    case WM_CREATE:
-        CreatePopupControls(hwnd, kControls, kControlCount);
-        return 0;
-    case WM_COMMAND:
-        if (HIWORD(wParam) != 0)
+        if (HIWORD(wParam) != 0) // a field's focus or change notification
             return 0;
         gCommands.push_back(LOWORD(wParam));
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
-            DestroyWindow(hwnd);
+        if (modal && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
+            CloseModalPopup(hwnd);
         return 0;
     case WM_CLOSE:
-        DestroyWindow(hwnd);
+        if (!modal)
+            break;
+        CloseModalPopup(hwnd);
+        return 0;
+    case WM_DESTROY:
+        gOwnerEnabledAtDestroy = IsWindowEnabled(gOwner) != FALSE;
         return 0;
     }
     if (msg == kProbe) {
@@ -83,8 +79,8 @@ struct PopupFixture {
     PopupFixture()
     {
         REQUIRE(RegisterPopupClass(kOwnerClass, OwnerProc));
-        REQUIRE(RegisterPopupClass(kModelessClass, ModelessProc));
-        REQUIRE(RegisterPopupClass(kModalClass, ModalProc));
+        REQUIRE(RegisterPopupClass(kModelessClass, PopupProc));
+        REQUIRE(RegisterPopupClass(kModalClass, PopupProc));
         gOwner = CreateWindowExA(0, kOwnerClass, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 600, 400,
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         REQUIRE(gOwner);
@@ -128,21 +124,7 @@ std::string Text(HWND window)
 // A key through a modeless window's step of the message loop, then the messages it makes.
 void OfferKey(HWND popup, HWND focus, int vk)
 {
-    SetFocus(focus);
-    MSG msg;
-    ZeroMemory(&msg, sizeof(msg));
-    msg.hwnd = focus;
-    msg.message = WM_KEYDOWN;
-    msg.wParam = vk;
-    msg.lParam = 1;
-    for (;;) {
-        if (!OfferToPopup(popup, &msg, true)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            break;
-    }
+    RunKeyThrough(focus, vk, [popup](MSG* msg) { return OfferToPopup(popup, msg, true); });
 }
 
 } // namespace
@@ -261,11 +243,13 @@ TEST_CASE("a modal popup: the owner is disabled while its loop runs, Enter and E
         PostMessageA(popup, kProbe, 0, 0);
         PostKey(focus, row.key);
         gOwnerEnabledInLoop = true;
+        gOwnerEnabledAtDestroy = false;
         RunModalPopupLoop(popup, gOwner, field);
         SetModifiers(false, false, false);
         CHECK_FALSE(IsWindow(popup));
         CHECK(Commands() == std::to_string(row.command) + " ");
         CHECK_FALSE(gOwnerEnabledInLoop);
+        CHECK(gOwnerEnabledAtDestroy); // enabled before the window went
         CHECK(gProbeSelStart == 0);
         CHECK(gProbeSelEnd == 5);
         CHECK(IsWindowEnabled(gOwner));
