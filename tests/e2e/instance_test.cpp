@@ -217,7 +217,7 @@ TEST_CASE("hand-over files left in the temporary folder: one is opened and delet
     DWORD start = GetTickCount();
     // The once-a-second poll takes them without any message.
     CHECK(WaitUntil([&] { return !Exists(crashed) && !Exists(empty); }, 3000));
-    CHECK(GetTickCount() - start < 1800);
+    CHECK(GetTickCount() - start < 2500);
     CHECK(WaitUntil([&] { return SessionPaths() == std::vector<std::string>{left}; }, 3000));
     CHECK(TabMessage(first, TCM_GETITEMCOUNT) == 1);
 
