@@ -1,7 +1,7 @@
 #include "app/shell_integration.h"
 
 #include "app/main_window.h"
-#include "app/settings.h"
+#include "app/paths.h"
 #include "app/shell_paths.h"
 #include "document/document.h"
 #include "editor/clipboard.h"

@@ -5,7 +5,7 @@
 #include "app/globals.h"
 #include "app/handover_list.h"
 #include "app/main_window.h"
-#include "app/settings.h"
+#include "app/paths.h"
 #include "app/tabs.h"
 
 #include <string.h>
@@ -92,16 +92,6 @@ std::string HandOverListFromCommandLine(const char* commandLine)
     return BuildHandOverList(paths);
 }
 
-bool TempFolder(std::string* folder)
-{
-    char temp[MAX_PATH];
-    DWORD n = GetTempPathA(sizeof(temp), temp);
-    if (n == 0 || n >= sizeof(temp))
-        return false;
-    *folder = temp;
-    return true;
-}
-
 bool SendList(HWND running, const std::string& list)
 {
     COPYDATASTRUCT data;
@@ -128,8 +118,8 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes)
 // poll. True when the receiver took it.
 bool HandOverByFile(HWND running, const std::string& list)
 {
-    std::string temp;
-    if (!TempFolder(&temp))
+    std::string temp = TempFolder();
+    if (temp.empty())
         return false;
     DWORD self = GetCurrentProcessId();
     std::string path = HandOverFilePath(temp, self), partial = HandOverPartialFilePath(temp, self);
@@ -296,8 +286,8 @@ void ReceivePendingOpenFiles(HWND mainWnd, LPARAM senderProcessId)
     if (!mainWnd || !IsWindow(mainWnd))
         return;
     OpenHandedOverPathsWaiting(mainWnd);
-    std::string temp;
-    if (!TempFolder(&temp))
+    std::string temp = TempFolder();
+    if (temp.empty())
         return;
     if (senderProcessId) {
         std::string list;

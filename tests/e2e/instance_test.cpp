@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "app/handover_list.h"
+#include "app/paths.h"
 #include "document/session_format.h"
 #include "tests/e2e/process.h"
 #include "tests/window/harness.h"
@@ -14,13 +15,6 @@
 namespace {
 
 const char kMutexName[] = "Local\\ZorvikSingleInstanceMutex";
-
-std::string TempFolder()
-{
-    char temp[MAX_PATH] = "";
-    GetTempPathA(sizeof(temp), temp);
-    return temp;
-}
 
 bool Exists(const std::string& path)
 {

@@ -3,6 +3,7 @@
 #include "app/command_ids.h"
 #include "app/globals.h"
 #include "app/handover_list.h"
+#include "app/paths.h"
 #include "app/single_instance.h"
 #include "document/document.h"
 #include "document/session_format.h"
@@ -28,13 +29,6 @@ std::vector<std::string> TabTitles()
     for (int i = 0; i < TabCount(); ++i)
         titles.push_back(TabTitle(i));
     return titles;
-}
-
-std::string TempFolder()
-{
-    char temp[MAX_PATH] = "";
-    GetTempPathA(sizeof(temp), temp);
-    return temp;
 }
 
 // While a save question is up: what the window shows a while after the box appeared,
