@@ -11,7 +11,6 @@
 HANDLE gSftpProcess = nullptr;
 HANDLE gSftpThread = nullptr;
 bool gSftpCancel = false;
-DWORD gSftpTimeoutMs = 30000;
 
 namespace {
 
@@ -25,6 +24,9 @@ DWORD WINAPI SystemMsgWait(DWORD count, const HANDLE* handles, BOOL waitAll, DWO
 DWORD(WINAPI* gSftpMsgWait)(DWORD, const HANDLE*, BOOL, DWORD, DWORD) = SystemMsgWait;
 
 namespace {
+
+// How long a download may take before its child is ended.
+const DWORD kTimeoutMs = 30000;
 
 const char kNoClient[] = "psftp.exe (SFTP client) could not be found or extracted.";
 const char kNoCredentials[] =
@@ -190,7 +192,7 @@ WaitOutcome WaitForChild(HWND window, unsigned child, HANDLE output, DWORD start
         // for input or failed must not hide the child's end.
         if (WaitForSingleObject(gSftpProcess, 0) == WAIT_OBJECT_0)
             return kExited;
-        if (GetTickCount() - start > gSftpTimeoutMs) {
+        if (GetTickCount() - start > kTimeoutMs) {
             TerminateProcess(gSftpProcess, 1);
             WaitForSingleObject(gSftpProcess, 3000);
             return kWaitTimedOut;

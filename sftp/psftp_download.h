@@ -18,9 +18,6 @@ extern bool gSftpCancel;
 // older Windows does.
 extern DWORD(WINAPI* gSftpMsgWait)(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms, DWORD wakeMask);
 
-// How long a download may take before its child is ended, in milliseconds.
-extern DWORD gSftpTimeoutMs;
-
 // The client to run: psftp.exe beside the executable, under APPDATA\Zorvik, in the
 // temporary folder, else the stored client written out, else psftp.exe on the search
 // path. False for no client, a null buffer or a size below 1.
