@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "app/command_ids.h"
 #include "app/handover_list.h"
 #include "app/paths.h"
 #include "document/session_format.h"
@@ -47,7 +48,7 @@ std::vector<std::string> SessionPaths()
 
 LRESULT TabMessage(const ZorvikProcess& process, UINT message)
 {
-    return SendMessageA(GetDlgItem(process.window, 2001), message, 0, 0);
+    return SendMessageA(GetDlgItem(process.window, IDC_TAB_BAR), message, 0, 0);
 }
 
 void Close(ZorvikProcess* process)
@@ -238,7 +239,7 @@ TEST_CASE("a running instance that does not answer: the second start falls back 
     ZorvikProcess second;
     REQUIRE(StartZorvik(exe, "mine.txt", &second));
     CHECK(GetTickCount() - start >= 3000);
-    HWND editor = GetDlgItem(second.window, 2002);
+    HWND editor = GetDlgItem(second.window, IDC_EDITOR);
     CHECK(WaitUntil([&] { return SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0) == 4; }, 3000));
 
     // The file was announced, then deleted again by the sender.

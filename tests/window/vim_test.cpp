@@ -3,6 +3,7 @@
 #include "tests/window/harness.h"
 #include "tests/unit/vim_keys.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "document/document.h"
 #include "document/undo_core.h"
@@ -60,7 +61,7 @@ TEST_CASE("F12 in the message loop switches the mode, its status suffix and chec
     PumpMessages(f.hwnd);
     CHECK(gVimEnabled);
     CHECK(StatusText() == plain + " | VIM: NORMAL");
-    CHECK((GetMenuState(bar, 6001, MF_BYCOMMAND) & MF_CHECKED) != 0);
+    CHECK((GetMenuState(bar, IDM_TOOLS_VIM_MODE, MF_BYCOMMAND) & MF_CHECKED) != 0);
     VimKeys(f.hwnd, "3d");
     CHECK(StatusText() == plain + " | VIM: NORMAL 3 (Pending: d)");
     VimKeys(f.hwnd, "\x1b:w");
@@ -70,7 +71,7 @@ TEST_CASE("F12 in the message loop switches the mode, its status suffix and chec
     PumpMessages(f.hwnd);
     CHECK_FALSE(gVimEnabled);
     CHECK(StatusText() == plain);
-    CHECK((GetMenuState(bar, 6001, MF_BYCOMMAND) & MF_CHECKED) == 0);
+    CHECK((GetMenuState(bar, IDM_TOOLS_VIM_MODE, MF_BYCOMMAND) & MF_CHECKED) == 0);
 }
 
 TEST_CASE("the status text is read by its length, not into a fixed buffer")
@@ -160,7 +161,7 @@ TEST_CASE("a read-only document takes no Vim edits")
     REQUIRE(f.hwnd);
     SetFocus(gEditorWnd);
     TypeText("abc\rdef");
-    SendMessageA(f.hwnd, WM_COMMAND, 7017, 0);
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_EDIT_READ_ONLY, 0);
     REQUIRE((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
     PressKey(f.hwnd, VK_F12);
     PumpMessages(f.hwnd);
