@@ -8,6 +8,10 @@ namespace {
 // one huge write.
 constexpr size_t kWritePiece = 1 << 20;
 
+// The attributes a file may be given back; the others belong to the file system.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 bool WriteAll(HANDLE file, const char* data, size_t size)
 {
     size_t done = 0;
@@ -20,6 +24,66 @@ bool WriteAll(HANDLE file, const char* data, size_t size)
         done += written;
     }
     return true;
+}
+
+// The whole content, on the disk and not just in the cache, before anything is renamed:
+// a crash after the rename must not find a file whose blocks were never written.
+bool FillAndClose(HANDLE file, const char* data, size_t size)
+{
+    bool ok = WriteAll(file, data, size) && FlushFileBuffers(file);
+    if (!CloseHandle(file))
+        ok = false;
+    return ok;
+}
+
+// The folder that holds path, or empty when the path cannot be made full.
+std::string FolderOf(const char* path)
+{
+    char full[MAX_PATH];
+    char* name = nullptr;
+    DWORD length = GetFullPathNameA(path, MAX_PATH, full, &name);
+    if (length == 0 || length >= MAX_PATH || !name || name == full)
+        return std::string();
+    return std::string(full, (size_t)(name - full));
+}
+
+// A device (NUL, a console, a pipe) cannot be replaced by a file; it just takes bytes.
+bool IsDevice(const char* path)
+{
+    HANDLE probe = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return false;
+    bool device = GetFileType(probe) != FILE_TYPE_DISK;
+    CloseHandle(probe);
+    return device;
+}
+
+bool WriteToDevice(const char* path, const std::string& bytes)
+{
+    HANDLE device = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (device == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = WriteAll(device, bytes.data(), bytes.size());
+    return CloseHandle(device) && ok;
+}
+
+// The temporary file takes the place of the old one in one rename, which either happens
+// whole or not at all. (ReplaceFile would also carry the old file's security over, but it
+// is not one step: Wine's removes the old file before the new one takes its name, and a
+// kill in between leaves no file at all.) The attributes go onto the new file before the
+// rename, so it never shows without them.
+bool PutInPlace(const char* temp, const char* path, DWORD oldAttributes)
+{
+    DWORD flags = MOVEFILE_WRITE_THROUGH;
+    if (oldAttributes != INVALID_FILE_ATTRIBUTES) {
+        DWORD kept = oldAttributes & kKeptAttributes;
+        if (kept && !SetFileAttributesA(temp, kept))
+            return false;
+        flags |= MOVEFILE_REPLACE_EXISTING;
+    }
+    return MoveFileExA(temp, path, flags) != FALSE;
 }
 
 }  // namespace
@@ -42,9 +106,7 @@ bool WriteFileSafely(const std::string& path, const char* data, size_t size, boo
         return false;
     if (created)
         *created = true;
-    bool ok = WriteAll(file, data, size) && FlushFileBuffers(file);
-    if (!CloseHandle(file))
-        ok = false;
+    bool ok = FillAndClose(file, data, size);
     if (ok && !MoveFileExA(temp.c_str(), path.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ok = false;
@@ -56,4 +118,36 @@ bool WriteFileSafely(const std::string& path, const char* data, size_t size, boo
 bool WriteFileSafely(const std::string& path, const std::string& bytes, bool* created)
 {
     return WriteFileSafely(path, bytes.data(), bytes.size(), created);
+}
+
+bool ReplaceFileContent(const char* path, const std::string& bytes)
+{
+    if (!path || !*path)
+        return false;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // The system refuses to replace a read-only file, except to an administrator under
+        // some emulations; a save must not overrule the flag either way.
+        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+        if (IsDevice(path))
+            return WriteToDevice(path, bytes);
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        // Only a definite "not found" counts as a new file: anything else (a locked folder,
+        // a path that names no folder) is not written at all.
+        return false;
+    }
+    std::string folder = FolderOf(path);
+    char temp[MAX_PATH];
+    // GetTempFileName makes the file under a name no other file has, so nothing of the
+    // user's can be overwritten or deleted in its place.
+    if (folder.empty() || !GetTempFileNameA(folder.c_str(), "~zv", 0, temp))
+        return false;
+    HANDLE file =
+        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = file != INVALID_HANDLE_VALUE && FillAndClose(file, bytes.data(), bytes.size()) &&
+              PutInPlace(temp, path, attributes);
+    if (!ok)
+        DeleteFileA(temp);
+    return ok;
 }

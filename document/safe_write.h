@@ -6,11 +6,21 @@
 #include <cstddef>
 #include <string>
 
-// False on any failure; the old file is then left as it was and the temporary file is
-// removed. *created (when given) tells whether the folder took the temporary file at all,
-// as against a write, flush or rename that failed after it.
+// For the program's own files (session, undo files). False on any failure; the old file
+// is then left as it was and the temporary file is removed. *created (when given) tells
+// whether the folder took the temporary file at all, as against a write, flush or rename
+// that failed after it.
 bool WriteFileSafely(const std::string& path, const char* data, size_t size, bool* created = nullptr);
 bool WriteFileSafely(const std::string& path, const std::string& bytes, bool* created = nullptr);
 
 // The temporary file that WriteFileSafely writes before the rename.
 std::string SafeWriteTempPath(const std::string& path);
+
+// For the user's files. The temporary file gets a name of its own in the same folder (no
+// existing file is ever taken over for it), and the new file keeps the old one's
+// attributes. What the rename costs: the new file is a new file, so a file with several
+// hard links is cut loose from the others (they keep the old text), a symbolic link is
+// replaced by a plain file, and permissions of its own that the old file had give way
+// to the folder's. A device (NUL, a pipe) takes the bytes directly. False when the file is read-only, a folder, or any step
+// fails; the old file is then as it was.
+bool ReplaceFileContent(const char* path, const std::string& bytes);

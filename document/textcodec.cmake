@@ -2,7 +2,7 @@
 zv_pure_library(zv_textcodec textcodec.cpp encoding_choices.cpp)
 target_link_libraries(zv_textcodec PUBLIC zv_codepage)
 
-zv_win_library(zv_textfile textfile.cpp)
+zv_win_library(zv_textfile textfile.cpp safe_write.cpp)
 if(TARGET zv_textfile)
   target_link_libraries(zv_textfile PUBLIC zv_textcodec)
 endif()

@@ -1,5 +1,7 @@
 #include "document/textfile.h"
 
+#include "document/safe_write.h"
+
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -8,55 +10,6 @@
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
 
 namespace {
-
-// Large writes go in pieces: some network redirectors refuse one huge WriteFile.
-const DWORD kWriteChunk = 1 << 20;
-
-bool SeekTo(HANDLE file, uint64_t position)
-{
-    LARGE_INTEGER to;
-    to.QuadPart = (LONGLONG)position;
-    return SetFilePointerEx(file, to, nullptr, FILE_BEGIN) != FALSE;
-}
-
-bool SetSize(HANDLE file, uint64_t size)
-{
-    return SeekTo(file, size) && SetEndOfFile(file);
-}
-
-// Claims the room for the new content before a byte of the old one is overwritten,
-// so that a full disk or an exhausted quota fails while the file is still intact.
-bool ReserveSize(HANDLE file, uint64_t size)
-{
-    LARGE_INTEGER old;
-    if (!GetFileSizeEx(file, &old))
-        return false;
-    if ((uint64_t)old.QuadPart >= size)
-        return true;
-    if (SetSize(file, size))
-        return true;
-    SetSize(file, (uint64_t)old.QuadPart);
-    return false;
-}
-
-bool WriteContent(HANDLE file, const std::string& content)
-{
-    // Devices (NUL, a pipe) can neither be sized nor truncated; they just take bytes.
-    bool disk = GetFileType(file) == FILE_TYPE_DISK;
-    if (disk && !(ReserveSize(file, content.size()) && SeekTo(file, 0)))
-        return false;
-    const char* p = content.data();
-    size_t left = content.size();
-    while (left > 0) {
-        DWORD chunk = left > kWriteChunk ? kWriteChunk : (DWORD)left;
-        DWORD written = 0;
-        if (!WriteFile(file, p, chunk, &written, nullptr) || written == 0)
-            return false;
-        p += written;
-        left -= written;
-    }
-    return !disk || SetSize(file, content.size());
-}
 
 // The length never runs past the memory block, even when the owner of the data
 // left out the terminator.
@@ -220,8 +173,8 @@ bool WriteTextFile(const char* path, const char* text, int32_t length, int32_t e
 {
     if (!path || !*path)
         return false;
-    // Everything is converted before the file is opened: running out of memory
-    // then leaves the old file as it was.
+    // Everything is converted before the disk is touched: running out of memory then
+    // leaves the old file as it was.
     std::string content;
     try {
         size_t n = text && length > 0 ? (size_t)length : 0;
@@ -229,29 +182,7 @@ bool WriteTextFile(const char* path, const char* text, int32_t length, int32_t e
     } catch (const std::exception&) {
         return false;
     }
-    DWORD attributes = GetFileAttributesA(path);
-    // Only a definite "not found" counts as absent: a file made here is removed again
-    // when the save fails, and nothing else may ever be.
-    bool absent = attributes == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
-    // The system refuses to write a read-only file, except to an administrator under
-    // some emulations; a save must not overrule the flag either way.
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        return false;
-    // Overwritten in place rather than replaced by a new file, so that links,
-    // permissions and attributes stay; OPEN_ALWAYS keeps the old bytes until the
-    // room for the new ones is claimed.
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bool created = absent && GetLastError() != ERROR_ALREADY_EXISTS;
-    created = created && GetFileType(file) == FILE_TYPE_DISK;
-    bool ok = WriteContent(file, content);
-    if (!CloseHandle(file))
-        ok = false;
-    if (!ok && created)
-        DeleteFileA(path);
-    return ok;
+    return ReplaceFileContent(path, content);
 }
 
 std::string GetClipboardTextAnsi(HWND owner)

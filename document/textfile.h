@@ -28,11 +28,11 @@ char* LoadTextFile(const char* path, int32_t* encoding, bool* bom, int32_t* eol)
 char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol,
                      bool* containsNul);
 
-// Writes the text (ANSI, CR LF) in the encoding, mark and line-end style. False for
-// an empty path, a file that cannot be opened for writing, a conversion without
-// memory, or any failed or short write; a file that this call created is then
-// removed again. An existing file is overwritten in place, so it keeps its identity
-// (links, permissions, attributes).
+// Writes the text (ANSI, CR LF) in the encoding, mark and line-end style, through a
+// temporary file that replaces the old one only once it is whole on the disk
+// (ReplaceFileContent), so the file is always either its old or its new content. False
+// for an empty path, a read-only file, a conversion without memory, or any failed
+// write; the old file is then untouched.
 bool WriteTextFile(const char* path, const char* text, int32_t length, int32_t encoding,
                    bool bom, int32_t eol);
 

@@ -1,10 +1,10 @@
-# Undo history, undo files, session file and the safe file replacement they are written with.
+# Undo history, undo files and the session file.
 
 zv_pure_library(zv_undo undo_core.cpp undo_file.cpp session_format.cpp)
 
-zv_win_library(zv_undo_win undo_file_win.cpp safe_write.cpp)
+zv_win_library(zv_undo_win undo_file_win.cpp)
 if(TARGET zv_undo_win)
-  target_link_libraries(zv_undo_win PUBLIC zv_undo zv_paths kernel32)
+  target_link_libraries(zv_undo_win PUBLIC zv_undo zv_paths zv_textfile kernel32)
 endif()
 zv_ui_link(zv_undo_win zv_undo)
 

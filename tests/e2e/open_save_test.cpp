@@ -53,3 +53,111 @@ TEST_CASE("three files from the command line; typing and Ctrl+S reach the file o
     RemoveDirectoryA((folder + "with blank").c_str());
     RemoveProgramFiles();
 }
+
+namespace {
+
+// The size of the save's temporary file beside path, or -1 while there is none.
+long long TempFileSize(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "~zv*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return -1;
+    FindClose(find);
+    return (long long)found.nFileSizeHigh << 32 | found.nFileSizeLow;
+}
+
+bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
+{
+    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+// Waits until the save shows: the temporary file holds at least tempBytes, or the file
+// itself changes (a save that writes in place, or the final rename).
+void WaitForSaveToShow(const std::string& folder, const std::string& path, long long tempBytes)
+{
+    WIN32_FILE_ATTRIBUTE_DATA before, now;
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &before);
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 20000) {
+        if (TempFileSize(folder) >= tempBytes)
+            return;
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &now) || !SameFileState(before, now))
+            return;
+    }
+}
+
+} // namespace
+
+TEST_CASE("killed while saving, the file holds its old or its new text, never a mix")
+{
+    RemoveProgramFiles();
+    std::string folder = ExeFolder();
+    std::string path = folder + "big.log";
+    std::string old;
+    for (int i = 0; old.size() < 2000000; ++i)
+        old += "line " + std::to_string(i) + " of a log that is being saved while the editor is killed\r\n";
+    const std::string saved = "X" + old;
+    std::string exe = PrepareZorvikCopy();
+
+    // The first round saves whole and measures how long that takes. Then the editor is
+    // killed as soon as the save shows with its temporary file holding nothing, a third,
+    // two thirds or all of the new text; then at points spread over the measured time.
+    const long long stages[] = {0, 700000, 1400000, (long long)saved.size()};
+    const int timed = 4;
+    const int rounds = 1 + 4 + timed;
+    DWORD saveTime = 0;
+    for (int round = 0; round < rounds; ++round) {
+        CAPTURE(round);
+        RemoveProgramFiles();
+        WriteFileBytes(path, old);
+        ZorvikProcess process;
+        REQUIRE(StartZorvik(exe, "big.log", &process));
+        HWND editor = GetDlgItem(process.window, 2002);
+        // GetWindowTextLength of another process's window reads no text: ask the control.
+        int loaded = 0;
+        for (int i = 0; i < 300 && loaded != (int)old.size(); ++i) {
+            Sleep(100);
+            loaded = (int)SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0);
+        }
+        CHECK(loaded == (int)old.size());
+        if (loaded != (int)old.size()) {
+            KillZorvik(&process);
+            break;
+        }
+        SendMessageA(editor, EM_SETSEL, 0, 0);
+        SendMessageA(editor, WM_CHAR, 'X', 1);
+
+        DWORD start = GetTickCount();
+        PostMessageA(process.window, WM_COMMAND, 1003, 0);
+        if (round == 0) {
+            // A finished save clears the editor's modification flag.
+            while (SendMessageA(editor, EM_GETMODIFY, 0, 0) && GetTickCount() - start < 20000)
+                Sleep(5);
+            saveTime = GetTickCount() - start;
+        } else if (round <= 4) {
+            WaitForSaveToShow(folder, path, stages[round - 1]);
+        } else {
+            Sleep(saveTime * (DWORD)(round - 5) / (DWORD)(timed - 1));
+        }
+        KillZorvik(&process);
+
+        std::string bytes = ReadFileBytes(path);
+        CAPTURE(bytes.size());
+        CHECK((bytes == old || bytes == saved));
+        if (round == 0)
+            CHECK(bytes == saved);
+        // A kill leaves the temporary file; the next save makes one of its own.
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "~zv*.tmp").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do
+                DeleteFileA((folder + found.cFileName).c_str());
+            while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+    }
+    DeleteFileA(path.c_str());
+    RemoveProgramFiles();
+}
