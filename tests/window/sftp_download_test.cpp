@@ -66,6 +66,13 @@ struct StandinSetup {
         DeleteFiles(temp, "zrvk_sftp_*");
         DeleteFileA(record.c_str());
     }
+    // The stand-in as it is by default, recording how it is started.
+    void RecordRuns() const
+    {
+        StandinBehaviour b;
+        b.record = record;
+        SetStandinBehaviour(b);
+    }
     // The lines the stand-in recorded: the command line, then [argument] per argument,
     // then "script:" and the script's bytes.
     std::vector<std::string> Arguments() const
@@ -131,9 +138,7 @@ VOID CALLBACK NestedDownload(HWND, UINT, UINT_PTR id, DWORD)
 TEST_CASE("the client receives each value as one argument and the script's exact bytes")
 {
     StandinSetup setup;
-    StandinBehaviour b;
-    b.record = setup.record;
-    SetStandinBehaviour(b);
+    setup.RecordRuns();
 
     SftpConnection c = StandinConnection();
     c.password = "pa ss\"word\\";
@@ -167,9 +172,7 @@ TEST_CASE("the client receives each value as one argument and the script's exact
 TEST_CASE("only a password or only a key: the other option is left out")
 {
     StandinSetup setup;
-    StandinBehaviour b;
-    b.record = setup.record;
-    SetStandinBehaviour(b);
+    setup.RecordRuns();
     SftpConnection c = StandinConnection();
     REQUIRE(Run(c).ok);
     CHECK(setup.Arguments() == std::vector<std::string>{ExeFolder() + "psftp.exe", "-P", "2222", "-l", "tester", "-pw",
@@ -305,9 +308,7 @@ TEST_CASE("a copy left under the download's name does not pass for the download"
 TEST_CASE("refusals before any child starts")
 {
     StandinSetup setup;
-    StandinBehaviour b;
-    b.record = setup.record;
-    SetStandinBehaviour(b);
+    setup.RecordRuns();
 
     SftpConnection c = StandinConnection();
     c.password = "";
