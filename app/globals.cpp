@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "app/single_instance.h"
 #include "app/tabs.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
@@ -51,6 +52,7 @@ void InitializeGlobals()
     ResetMainWindowState();
     ResetSettingsState();
     ResetTabsState();
+    ResetSingleInstanceState();
     ResetDocumentState();
     ResetUndoState();
     ClearClosedTabs();

@@ -299,6 +299,11 @@ void ReceivePendingOpenFiles(HWND mainWnd, LPARAM senderProcessId)
     TakeEveryHandOverFile(mainWnd, temp);
 }
 
+void ResetSingleInstanceState()
+{
+    gHandedOverWaiting.clear();
+}
+
 void OpenHandedOverPathsWaiting(HWND mainWnd)
 {
     if (gTabQuestionLoop || gHandedOverWaiting.empty())

@@ -20,3 +20,5 @@ void ForceForeground(HWND window);
 // Opens the paths that were handed over while a save question was open, once no question
 // is open any more.
 void OpenHandedOverPathsWaiting(HWND mainWnd);
+// Forgets the paths still waiting for a question to end (a fresh main window has none).
+void ResetSingleInstanceState();
