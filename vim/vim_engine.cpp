@@ -334,6 +334,8 @@ void SearchNext(const VimEditor& ed, const std::string& text, bool backward)
 
 void SetCommandLine(const char* text, int length)
 {
+    // The line is read as a C string: it ends at the first NUL byte.
+    length = (int)strnlen(text, (size_t)length);
     if (length > (int)sizeof(gVimCommandLine) - 1)
         length = (int)sizeof(gVimCommandLine) - 1;
     memcpy(gVimCommandLine, text, (size_t)length);
