@@ -83,14 +83,24 @@ void ExecuteShortcut(HWND mainWnd, const ShortcutAction& action)
     }
 }
 
-bool HandleMessageLoopKey(HWND mainWnd, int vk)
+namespace {
+
+// Looks the key up in the table with the modifiers held now; true when it was there.
+bool RunShortcutFrom(const ShortcutTable& table, HWND mainWnd, int vk)
 {
     ModifierState m = ReadModifiers();
-    ShortcutAction action = LookupShortcut(MessageLoopShortcuts(), vk, m.ctrl, m.alt, m.shift);
+    ShortcutAction action = LookupShortcut(table, vk, m.ctrl, m.alt, m.shift);
     if (action.kind == kKeyNotFound)
         return false;
     ExecuteShortcut(mainWnd, action);
     return true;
+}
+
+} // namespace
+
+bool HandleMessageLoopKey(HWND mainWnd, int vk)
+{
+    return RunShortcutFrom(MessageLoopShortcuts(), mainWnd, vk);
 }
 
 void HandleMainWindowKey(HWND mainWnd, int vk)
@@ -101,10 +111,5 @@ void HandleMainWindowKey(HWND mainWnd, int vk)
 
 bool HandleTabBarKey(HWND mainWnd, int vk)
 {
-    ModifierState m = ReadModifiers();
-    ShortcutAction action = LookupShortcut(TabBarShortcuts(), vk, m.ctrl, m.alt, m.shift);
-    if (action.kind == kKeyNotFound)
-        return false;
-    ExecuteShortcut(mainWnd, action);
-    return true;
+    return RunShortcutFrom(TabBarShortcuts(), mainWnd, vk);
 }
