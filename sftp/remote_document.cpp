@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/main_window.h"
+#include "app/paths.h"
 #include "app/popup_window.h"
 #include "app/scoped_flag.h"
 #include "app/settings.h"
@@ -34,13 +35,6 @@ bool HasText(const char* value)
 std::string OrEmpty(const char* value)
 {
     return value ? value : "";
-}
-
-std::string TempFolder()
-{
-    char folder[MAX_PATH] = {};
-    DWORD length = GetTempPathA(sizeof(folder), folder);
-    return length > 0 && length < sizeof(folder) ? std::string(folder) : std::string();
 }
 
 // Only the program's own downloaded copies are deleted: a remote document saved under
