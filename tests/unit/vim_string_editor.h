@@ -80,7 +80,7 @@ struct StringEditor {
         e.paste = [](void* c, int count) {
             // As the program does, a count builds no paste beyond a limit.
             std::string all;
-            for (int i = 0; i < count && all.size() < (1 << 20); ++i)
+            for (int i = 0; i < count && all.size() < (1 << 20) && !Of(c).clipboard.empty(); ++i)
                 all += Of(c).clipboard;
             Of(c).Splice(all);
         };
