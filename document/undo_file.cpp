@@ -26,6 +26,11 @@ void AppendStepRecord(std::string& out, const UndoStep& step)
     AppendLengthPrefixed(out, step.inserted);
 }
 
+bool StepIsReadable(const UndoStep& step)
+{
+    return step.removed.size() <= kUndoFileMaxTextBytes && step.inserted.size() <= kUndoFileMaxTextBytes;
+}
+
 bool ReadText(LeByteReader& reader, std::string* text)
 {
     uint32_t length;
@@ -57,21 +62,39 @@ bool IsSafeNameByte(unsigned char c)
 std::string SerializeUndoFile(const std::vector<UndoStep>& undo, const std::vector<UndoStep>& redo,
                               int32_t savedIndex)
 {
+    // A step the reader would refuse ends its reading there, and the steps read before it
+    // no longer lead to the text. The file therefore starts after the newest such undo
+    // step and ends before the nearest such redo step, and the save point moves with it.
+    size_t first = undo.size();
+    while (first > 0 && StepIsReadable(undo[first - 1]))
+        --first;
+    size_t redoKept = 0;
+    while (redoKept < redo.size() && StepIsReadable(redo[redo.size() - 1 - redoKept]))
+        ++redoKept;
+    size_t undoKept = undo.size() - first;
+    int32_t saved = savedIndex;
+    if (saved != kUndoSavePointLost && first > 0)
+        saved = saved < (long long)first ? kUndoSavePointLost : saved - static_cast<int32_t>(first);
+    if (saved != kUndoSavePointLost && redoKept < redo.size() && saved > (long long)(undoKept + redoKept))
+        saved = kUndoSavePointLost;
+
     size_t size = kUndoHeaderBytes;
-    for (const UndoStep& s : undo)
+    for (size_t i = first; i < undo.size(); ++i)
+        size += kStepRecordFixedBytes + undo[i].removed.size() + undo[i].inserted.size();
+    for (size_t i = 0; i < redoKept; ++i) {
+        const UndoStep& s = redo[redo.size() - 1 - i];
         size += kStepRecordFixedBytes + s.removed.size() + s.inserted.size();
-    for (const UndoStep& s : redo)
-        size += kStepRecordFixedBytes + s.removed.size() + s.inserted.size();
+    }
     std::string out;
     out.reserve(size);
     out.append(kUndoFileMagic, kUndoFileMagicSize);
-    AppendLeU32(out, static_cast<uint32_t>(undo.size() + redo.size()));
-    AppendLeI32(out, static_cast<int32_t>(undo.size()));
-    AppendLeI32(out, savedIndex);
-    for (const UndoStep& s : undo)
-        AppendStepRecord(out, s);
-    for (auto it = redo.rbegin(); it != redo.rend(); ++it)
-        AppendStepRecord(out, *it);
+    AppendLeU32(out, static_cast<uint32_t>(undoKept + redoKept));
+    AppendLeI32(out, static_cast<int32_t>(undoKept));
+    AppendLeI32(out, saved);
+    for (size_t i = first; i < undo.size(); ++i)
+        AppendStepRecord(out, undo[i]);
+    for (size_t i = 0; i < redoKept; ++i)
+        AppendStepRecord(out, redo[redo.size() - 1 - i]);
     return out;
 }
 

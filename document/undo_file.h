@@ -17,7 +17,11 @@ constexpr uint32_t kUndoFileMaxTextBytes = 50000000;
 constexpr size_t kUndoSafeNameMaxBytes = 30;
 
 // The whole file: the undo steps oldest first, then the redo steps from the next to
-// redo (the last element) to the one that would be redone last.
+// redo (the last element) to the one that would be redone last. Only what the reader
+// takes back whole is written: the undo steps after the newest one with a text over
+// kUndoFileMaxTextBytes, the redo steps before the nearest such one, and the save
+// point counted from the first step written (kUndoSavePointLost when it is not among
+// them).
 std::string SerializeUndoFile(const std::vector<UndoStep>& undo, const std::vector<UndoStep>& redo,
                               int32_t savedIndex);
 

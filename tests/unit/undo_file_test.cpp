@@ -224,6 +224,54 @@ TEST_CASE("text lengths at the 50,000,000 byte bound")
     CHECK(p.undo[0].removed.size() == kUndoFileMaxTextBytes);
 }
 
+TEST_CASE("the writer leaves out what the reader would cut, so the history read back fits the text")
+{
+    // Steps named by letter; a capital one has a text one byte over the bound. The undo
+    // stack is oldest first, the redo stack has the next to redo last.
+    struct Row {
+        const char* undo;
+        const char* redo;
+        int32_t savedIndex;
+        const char* undoRead;
+        const char* redoRead;
+        int32_t savedRead;
+    };
+    const Row rows[] = {
+        {"abc", "ed", 2, "abc", "ed", 2},
+        {"aBc", "", 3, "c", "", 1},
+        {"aBc", "", 1, "c", "", kUndoSavePointLost},
+        {"aBc", "", 2, "c", "", 0},
+        {"abC", "d", 3, "", "d", 0},
+        {"ab", "Dc", 3, "ab", "c", 3},
+        {"ab", "dC", 3, "ab", "", kUndoSavePointLost},
+        {"ab", "dC", kUndoSavePointLost, "ab", "", kUndoSavePointLost},
+    };
+    std::string big(kUndoFileMaxTextBytes + 1, 'x');
+    auto steps = [&](const char* names) {
+        std::vector<UndoStep> out;
+        for (const char* p = names; *p; ++p) {
+            bool over = *p >= 'A' && *p <= 'Z';
+            out.push_back(MakeStep(*p, over ? big : std::string(1, *p), over ? "" : "+"));
+        }
+        return out;
+    };
+    auto names = [](const std::vector<UndoStep>& list) {
+        std::string out;
+        for (const UndoStep& s : list)
+            out += static_cast<char>(s.position);
+        return out;
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.undo);
+        CAPTURE(row.redo);
+        Parsed p = Parse(SerializeUndoFile(steps(row.undo), steps(row.redo), row.savedIndex));
+        CHECK(p.result == UndoFileRead::Complete);
+        CHECK(names(p.undo) == row.undoRead);
+        CHECK(names(p.redo) == row.redoRead);
+        CHECK(p.savedIndex == row.savedRead);
+    }
+}
+
 TEST_CASE("a record count the buffer cannot hold does not reserve memory for it")
 {
     std::string bytes = Header(100000, 100000, 0) + EmptyRecord(1) + EmptyRecord(2);
