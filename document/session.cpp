@@ -4,6 +4,7 @@
 #include "app/paths.h"
 #include "app/scoped_flag.h"
 #include "app/settings.h"
+#include "app/status_bar.h"
 #include "app/tab_strip.h"
 #include "document/document.h"
 #include "document/safe_write.h"
@@ -148,6 +149,57 @@ bool BuildSessionBytes(std::string* bytes, bool* empty)
     }
 }
 
+// A session file that cannot be read whole is never deleted or written over: the next
+// write would lose the tabs it holds. It is moved aside under a name of its own beside it
+// (copied when it cannot be moved). Returns the status text that says so.
+std::string KeepSessionAside(const std::string& path, const char* why)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    std::string base = path;
+    size_t extension = base.rfind(".session");
+    if (extension != std::string::npos && extension + 8 == base.size())
+        base.resize(extension);
+    for (int n = 1; n < 100; ++n) {
+        char suffix[64];
+        snprintf(suffix, sizeof(suffix), "-kept-%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay,
+                 now.wHour, now.wMinute, now.wSecond);
+        std::string aside = base + suffix + (n > 1 ? "-" + std::to_string(n) : std::string()) + ".session";
+        bool kept = MoveFileA(path.c_str(), aside.c_str()) != FALSE;
+        DWORD error = kept ? 0 : GetLastError();
+        if (!kept && error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            kept = CopyFileA(path.c_str(), aside.c_str(), TRUE) != FALSE;
+        if (kept) {
+            size_t slash = aside.rfind('\\');
+            return std::string(why) + "; it was kept as " + aside.substr(slash + 1);
+        }
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            break;
+    }
+    return std::string(why) + "; it could not be kept aside";
+}
+
+// The session file's bytes and where they came from: the portable file when it can be
+// read, else the one under APPDATA. A file that exists but cannot be read is kept aside.
+bool ReadSessionFile(std::string* bytes, std::string* from, std::string* notice)
+{
+    char portable[MAX_PATH];
+    GetPortableSessionPath(portable, sizeof(portable));
+    std::string folder = AppDataSessionFolder();
+    std::string candidates[2] = {portable, folder.empty() ? std::string() : folder + "\\" + kSessionFileName};
+    for (const std::string& path : candidates) {
+        if (path.empty())
+            continue;
+        if (ReadWholeFile(path.c_str(), bytes)) {
+            *from = path;
+            return true;
+        }
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            *notice = KeepSessionAside(path, "The session file could not be read");
+    }
+    return false;
+}
+
 } // namespace
 
 void GetPortableSessionPath(char* buffer, int size)
@@ -210,23 +262,22 @@ bool RestoreSession(HWND)
 {
     if (!gTabsWnd)
         return false;
-    char path[MAX_PATH];
-    GetPortableSessionPath(path, sizeof(path));
-    std::string bytes;
-    if (!ReadWholeFile(path, &bytes)) {
-        std::string folder = AppDataSessionFolder();
-        if (folder.empty())
-            return false;
-        std::string fallback = folder + "\\" + kSessionFileName;
-        if (!ReadWholeFile(fallback.c_str(), &bytes))
-            return false;
-    }
-    int32_t active = 0;
+    std::string bytes, from, notice;
+    bool read = ReadSessionFile(&bytes, &from, &notice);
+    int32_t active = 0, stored = 0;
     std::vector<SessionTab> tabs;
-    if (ParseSession(bytes.data(), bytes.size(), &active, tabs) == SessionRead::BadHeader)
-        return false;
+    SessionRead result =
+        read ? ParseSession(bytes.data(), bytes.size(), &active, tabs, &stored) : SessionRead::BadHeader;
     std::string().swap(bytes);
+    if (read && result == SessionRead::BadHeader)
+        notice = KeepSessionAside(from, "The session file could not be read");
+    if (result == SessionRead::BadHeader) {
+        if (!notice.empty())
+            SetStatusText(notice.c_str());
+        return false;
+    }
 
+    size_t restored = 0;
     {
         ScopedFlag programmatic(gProgrammaticChange);
         for (int i = GetTabCount() - 1; i >= 0; --i) {
@@ -234,12 +285,12 @@ bool RestoreSession(HWND)
             TabCtrl_DeleteItem(gTabsWnd, i);
         }
         // A tab that cannot be held in memory ends the restore; the tabs before it stay.
-        for (size_t i = 0; i < tabs.size(); ++i) {
-            TabDocument* doc = RestoredDocument(tabs[i]);
+        for (; restored < tabs.size(); ++restored) {
+            TabDocument* doc = RestoredDocument(tabs[restored]);
             if (!doc)
                 break;
-            std::string().swap(tabs[i].text);
-            InsertTabItem((int)i, tabs[i].title.c_str(), doc);
+            std::string().swap(tabs[restored].text);
+            InsertTabItem((int)restored, tabs[restored].title.c_str(), doc);
         }
         if (GetTabCount() == 0) {
             InsertTabItem(0, "Untitled", CreateEmptyDocument());
@@ -251,5 +302,13 @@ bool RestoreSession(HWND)
     }
     ActivateSelectedTab();
     UpdateAllTabIcons();
+    // Tabs the file holds beyond those restored would be gone with the next write.
+    if (result != SessionRead::Complete || restored < tabs.size()) {
+        char why[96];
+        snprintf(why, sizeof(why), "Restored %u of the session's %d tabs", (unsigned)restored, (int)stored);
+        notice = KeepSessionAside(from, why);
+    }
+    if (!notice.empty())
+        SetStatusText(notice.c_str());
     return true;
 }

@@ -57,14 +57,18 @@ std::string SerializeSession(int32_t activeIndex, const std::vector<SessionTab>&
     return out;
 }
 
-SessionRead ParseSession(const char* data, size_t size, int32_t* activeIndex,
-                         std::vector<SessionTab>& tabs)
+SessionRead ParseSession(const char* data, size_t size, int32_t* activeIndex, std::vector<SessionTab>& tabs,
+                         int32_t* tabCount)
 {
     LeByteReader reader(data, size);
-    int32_t count;
-    if (!reader.Match(kSessionFileMagic, kSessionFileMagicSize) || !reader.ReadI32(&count) ||
-        count < 1 || count > kSessionMaxTabs)
+    int32_t stored;
+    if (!reader.Match(kSessionFileMagic, kSessionFileMagicSize) || !reader.ReadI32(&stored) || stored < 1)
         return SessionRead::BadHeader;
+    if (tabCount)
+        *tabCount = stored;
+    // A larger session (the writer takes every open tab) gives its first 500 tabs back
+    // rather than none.
+    int32_t count = std::min(stored, kSessionMaxTabs);
     int32_t active;
     if (!reader.ReadI32(&active))
         active = 0;
@@ -77,7 +81,7 @@ SessionRead ParseSession(const char* data, size_t size, int32_t* activeIndex,
             return SessionRead::Damaged;
         tabs.push_back(std::move(tab));
     }
-    return SessionRead::Complete;
+    return stored > count ? SessionRead::Capped : SessionRead::Complete;
 }
 
 bool SessionIsEmpty(const std::vector<SessionTab>& tabs)

@@ -27,16 +27,18 @@ struct SessionTab {
 std::string SerializeSession(int32_t activeIndex, const std::vector<SessionTab>& tabs);
 
 enum class SessionRead {
-    BadHeader,  // wrong magic or a tab count outside 1..500: tabs untouched
-    Damaged,    // a record ended reading: the tabs before it are in tabs
+    BadHeader, // wrong magic or a tab count below 1: tabs untouched
+    Damaged,   // a record ended reading: the tabs before it are in tabs
+    Capped,    // more than 500 tabs: the first 500 are in tabs, the rest was not read
     Complete,
 };
 
 // *activeIndex is 0 when the file ends before it; it is returned as stored, the caller
-// maps values outside the restored tabs to 0. Never reads past size and never allocates
-// more than the bytes that remain could fill.
-SessionRead ParseSession(const char* data, size_t size, int32_t* activeIndex,
-                         std::vector<SessionTab>& tabs);
+// maps values outside the restored tabs to 0. *tabCount (when given) is the count the
+// file claims. Never reads past size and never allocates more than the bytes that remain
+// could fill.
+SessionRead ParseSession(const char* data, size_t size, int32_t* activeIndex, std::vector<SessionTab>& tabs,
+                         int32_t* tabCount = nullptr);
 
 // Nothing worth keeping: no tab, or one tab with neither path nor text. The session
 // files are then deleted instead of written.

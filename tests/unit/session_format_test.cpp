@@ -113,7 +113,7 @@ TEST_CASE("damaged session files")
         {"bad magic", badMagic, SessionRead::BadHeader, 1, 777},
         {"no tab count", good.substr(0, 15), SessionRead::BadHeader, 1, 777},
         {"tab count 0", with(13, 0), SessionRead::BadHeader, 1, 777},
-        {"tab count 501", with(13, 501), SessionRead::BadHeader, 1, 777},
+        {"tab count 501, two records", with(13, 501), SessionRead::Damaged, 2, 1},
         {"negative tab count", with(13, 0xFFFFFFFFu), SessionRead::BadHeader, 1, 777},
         {"no active index", good.substr(0, 17), SessionRead::Damaged, 0, 0},
         {"tab count 500, two records", with(13, 500), SessionRead::Damaged, 2, 1},
@@ -148,6 +148,13 @@ TEST_CASE("session bounds are inclusive")
     Parsed p = Parse(SerializeSession(499, tabs));
     CHECK(p.result == SessionRead::Complete);
     CHECK(p.tabs.size() == 500);
+    // One more: the first 500 come back.
+    tabs.push_back(MakeTab(1, false, false, "", "the 501st", ""));
+    tabs[499].title = "the 500th";
+    p = Parse(SerializeSession(499, tabs));
+    CHECK(p.result == SessionRead::Capped);
+    REQUIRE(p.tabs.size() == 500);
+    CHECK(p.tabs[499].title == "the 500th");
 
     std::vector<SessionTab> one = {MakeTab(1, false, false, std::string(4097, 'p'), "t", "")};
     CHECK(Parse(SerializeSession(0, one)).result == SessionRead::Damaged);

@@ -112,3 +112,90 @@ TEST_CASE("a save onto a disk that fills up keeps the old file whole")
     CHECK(FolderNames(folder) == std::vector<std::string>{"doc.txt"});
     DeleteFileA(path.c_str());
 }
+
+namespace {
+
+std::string SessionPath()
+{
+    return ExeFolder() + "Zorvik.session";
+}
+
+// The session files kept aside, by name; each is removed when removeThem is set.
+std::vector<std::string> KeptSessions(bool removeThem = false)
+{
+    std::vector<std::string> names;
+    for (const std::string& name : FolderNames(ExeFolder())) {
+        if (name.compare(0, 12, "Zorvik-kept-") != 0)
+            continue;
+        names.push_back(name);
+        if (removeThem)
+            DeleteFileA((ExeFolder() + name).c_str());
+    }
+    return names;
+}
+
+} // namespace
+
+TEST_CASE("a session of 501 tabs comes back as 500, and the whole file is kept aside")
+{
+    KeptSessions(true);
+    Fixture f("[Settings]\r\nAutoSave=0\r\n");
+    SendMessageA(gEditorWnd, EM_REPLACESEL, FALSE, (LPARAM) "first");
+    for (int i = 1; i < 501; ++i)
+        Command(f.hwnd, 1001);
+    SendMessageA(gEditorWnd, EM_REPLACESEL, FALSE, (LPARAM) "last");
+    REQUIRE(TabCount() == 501);
+    SaveSessionNow(f.hwnd);
+    std::string written = ReadFileBytes(SessionPath());
+
+    REQUIRE(RestoreSession(f.hwnd));
+    CHECK(TabCount() == 500);
+    CHECK(TabTitle(499) == "new 500");
+    std::vector<std::string> kept = KeptSessions();
+    REQUIRE(kept.size() == 1);
+    CHECK(StatusText() == "Restored 500 of the session's 501 tabs; it was kept as " + kept[0]);
+    CHECK(ReadFileBytes(ExeFolder() + kept[0]) == written);
+    KeptSessions(true);
+}
+
+TEST_CASE("a session file that cannot be read is kept aside, never deleted")
+{
+    struct Row {
+        const char* name;
+        std::string bytes;
+        bool locked;
+        const char* status;
+    };
+    const Row rows[] = {
+        {"not a session", "hello", false, "The session file could not be read; it was kept as "},
+        {"no tabs", std::string("ZRVK_SESS_01\n\0\0\0\0\0\0\0\0", 21), false,
+         "The session file could not be read; it was kept as "},
+        {"held open by another program", "ZRVK_SESS_01\n", true,
+         "The session file could not be read; it could not be kept aside"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        KeptSessions(true);
+        Fixture f;
+        WriteFileBytes(SessionPath(), row.bytes);
+        HANDLE lock = row.locked ? CreateFileA(SessionPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                               0, nullptr)
+                                 : INVALID_HANDLE_VALUE;
+        CHECK_FALSE(RestoreSession(f.hwnd));
+        CHECK(TabCount() == 1);
+        std::vector<std::string> kept = KeptSessions();
+        CHECK(StatusText() == row.status + (kept.empty() ? std::string() : kept[0]));
+        // The lone empty tab deletes the session files; the kept one stays.
+        SaveSession(f.hwnd);
+        if (lock != INVALID_HANDLE_VALUE)
+            CloseHandle(lock);
+        if (row.locked) {
+            CHECK(kept.empty());
+            CHECK(ReadFileBytes(SessionPath()) == row.bytes);
+        } else {
+            REQUIRE(kept.size() == 1);
+            CHECK(ReadFileBytes(ExeFolder() + kept[0]) == row.bytes);
+        }
+    }
+    KeptSessions(true);
+}
