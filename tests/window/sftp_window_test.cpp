@@ -577,3 +577,51 @@ TEST_CASE("Open (Read) and Refresh against the loopback server with the real cli
     CHECK(answers.seen.size() == 1);
     RemoveClientBesideProgram();
 }
+
+TEST_CASE("Refresh of a document that has only its URL")
+{
+    Fixture f;
+    OpenRemote(f.hwnd, Remote("/srv/u.txt"));
+    TabDocument* doc = GetActiveDocument();
+    SetDocumentString(&doc->sftpHost, nullptr);
+    SetDocumentString(&doc->sftpRemotePath, nullptr);
+    SftpConnection cached;
+    cached.host = "h";
+    cached.user = "u";
+    cached.password = "pw";
+    CacheSftpPassword(cached);
+    struct Row {
+        const char* url;
+        bool complete;
+    };
+    const Row rows[] = {
+        {"sftp://u@h", false},          // no port
+        {"sftp://u@h/x:22", false},     // a slash before the colon
+        {"sftp://u@h:22", false},       // no remote path
+        {"SFTP://u@h:22/p", false},     // the prefix is case-sensitive
+        {"sftp://@h:22/p", false},      // no user
+        {"sftp://u@:22/p", false},      // no host
+        {"sftp://u@h:0/p q", true},     // port 0 is 22
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.url);
+        SetDocumentString(&doc->sftpUrl, row.url);
+        f.Behave(StandinBehaviour());
+        MessageBoxAnswers answers;
+        bool refreshed = RefreshFromSftp(f.hwnd);
+        CHECK(refreshed == row.complete);
+        if (row.complete) {
+            CHECK(answers.seen.empty());
+            std::string record = ReadFileBytes(f.record);
+            CHECK(record.find("\n[-P]\n[22]\n[-l]\n[u]\n[-pw]\n[pw]\n") != std::string::npos);
+            CHECK(record.find("\n[h]\n") != std::string::npos);
+            CHECK(record.find("script:get \"/p q\" ") != std::string::npos);
+            CHECK(std::string(doc->sftpUrl) == "sftp://u@h:22/p q");
+        } else {
+            REQUIRE(answers.seen.size() == 1);
+            CHECK(answers.seen[0].text ==
+                  "SFTP connection info is incomplete for this tab.\nPlease reopen the file via File -> Open from SFTP...");
+            CHECK_FALSE(f.ClientRan());
+        }
+    }
+}
