@@ -9,11 +9,16 @@ bool StartsWith(const unsigned char* p, int left, const char* bytes, int n)
     return left >= n && memcmp(p, bytes, n) == 0;
 }
 
+bool SingleByte(unsigned char c, LeadByteTest isLeadByte)
+{
+    return !isLeadByte || !isLeadByte(c);
+}
+
 // Length of the blank at p (a multi-byte blank only when all its bytes are there), or 0.
-int BlankLength(const unsigned char* p, int left)
+int BlankLength(const unsigned char* p, int left, LeadByteTest isLeadByte)
 {
     unsigned char c = p[0];
-    if (c == 0x09 || c == 0x0A || c == 0x0D || c == 0x20 || c == 0xA0)
+    if (c == 0x09 || c == 0x0A || c == 0x0D || c == 0x20 || (c == 0xA0 && SingleByte(c, isLeadByte)))
         return 1;
     if (StartsWith(p, left, "\xA1\xA1", 2) || StartsWith(p, left, "\xC2\xA0", 2))
         return 2;
@@ -24,14 +29,14 @@ int BlankLength(const unsigned char* p, int left)
 
 } // namespace
 
-bool ClassifyDiffLine(const char* text, int length, bool* added, bool* removed)
+bool ClassifyDiffLine(const char* text, int length, bool* added, bool* removed, LeadByteTest isLeadByte)
 {
     if (!text || length <= 0)
         return false;
     const unsigned char* p = (const unsigned char*)text;
     int left = length;
     while (left > 0) {
-        int blank = BlankLength(p, left);
+        int blank = BlankLength(p, left, isLeadByte);
         if (blank == 0)
             break;
         p += blank;
@@ -48,8 +53,8 @@ bool ClassifyDiffLine(const char* text, int length, bool* added, bool* removed)
     else if (StartsWith(p, left, "\xA3\xAB", 2) || StartsWith(p, left, "\xEF\xBC\x8B", 3))
         isAdded = true;
     else if (StartsWith(p, left, "\xA3\xAD", 2) || StartsWith(p, left, "\xEF\xBC\x8D", 3) ||
-             p[0] == 0x96 || p[0] == 0x97 || StartsWith(p, left, "\xA1\xAA", 2) ||
-             StartsWith(p, left, "\xE2\x88\x92", 3))
+             ((p[0] == 0x96 || p[0] == 0x97) && SingleByte(p[0], isLeadByte)) ||
+             StartsWith(p, left, "\xA1\xAA", 2) || StartsWith(p, left, "\xE2\x88\x92", 3))
         isRemoved = true;
     else if (left >= 3 && p[0] == 0xE2 && p[1] == 0x80 && p[2] >= 0x90 && p[2] <= 0x95)
         isRemoved = true;

@@ -282,7 +282,8 @@ void PaintDiffBands(PaintFrame& f)
         if (t.start < 0 || !t.bytes || t.count <= 0)
             continue;
         bool added = false, removed = false;
-        if (!ClassifyDiffLine(t.bytes, t.count, &added, &removed) || Invisible(f, entry.y))
+        if (!ClassifyDiffLine(t.bytes, t.count, &added, &removed, WindowsAnsiCodePage().isLeadByte) ||
+            Invisible(f, entry.y))
             continue;
         RECT band = {0, entry.y, f.client.right, entry.y + f.lineHeight};
         HBRUSH brush = CreateSolidBrush(added ? kAddedBand : kRemovedBand);
@@ -338,7 +339,7 @@ void SelectOccurrenceLine(PaintFrame& f, OccurrenceLine& current, int line)
     bool added = false, removed = false;
     const EditLine& t = current.entry->text;
     if (gDiffMode && t.bytes && t.count > 0)
-        ClassifyDiffLine(t.bytes, t.count, &added, &removed);
+        ClassifyDiffLine(t.bytes, t.count, &added, &removed, WindowsAnsiCodePage().isLeadByte);
     current.textColour = added ? kAddedText : removed ? kRemovedText : GetSysColor(COLOR_WINDOWTEXT);
 }
 

@@ -3,6 +3,7 @@
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "document/codepage.h"
 #include "editor/diff_line.h"
 #include "editor/editor_metrics.h"
 
@@ -37,7 +38,7 @@ bool GutterLineClass(HWND editor, int line, bool* added, bool* removed)
     buffer[n] = 0;
     while (n > 0 && (buffer[n - 1] == '\r' || buffer[n - 1] == '\n'))
         buffer[--n] = 0;
-    return ClassifyDiffLine(buffer, n, added, removed);
+    return ClassifyDiffLine(buffer, n, added, removed, WindowsAnsiCodePage().isLeadByte);
 }
 
 void PaintGutter(HWND hwnd)

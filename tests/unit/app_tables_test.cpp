@@ -181,43 +181,52 @@ TEST_CASE("gutter width and font size rules")
 
 TEST_CASE("diff classification of a line")
 {
+    // In code page 949 the bytes 80-FE lead double-byte characters: 96, 97 and A0 at a
+    // line start are Korean characters there, not dashes or a no-break space.
+    LeadByteTest cp949 = [](unsigned char b) { return b >= 0x81 && b <= 0xFE; };
     struct Row {
         const char* text;
         int result; // 0 none, 1 added, 2 removed
+        int korean; // the same in code page 949
     } rows[] = {
-        {"+a", 1},
-        {"++", 1},
-        {"+", 1},
-        {"  -c", 2},
-        {"+++ b/file", 0},
-        {"--- a/file", 0},
-        {"---", 0},
-        {"-x", 2},
-        {"--", 2},
-        {"", 0},
-        {"   \t ", 0},
-        {"plain", 0},
-        {"\xC2\xA0-x", 2},
-        {"\xA1\xA1\xA3\xAB", 1},
-        {"\xEF\xBC\x8B", 1},
-        {"\xEF\xBC", 0},
-        {"\x96 dash", 2},
-        {"\x97", 2},
-        {"\xE2\x80\x94 em", 2},
-        {"\xE2\x80\x96", 0},
-        {"\xE2\x88\x92", 2},
-        {"\xE2\x80\x8B+", 1},
-        {"\xE3\x80\x80-", 2},
-        {"\xA3\xAD", 2},
-        {"\xA1\xAA", 2},
-        {"\xA0+", 1},
+        {"+a", 1, 1},
+        {"++", 1, 1},
+        {"+", 1, 1},
+        {"  -c", 2, 2},
+        {"+++ b/file", 0, 0},
+        {"--- a/file", 0, 0},
+        {"---", 0, 0},
+        {"-x", 2, 2},
+        {"--", 2, 2},
+        {"", 0, 0},
+        {"   \t ", 0, 0},
+        {"plain", 0, 0},
+        {"\xC2\xA0-x", 2, 2},
+        {"\xA1\xA1\xA3\xAB", 1, 1},
+        {"\xEF\xBC\x8B", 1, 1},
+        {"\xEF\xBC", 0, 0},
+        {"\x96 dash", 2, 0},
+        {"\x97", 2, 0},
+        {"\x96\xA1 -", 2, 0},
+        {"\xE2\x80\x94 em", 2, 2},
+        {"\xE2\x80\x96", 0, 0},
+        {"\xE2\x88\x92", 2, 2},
+        {"\xE2\x80\x8B+", 1, 1},
+        {"\xE3\x80\x80-", 2, 2},
+        {"\xA3\xAD", 2, 2},
+        {"\xA1\xAA", 2, 2},
+        {"\xA0+", 1, 0},
+        {"\xA0\xA1-", 0, 0},
     };
     for (const Row& row : rows) {
         CAPTURE(row.text);
-        bool added = false, removed = false;
-        bool result = ClassifyDiffLine(row.text, (int)strlen(row.text), &added, &removed);
-        CHECK(result == (row.result != 0));
-        CHECK(added == (row.result == 1));
-        CHECK(removed == (row.result == 2));
+        for (LeadByteTest lead : {LeadByteTest(nullptr), cp949}) {
+            int expected = lead ? row.korean : row.result;
+            bool added = false, removed = false;
+            bool result = ClassifyDiffLine(row.text, (int)strlen(row.text), &added, &removed, lead);
+            CHECK(result == (expected != 0));
+            CHECK(added == (expected == 1));
+            CHECK(removed == (expected == 2));
+        }
     }
 }
