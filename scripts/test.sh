@@ -6,6 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
+# The loopback SSH server of the remote-file tests, started outside any namespace the tests run in.
+(. "$root/scripts/wine-env.sh" && "$root/tests/sftp/sshd-fixture.sh" start "$ZV_TEST_BUILD/tests/sshd fixture")
 . "$root/scripts/wine-env.sh"
 "$root/scripts/build.sh" --native
 "$root/scripts/wine-prefix.sh" "$ZV_TEST_BUILD/wineprefix" --unmanaged

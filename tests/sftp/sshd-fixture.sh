@@ -5,8 +5,11 @@
 # in with an ed25519 key that is given to the tests in PuTTY's .ppk format.
 #   sshd-fixture.sh start DIR   starts it and describes it in DIR/fixture.txt
 #   sshd-fixture.sh stop DIR    stops it and removes its remote files
-# Where it cannot run (no root to create the user, a tool missing) it says why in
-# fixture.txt, and the tests that need it skip with that reason. It listens on the
+# A server that this script started in DIR earlier and that still runs is used again:
+# inside the user namespace of the qemu-user test path sshd cannot switch to the test
+# user, so scripts/test.sh starts it before entering that namespace, and the tests' own
+# start finds it. Where it cannot run (no root to create the user, a tool missing) it says
+# why in fixture.txt, and the tests that need it skip with that reason. It listens on the
 # loopback address only.
 set -uo pipefail
 
@@ -32,6 +35,21 @@ stop_server() {
   fi
 }
 
+# The server described in fixture.txt, when it still runs and answers.
+running_server() {
+  [ -f "$dir/fixture.txt" ] && grep -qx 'available=1' "$dir/fixture.txt" && [ -f "$dir/sshd.pid" ] || return 1
+  local pid port
+  pid=$(cat "$dir/sshd.pid")
+  port=$(sed -n 's/^port=//p' "$dir/fixture.txt")
+  [ -r "/proc/$pid/cmdline" ] && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -qF "$dir/sshd_config" &&
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null
+}
+
+# Only the whole range of user ids maps to itself outside a user namespace.
+in_user_namespace() {
+  [ "$(awk 'NR == 1 {print $1, $2, $3}' /proc/self/uid_map 2>/dev/null)" != "0 0 4294967295" ]
+}
+
 unavailable() {
   printf 'available=0\nreason=%s\n' "$1" >"$dir/fixture.txt"
   echo "sshd fixture: $1; the tests that need the SSH server are skipped" >&2
@@ -45,10 +63,15 @@ case "$action" in
 esac
 
 mkdir -p "$dir"
+if running_server; then
+  echo "sshd fixture: the server started earlier listens on 127.0.0.1:$(sed -n 's/^port=//p' "$dir/fixture.txt")"
+  exit 0
+fi
 stop_server
 rm -f "$dir/fixture.txt"
 
 [ "$(id -u)" = 0 ] || unavailable "not running as root, which creating the test user needs"
+in_user_namespace && unavailable "inside a user namespace, where sshd cannot switch to the test user (scripts/test.sh starts this fixture before entering it)"
 for tool in /usr/sbin/sshd ssh-keygen puttygen useradd chpasswd python3; do
   command -v "$tool" >/dev/null || unavailable "$tool is missing (scripts/setup.sh installs openssh-server and putty-tools)"
 done
