@@ -98,23 +98,8 @@ bool ConnectionOfDocument(const TabDocument* doc, SftpConnection* c)
         c->port = doc->sftpPort < 1 ? 22 : doc->sftpPort;
         c->user = OrEmpty(doc->sftpUser);
         c->remotePath = doc->sftpRemotePath;
-    } else {
-        std::string url = doc->sftpUrl;
-        const std::string prefix = "sftp://";
-        if (url.compare(0, prefix.size(), prefix) != 0)
-            return false;
-        size_t at = url.find('@', prefix.size());
-        if (at == std::string::npos)
-            return false;
-        size_t colon = url.find(':', at + 1);
-        size_t slash = url.find('/', at + 1);
-        if (colon == std::string::npos || (slash != std::string::npos && slash < colon))
-            return false;
-        c->user = url.substr(prefix.size(), at - prefix.size());
-        c->host = url.substr(at + 1, colon - at - 1);
-        int port = atoi(url.c_str() + colon + 1);
-        c->port = port < 1 ? 22 : port;
-        c->remotePath = slash == std::string::npos ? std::string() : url.substr(slash);
+    } else if (!ParseConnectionUrl(doc->sftpUrl, c)) {
+        return false;
     }
     c->password = LookupCachedPassword(*c);
     return !c->host.empty() && !c->user.empty() && !c->remotePath.empty();

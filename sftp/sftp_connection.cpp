@@ -1,5 +1,7 @@
 #include "sftp/sftp_connection.h"
 
+#include <cstdlib>
+
 std::map<std::string, std::string> gSftpPasswordCache;
 
 namespace {
@@ -38,6 +40,26 @@ std::string FormatConnectionKey(const SftpConnection& connection)
 std::string FormatConnectionUrl(const SftpConnection& connection)
 {
     return Bounded("sftp://" + UserHostPort(connection) + UpToNul(connection.remotePath), 768);
+}
+
+bool ParseConnectionUrl(const std::string& url, SftpConnection* connection)
+{
+    const std::string prefix = "sftp://";
+    if (url.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    size_t at = url.find('@', prefix.size());
+    if (at == std::string::npos)
+        return false;
+    size_t colon = url.find(':', at + 1);
+    size_t slash = url.find('/', at + 1);
+    if (colon == std::string::npos || (slash != std::string::npos && slash < colon))
+        return false;
+    connection->user = url.substr(prefix.size(), at - prefix.size());
+    connection->host = url.substr(at + 1, colon - at - 1);
+    int port = atoi(url.c_str() + colon + 1);
+    connection->port = port < 1 ? 22 : port;
+    connection->remotePath = slash == std::string::npos ? std::string() : url.substr(slash);
+    return true;
 }
 
 std::string LookupCachedPassword(const SftpConnection& connection)

@@ -23,6 +23,12 @@ std::string FormatConnectionKey(const SftpConnection& connection);
 // path, at most 767 characters.
 std::string FormatConnectionUrl(const SftpConnection& connection);
 
+// The user, host, port (below 1: 22) and remote path of a URL of that form: "sftp://",
+// the user up to the first "@", the host up to the first ":" after it, the port's digits,
+// and the remote path from the first "/" after the "@" (which must not come before that
+// ":"). False, leaving the connection as it was, for a URL that breaks one of these rules.
+bool ParseConnectionUrl(const std::string& url, SftpConnection* connection);
+
 // Passwords by FormatConnectionKey; filled for the life of the process, never written
 // anywhere and never pruned.
 extern std::map<std::string, std::string> gSftpPasswordCache;

@@ -199,3 +199,54 @@ TEST_CASE("unscramble(scramble(p)) == p for byte strings up to 255 bytes")
         }
     }
 }
+
+TEST_CASE("reading a connection back from its URL")
+{
+    struct Row {
+        std::string url;
+        bool ok;
+        std::string user, host;
+        int32_t port;
+        std::string remotePath;
+    };
+    const Row rows[] = {
+        {"sftp://alice@example.org:22/etc/hosts", true, "alice", "example.org", 22, "/etc/hosts"},
+        {"sftp://u@h:0/p q", true, "u", "h", 22, "/p q"},
+        {"sftp://u@h:-3/p", true, "u", "h", 22, "/p"},
+        {"sftp://u@h:2222", true, "u", "h", 2222, ""},
+        // A remote path typed without its leading "/" is not read back as typed.
+        {"sftp://u@h:22etc/hosts", true, "u", "h", 22, "/hosts"},
+        {"sftp://a@b@h:22/p", true, "a", "b@h", 22, "/p"},   // the first "@" ends the user
+        {"sftp://@:22/p", true, "", "", 22, "/p"},
+        {"sftp://u@h", false},
+        {"sftp://u@h/x:22", false},
+        {"SFTP://u@h:22/p", false},
+        {"sftp:/u@h:22/p", false},
+        {"sftp://uh:22/p", false},
+        {"", false},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.url);
+        SftpConnection c;
+        c.keyPath = "kept";
+        REQUIRE(ParseConnectionUrl(row.url, &c) == row.ok);
+        CHECK(c.keyPath == "kept");
+        if (!row.ok) {
+            CHECK(c.host.empty());
+            continue;
+        }
+        CHECK(c.user == row.user);
+        CHECK(c.host == row.host);
+        CHECK(c.port == row.port);
+        CHECK(c.remotePath == row.remotePath);
+    }
+    // What FormatConnectionUrl writes, ParseConnectionUrl reads (for remote paths that
+    // begin with "/", as the window's do).
+    SftpConnection c = Connection("bob", "10.0.0.5", 2222, "/var/log/a b.log");
+    SftpConnection back;
+    REQUIRE(ParseConnectionUrl(FormatConnectionUrl(c), &back));
+    CHECK(back.user == c.user);
+    CHECK(back.host == c.host);
+    CHECK(back.port == c.port);
+    CHECK(back.remotePath == c.remotePath);
+}
