@@ -229,6 +229,44 @@ bool WriteScript(const std::string& path, const std::string& bytes)
     return fclose(file) == 0 && written;
 }
 
+// Starts the client hidden, with "y\r\n" waiting on its standard input and its output
+// and errors in one pipe; the child of an earlier download is stopped first. The caller
+// keeps the two parent ends (which may be null when a pipe could not be made).
+bool StartClient(const std::string& commandLine, HANDLE* inputWrite, HANDLE* outputRead, PROCESS_INFORMATION* info)
+{
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    HANDLE inputRead = nullptr, outputWrite = nullptr;
+    if (CreatePipe(&inputRead, inputWrite, &inheritable, 0))
+        SetHandleInformation(*inputWrite, HANDLE_FLAG_INHERIT, 0);
+    if (CreatePipe(outputRead, &outputWrite, &inheritable, 0))
+        SetHandleInformation(*outputRead, HANDLE_FLAG_INHERIT, 0);
+    if (*inputWrite) {
+        DWORD written = 0;
+        WriteFile(*inputWrite, "y\r\n", 3, &written, nullptr);
+    }
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = inputRead;
+    startup.hStdOutput = outputWrite;
+    startup.hStdError = outputWrite;
+
+    std::string writable = commandLine;
+    StopSftpProcess();
+    gSftpCancel = false;
+    BOOL started = CreateProcessA(nullptr, &writable[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                  nullptr, &startup, info);
+    CloseIfOpen(&inputRead);
+    CloseIfOpen(&outputWrite);
+    if (!started) {
+        CloseIfOpen(inputWrite);
+        CloseIfOpen(outputRead);
+    }
+    return started != FALSE;
+}
+
 FILETIME ProcessCreationTime(HANDLE process)
 {
     FILETIME created = {}, exited, kernel, user;
@@ -294,36 +332,9 @@ bool DownloadSftpFile(HWND window, const SftpConnection& connection, std::string
     }
     std::string commandLine = BuildPsftpCommandLine(client, connection, script);
 
-    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
-    HANDLE inputRead = nullptr, inputWrite = nullptr, outputRead = nullptr, outputWrite = nullptr;
-    if (CreatePipe(&inputRead, &inputWrite, &inheritable, 0))
-        SetHandleInformation(inputWrite, HANDLE_FLAG_INHERIT, 0);
-    if (CreatePipe(&outputRead, &outputWrite, &inheritable, 0))
-        SetHandleInformation(outputRead, HANDLE_FLAG_INHERIT, 0);
-    if (inputWrite) {
-        DWORD written = 0;
-        WriteFile(inputWrite, "y\r\n", 3, &written, nullptr);
-    }
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = inputRead;
-    startup.hStdOutput = outputWrite;
-    startup.hStdError = outputWrite;
-
-    std::string writable = commandLine;
-    StopSftpProcess();
-    gSftpCancel = false;
+    HANDLE inputWrite = nullptr, outputRead = nullptr;
     PROCESS_INFORMATION info = {};
-    BOOL started = CreateProcessA(nullptr, &writable[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                  nullptr, &startup, &info);
-    CloseIfOpen(&inputRead);
-    CloseIfOpen(&outputWrite);
-    if (!started) {
-        CloseIfOpen(&inputWrite);
-        CloseIfOpen(&outputRead);
+    if (!StartClient(commandLine, &inputWrite, &outputRead, &info)) {
         DeleteFileA(script.c_str());
         return Fail(error, kNoLaunch);
     }

@@ -147,6 +147,29 @@ void ReplaceEditorText(const TabDocument* doc)
     InvalidateRect(gEditorWnd, nullptr, FALSE);
 }
 
+// The active document takes the refreshed copy's text as one undo step (typing not yet
+// recorded becomes a step of its own first); its previous copy goes.
+void ApplyRefreshedCopy(HWND mainWnd, TabDocument* doc, const std::string& local, LoadedText* loaded,
+                        const SftpConnection& c)
+{
+    RecordTypingChange();
+    BeginUndoCapture();
+    if (HasText(doc->path) && _stricmp(doc->path, local.c_str()) != 0)
+        DeleteOwnCopy(doc->path);
+    TakeRemoteText(doc, local, loaded, c);
+    ReplaceEditorText(doc);
+    if (doc->history)
+        doc->history->snapshot = doc->text;
+    EndUndoCapture();
+
+    UpdateTabIcon(GetSelectedTabIndex());
+    RefreshGutter();
+    UpdateStatusBar();
+    SetStatusText("SFTP file refreshed from server");
+    if (gAutoSave)
+        SaveSession(mainWnd);
+}
+
 } // namespace
 
 int FindTabBySftpUrl(const std::string& url)
@@ -282,22 +305,7 @@ bool RefreshFromSftp(HWND mainWnd)
         return false;
     }
 
-    RecordTypingChange();
-    BeginUndoCapture();
-    if (HasText(doc->path) && _stricmp(doc->path, local.c_str()) != 0)
-        DeleteOwnCopy(doc->path);
-    TakeRemoteText(doc, local, &loaded, c);
-    ReplaceEditorText(doc);
-    if (doc->history)
-        doc->history->snapshot = doc->text;
-    EndUndoCapture();
-
-    UpdateTabIcon(GetSelectedTabIndex());
-    RefreshGutter();
-    UpdateStatusBar();
-    SetStatusText("SFTP file refreshed from server");
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    ApplyRefreshedCopy(mainWnd, doc, local, &loaded, c);
     return true;
 }
 
