@@ -24,7 +24,7 @@ case "$arch" in
 esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-cache=${ZV_PSFTP_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorvik/psftp}/$version
+cache=${ZV_PSFTP_CACHE:-${XDG_CACHE_HOME:-${HOME:-/var/tmp}/.cache}/zorvik/psftp}/$version
 exe=$cache/$arch/psftp.exe
 mkdir -p "$cache/$arch"
 
