@@ -195,6 +195,8 @@ bool AskAtExit(HWND hwnd, int index)
         return true;
     bool active = index == GetSelectedTabIndex();
     if (answer == IDYES) {
+        if (RefuseLossySave(hwnd, doc))
+            return false;
         if (!SaveDocumentAtExit(doc)) {
             snprintf(message, sizeof(message), "Failed to save \"%s\".", name);
             MessageBoxA(hwnd, message, "Zorvik - Save Error", MB_ICONERROR);

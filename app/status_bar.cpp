@@ -38,6 +38,8 @@ void UpdateStatusBar()
         info.diffMode = gDiffMode;
         info.autoSave = gAutoSave;
         info.readOnly = doc->readOnly;
+        std::string reason = TextLossStatus(doc->textLoss);
+        info.lossReason = reason.c_str();
         info.sftpUrl = doc->sftpUrl;
         SetStatusText(FormatStatusText(info).c_str());
     }

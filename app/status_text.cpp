@@ -33,6 +33,10 @@ std::string FormatStatusText(const StatusInfo& info)
         text += " | AutoSave";
     if (info.readOnly)
         text += " | [Read-Only]";
+    if (info.lossReason && info.lossReason[0]) {
+        text += " | ";
+        text += info.lossReason;
+    }
     if (info.sftpUrl && info.sftpUrl[0]) {
         text += " | ";
         text += std::string(info.sftpUrl).substr(0, 60);

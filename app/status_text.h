@@ -15,6 +15,7 @@ struct StatusInfo {
     bool diffMode;
     bool autoSave;
     bool readOnly;
+    const char* lossReason; // why the document's file cannot be saved over, or null
     const char* sftpUrl;
 };
 

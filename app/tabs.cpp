@@ -200,9 +200,9 @@ void OpenFileByPath(HWND mainWnd, const char* path)
         }
     }
 
-    int encoding = 0, eol = 0;
-    bool bom = false, hadNul = false;
-    char* text = LoadTextFileEx(full.c_str(), &encoding, &bom, &eol, &hadNul);
+    int encoding = 0, eol = 0, loss = 0;
+    bool bom = false;
+    char* text = LoadTextFileEx(full.c_str(), &encoding, &bom, &eol, &loss);
     if (!text) {
         MessageBoxA(mainWnd, "Failed to read file from disk.", "Zorvik - Read Error", MB_ICONERROR);
         return;
@@ -226,8 +226,9 @@ void OpenFileByPath(HWND mainWnd, const char* path)
     doc->encoding = encoding;
     doc->bom = bom;
     doc->eol = eol;
-    // The text model ends at a NUL byte: saving such a file would cut it short on disk.
-    doc->readOnly = hadNul;
+    // Text the model could not keep whole (a NUL, characters the code page lacks) must
+    // not be saved over the file.
+    ApplyTextLoss(doc, loss);
     doc->history->snapshot = doc->text;
 
     {

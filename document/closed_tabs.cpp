@@ -52,6 +52,7 @@ void PushClosedTab(HWND, TabDocument* doc, const char* title)
     tab.bom = doc->bom;
     tab.eol = doc->eol;
     tab.readOnly = doc->readOnly;
+    tab.textLoss = doc->textLoss;
     tab.sftpUrl = Copy(doc->sftpUrl);
     tab.sftpHost = Copy(doc->sftpHost);
     tab.sftpPort = doc->sftpPort;
@@ -100,6 +101,7 @@ bool ReopenClosedTab(HWND mainWnd)
     doc->bom = tab.bom;
     doc->eol = tab.eol;
     doc->readOnly = tab.readOnly;
+    doc->textLoss = tab.textLoss;
     SetDocumentString(&doc->sftpUrl, NullIfEmpty(tab.sftpUrl));
     SetDocumentString(&doc->sftpHost, NullIfEmpty(tab.sftpHost));
     SetDocumentString(&doc->sftpUser, NullIfEmpty(tab.sftpUser));

@@ -17,6 +17,7 @@ struct ClosedTab {
     bool bom;
     int eol;
     bool readOnly;
+    int textLoss;
     std::string sftpUrl, sftpHost;
     int sftpPort;
     std::string sftpUser, sftpKeyPath, sftpRemotePath;

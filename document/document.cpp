@@ -5,12 +5,14 @@
 #include "app/settings.h"
 #include "app/tab_strip.h"
 #include "app/tabs.h"
+#include "document/textcodec.h"
 #include "document/undo.h"
 #include "document/undo_core.h"
 #include "document/undo_file.h"
 #include "editor/gutter.h"
 
 #include <commctrl.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -73,6 +75,25 @@ void FreeTabDocument(TabDocument* doc)
         free(*s);
     delete doc->history;
     free(doc);
+}
+
+void ApplyTextLoss(TabDocument* doc, int loss)
+{
+    if (loss != TextWhole)
+        doc->readOnly = true;
+    else if (doc->textLoss != TextWhole)
+        doc->readOnly = false;
+    doc->textLoss = loss;
+}
+
+std::string TextLossStatus(int loss)
+{
+    char text[160] = "";
+    if (loss == TextLostNul)
+        snprintf(text, sizeof(text), "the file holds NUL characters, which the editor cannot keep");
+    else if (loss == TextLostCharacters)
+        snprintf(text, sizeof(text), "the file holds characters that code page %u cannot hold", GetACP());
+    return text;
 }
 
 int GetTabCount()

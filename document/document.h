@@ -13,6 +13,7 @@ struct TabDocument {
     bool bom;
     int eol;           // EolMode a save writes; the text itself always has CR LF
     bool readOnly;
+    int textLoss; // TextLoss: what the text model could not keep of the file's text
     char* sftpUrl;
     char* sftpHost;
     int sftpPort;      // values below 1 mean 22
@@ -61,6 +62,13 @@ void GetTabTitle(int index, char* buffer, int size, const char* fallback);
 // Inserts an item at index whose image shows the document's modified flag; returns the
 // index or -1.
 int InsertTabItem(int index, const char* title, TabDocument* doc);
+
+// Records what the text model could not keep of the document's file (a TextLoss): such a
+// document is read-only, and when a reading keeps everything again, a read-only state
+// that came from the loss goes with it.
+void ApplyTextLoss(TabDocument* doc, int loss);
+// What the status bar shows of a loss: why the file is not saved over; empty without one.
+std::string TextLossStatus(int loss);
 
 // The editor's whole text (GetWindowTextA), empty without an editor.
 std::string GetEditorText();

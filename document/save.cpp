@@ -17,6 +17,7 @@
 
 #include <commctrl.h>
 #include <new>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -61,20 +62,26 @@ TabDocument* DocumentToSave(int* index)
     return *index < 0 ? nullptr : GetTabDocument(*index);
 }
 
-// A read-only document is not written over its own file: a file opened read-only because
-// its NULs do not fit the text model would be cut short there. Save As to another file
-// still works.
-bool RefuseReadOnlySave(HWND owner, const TabDocument* doc)
+} // namespace
+
+bool RefuseLossySave(HWND owner, const TabDocument* doc)
 {
-    if (!doc->readOnly)
+    if (doc->textLoss == TextWhole)
         return false;
-    std::string message =
-        std::string("\"") + FileNamePart(doc->path) + "\" is open read-only and was not saved.";
+    std::string message = std::string("\"") + FileNamePart(doc->path ? doc->path : "") + "\" holds ";
+    if (doc->textLoss == TextLostNul) {
+        message += "NUL characters, which the editor cannot keep: saving would cut the file short.";
+    } else {
+        char page[96];
+        snprintf(page, sizeof(page),
+                 "characters that code page %u cannot hold: saving would put \"?\" in their place.",
+                 GetACP());
+        message += page;
+    }
+    message += "\nIt was not saved; Save As can write the text to another file.";
     MessageBoxA(owner, message.c_str(), "Zorvik - Save Error", MB_ICONERROR);
     return true;
 }
-
-} // namespace
 
 bool SaveFile(HWND owner)
 {
@@ -84,7 +91,7 @@ bool SaveFile(HWND owner)
         return false;
     if (!doc->path || !doc->path[0])
         return SaveFileAs(owner);
-    if (RefuseReadOnlySave(owner, doc))
+    if (RefuseLossySave(owner, doc))
         return false;
     StoreEditorTextInTab();
     if (!WriteDocument(doc, doc->path)) {
@@ -129,8 +136,9 @@ bool SaveActiveDocumentAs(HWND owner, const char* path)
     TabDocument* doc = GetTabDocument(index);
     if (!doc || !path || !path[0])
         return false;
-    if (doc->path && doc->path[0] && _stricmp(MakeFullPath(path).c_str(), MakeFullPath(doc->path).c_str()) == 0 &&
-        RefuseReadOnlySave(owner, doc))
+    bool samePath = doc->path && doc->path[0] &&
+                    _stricmp(MakeFullPath(path).c_str(), MakeFullPath(doc->path).c_str()) == 0;
+    if (samePath && RefuseLossySave(owner, doc))
         return false;
     StoreEditorTextInTab();
     if (!WriteDocument(doc, path)) {
@@ -138,6 +146,9 @@ bool SaveActiveDocumentAs(HWND owner, const char* path)
         return false;
     }
     SetDocumentString(&doc->path, path);
+    // The new file holds the text as it is: nothing of it is lost any more.
+    ApplyTextLoss(doc, TextWhole);
+    SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
     SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
     if (doc->history)
         doc->history->undoFilePath = BuildUndoFilePath(path, doc->history->id);
@@ -218,9 +229,9 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
     SetDocumentString(&doc->text, decoded.text.c_str());
     doc->encoding = encoding;
     doc->bom = decoded.bom;
-    // As when the file was opened: text the model cut at a NUL must not be saved over it.
-    if (decoded.containsNul)
-        doc->readOnly = true;
+    // As when the file was opened; a reading that keeps the whole text lifts a read-only
+    // state that an earlier one's loss had brought.
+    ApplyTextLoss(doc, LossOf(decoded));
 
     SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
     SendMessageA(gEditorWnd, EM_EMPTYUNDOBUFFER, 0, 0);
@@ -244,7 +255,7 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
 
 bool SaveDocumentAtExit(TabDocument* doc)
 {
-    if (doc->readOnly || !WriteDocument(doc, doc->path))
+    if (doc->textLoss != TextWhole || !WriteDocument(doc, doc->path))
         return false;
     MarkSaved(doc);
     return true;

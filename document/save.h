@@ -6,6 +6,9 @@
 struct TabDocument;
 
 bool SaveFile(HWND owner);
+// A document whose file holds text the model could not keep whole (a TextLoss) is not
+// written over that file: says why in a message box and returns true.
+bool RefuseLossySave(HWND owner, const TabDocument* doc);
 bool SaveFileAs(HWND owner);
 void ReloadWithEncoding(HWND owner, int encoding, bool bom);
 // The exit question's Yes: writes the document like Save does (the save point moves).

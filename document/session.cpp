@@ -8,6 +8,7 @@
 #include "app/tab_strip.h"
 #include "document/document.h"
 #include "document/safe_write.h"
+#include "document/restore_text.h"
 #include "document/session_format.h"
 #include "document/textcodec.h"
 #include "document/textfile.h"
@@ -54,37 +55,26 @@ bool ReadWholeFile(const char* path, std::string* out)
     return ok;
 }
 
-// Whether a file's text holds a NUL character: a 0 byte, or in UTF-16 a 0 unit after the
-// mark. The text model cuts or drops it, so a save would not give the file back.
-bool FileHoldsNul(const char* bytes, size_t length, int encoding)
+// What a restored document takes from its file where the file can still be read: for an
+// unmodified tab its current text, for every tab its line-end style (the session stores
+// only CR LF text) and what the text model cannot keep of it (RestoreTabText).
+RestoredText ReadRestoredFile(const SessionTab& tab, const std::string& text)
 {
-    if (IsUtf16Encoding(encoding)) {
-        for (size_t i = 2; i + 1 < length; i += 2)
-            if (bytes[i] == 0 && bytes[i + 1] == 0)
-                return true;
-        return false;
+    RestoredText facts;
+    facts.eol = EolFromCounts(CountLineEnds(tab.text.data(), tab.text.size()));
+    char* bytes = nullptr;
+    size_t length = 0;
+    if (tab.path.empty() || ReadTextFileBytes(tab.path.c_str(), &bytes, &length) != FileReadResult::Ok)
+        return facts;
+    try {
+        RestoreTabText(WindowsAnsiCodePage(), bytes, length, tab.encoding, tab.bom, tab.modified, text,
+                       &facts);
+    } catch (...) {
+        free(bytes);
+        throw;
     }
-    return memchr(bytes, 0, length) != nullptr;
-}
-
-// What a restored document learns from its file where the file still exists: the
-// line-end style, so that the next save does not rewrite every line end (the session
-// stores only CR LF text), and whether the file holds NULs, so that it comes back
-// read-only as it was opened.
-void ReadRestoredFileFacts(const SessionTab& tab, int* eol, bool* containsNul)
-{
-    *containsNul = false;
-    if (!tab.path.empty()) {
-        char* bytes = nullptr;
-        size_t length = 0;
-        if (ReadTextFileBytes(tab.path.c_str(), &bytes, &length) == FileReadResult::Ok) {
-            *eol = (int)DetectFileEol(bytes, length, tab.encoding);
-            *containsNul = FileHoldsNul(bytes, length, tab.encoding);
-            free(bytes);
-            return;
-        }
-    }
-    *eol = (int)EolFromCounts(CountLineEnds(tab.text.data(), tab.text.size()));
+    free(bytes);
+    return facts;
 }
 
 // The document of one restored tab, or null when memory runs out.
@@ -92,18 +82,21 @@ TabDocument* RestoredDocument(const SessionTab& tab)
 {
     TabDocument* doc = nullptr;
     try {
-        int eol = 0;
-        bool containsNul = false;
-        ReadRestoredFileFacts(tab, &eol, &containsNul);
         std::string text = NormalizeToCrlf(tab.text.data(), tab.text.size());
+        RestoredText facts = ReadRestoredFile(tab, text);
         doc = CreateDocument(tab.path.empty() ? nullptr : tab.path.c_str());
         if (!doc)
             return nullptr;
         doc->encoding = tab.encoding;
         doc->bom = tab.bom;
-        doc->eol = eol;
+        if (facts.fromFile) {
+            text.swap(facts.text);
+            doc->encoding = facts.encoding;
+            doc->bom = facts.bom;
+        }
+        doc->eol = facts.eol;
         doc->modified = tab.modified;
-        doc->readOnly = containsNul;
+        ApplyTextLoss(doc, facts.loss);
         SetDocumentString(&doc->path, tab.path.c_str());
         SetDocumentString(&doc->text, text.c_str());
         if (!doc->path || !doc->text) {

@@ -1,5 +1,5 @@
 # Text files, encodings and clipboard text: the pure conversions and their Win32 border.
-zv_pure_library(zv_textcodec textcodec.cpp encoding_choices.cpp)
+zv_pure_library(zv_textcodec textcodec.cpp encoding_choices.cpp restore_text.cpp)
 target_link_libraries(zv_textcodec PUBLIC zv_codepage)
 
 zv_win_library(zv_textfile textfile.cpp safe_write.cpp)

@@ -275,7 +275,9 @@ struct FoldingWriter {
 void SetFoldedText(const CodePage& page, std::u16string* units, char16_t* end, DecodedText* out)
 {
     units->resize((size_t)(end - units->data()));
-    std::string ansi = page.fromUtf16(*units, false, nullptr);
+    bool defaulted = false;
+    std::string ansi = page.fromUtf16(*units, false, &defaulted);
+    out->lostCharacters = out->lostCharacters || defaulted;
     SetAnsiText(ansi.data(), ansi.size(), out);
 }
 
@@ -411,6 +413,13 @@ std::string WideToAnsi(const CodePage& page, const std::u16string& text)
     if (FoldUnits(text.data(), text.size(), false, &folded))
         return page.fromUtf16(folded, false, nullptr);
     return page.fromUtf16(text, false, nullptr);
+}
+
+TextLoss LossOf(const DecodedText& decoded)
+{
+    if (decoded.containsNul)
+        return TextLostNul;
+    return decoded.lostCharacters ? TextLostCharacters : TextWhole;
 }
 
 std::string NormalizeToCrlf(const char* text, size_t length)

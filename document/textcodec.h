@@ -72,7 +72,15 @@ struct DecodedText {
     // cut at a 0 byte, or U+0000 characters were dropped): saving would not give
     // the file back.
     bool containsNul = false;
+    // Characters the ANSI code page cannot hold became its default character ("?"),
+    // so saving would not give the file back either.
+    bool lostCharacters = false;
 };
+
+// What the text model could not keep of a file's text: a document with a loss is not
+// saved over its own file.
+enum TextLoss : int32_t { TextWhole = 0, TextLostNul = 1, TextLostCharacters = 2 };
+TextLoss LossOf(const DecodedText& decoded);
 
 // Recognises the encoding of a whole file (BOM, else valid UTF-8, else ANSI) and its
 // line-end style, and converts it into the text model. Empty input is BOM-less UTF-8.

@@ -136,8 +136,7 @@ char* LoadTextFile(const char* path, int32_t* encoding, bool* bom, int32_t* eol)
     return LoadTextFileEx(path, encoding, bom, eol, nullptr);
 }
 
-char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol,
-                     bool* containsNul)
+char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol, int32_t* textLoss)
 {
     if (!path)
         return nullptr;
@@ -163,8 +162,8 @@ char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eo
         *bom = decoded.bom;
     if (eol)
         *eol = decoded.eol;
-    if (containsNul)
-        *containsNul = decoded.containsNul;
+    if (textLoss)
+        *textLoss = LossOf(decoded);
     return text;
 }
 

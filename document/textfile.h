@@ -22,11 +22,10 @@ FileReadResult ReadTextFileBytes(const char* path, char** bytes, size_t* length)
 // (EncodingId), BOM and line-end style (EolMode); null when the file cannot be
 // opened or read, or memory runs out, and then the out-values are untouched.
 char* LoadTextFile(const char* path, int32_t* encoding, bool* bom, int32_t* eol);
-// The same, and *containsNul tells that the text held NUL characters that the text
-// model cannot keep: such a document must be opened read-only, or a save would cut
-// the file short.
-char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol,
-                     bool* containsNul);
+// The same, and *textLoss (a TextLoss) tells what the text model could not keep of the
+// file's text (NUL characters, or characters the code page lacks): such a document must
+// not be saved over its file, where the save would not give that text back.
+char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol, int32_t* textLoss);
 
 // Writes the text (ANSI, CR LF) in the encoding, mark and line-end style, through a
 // temporary file that replaces the old one only once it is whole on the disk

@@ -150,9 +150,10 @@ bool ApplyUndoOrRedo(HWND editor, bool redo)
     if (!doc)
         return false;
     // EM_REPLACESEL ignores ES_READONLY: a read-only document refuses undo as it refuses
-    // typing.
+    // typing, and says so.
     if (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY) {
         MessageBeep(MB_ICONEXCLAMATION);
+        SetStatusText(redo ? kRedoReadOnlyStatus : kUndoReadOnlyStatus);
         return false;
     }
     UndoHistory& history = *doc->history;

@@ -8,6 +8,8 @@ const char kRedoStatusFormat[] = "Redo (%u redoes left)";
 const char kUndoAtOldestStatus[] = "Already at oldest change";
 const char kRedoAtNewestStatus[] = "Already at newest change";
 const char kUndoHistoryDroppedStatus[] = "Undo history does not match the text; history dropped";
+const char kUndoReadOnlyStatus[] = "Undo is off while the document is read-only (Edit > Read-Only Mode)";
+const char kRedoReadOnlyStatus[] = "Redo is off while the document is read-only (Edit > Read-Only Mode)";
 
 namespace {
 

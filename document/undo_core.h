@@ -47,6 +47,8 @@ extern const char kRedoStatusFormat[];        // "Redo (%u redoes left)"
 extern const char kUndoAtOldestStatus[];      // "Already at oldest change"
 extern const char kRedoAtNewestStatus[];      // "Already at newest change"
 extern const char kUndoHistoryDroppedStatus[];
+extern const char kUndoReadOnlyStatus[];
+extern const char kRedoReadOnlyStatus[];
 
 // Where two texts differ: bytes [position, position + removedLength) of the old text
 // became bytes [position, position + insertedLength) of the new one. The common suffix

@@ -47,19 +47,19 @@ void DeleteOwnCopy(const std::string& path)
 
 struct LoadedText {
     char* text = nullptr;
-    int encoding = 0, eol = 0;
-    bool bom = false, hadNul = false;
+    int encoding = 0, eol = 0, loss = 0;
+    bool bom = false;
 };
 
 bool LoadCopy(const std::string& path, LoadedText* loaded)
 {
-    loaded->text = LoadTextFileEx(path.c_str(), &loaded->encoding, &loaded->bom, &loaded->eol, &loaded->hadNul);
+    loaded->text = LoadTextFileEx(path.c_str(), &loaded->encoding, &loaded->bom, &loaded->eol, &loaded->loss);
     return loaded->text != nullptr;
 }
 
-// The document takes the loaded text and its connection. A text that held a NUL byte
-// ends there in the text model, so saving it would cut the file short: it stays read-only
-// as a local file with one would.
+// The document takes the loaded text and its connection. A text the model could not keep
+// whole (a NUL, characters the code page lacks) is not saved over its file: it is
+// read-only as a local file with one would be.
 void TakeRemoteText(TabDocument* doc, const std::string& path, LoadedText* loaded, const SftpConnection& c)
 {
     SetDocumentString(&doc->path, path.c_str());
@@ -71,7 +71,8 @@ void TakeRemoteText(TabDocument* doc, const std::string& path, LoadedText* loade
     doc->modified = false;
     doc->keptMissing = false;
     SetDocumentRemoteInfo(doc, c);
-    doc->readOnly = doc->readOnly || loaded->hadNul;
+    doc->readOnly = doc->readOnly || loaded->loss != TextWhole;
+    doc->textLoss = loaded->loss;
 }
 
 void ReplaceLoneEmptyTab()

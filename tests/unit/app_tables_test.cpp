@@ -99,6 +99,12 @@ TEST_CASE("status text: names, sizes at their boundaries, modes")
     odd.sftpUrl = url.c_str();
     CHECK(FormatStatusText(odd) == "Encoding: Unknown | Windows (CR LF) | 2.0 KB | 10 lines | DIFF | [Read-Only] | " +
                                        url.substr(0, 60));
+    odd.lossReason = "why it is not saved";
+    CHECK(FormatStatusText(odd) ==
+          "Encoding: Unknown | Windows (CR LF) | 2.0 KB | 10 lines | DIFF | [Read-Only] | "
+          "why it is not saved | " +
+              url.substr(0, 60));
+    odd.lossReason = nullptr;
     odd.hasEditor = false;
     odd.sftpUrl = nullptr;
     CHECK(FormatStatusText(odd) == "Encoding: Unknown | Windows (CR LF) | DIFF | [Read-Only]");

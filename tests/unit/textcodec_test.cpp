@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "document/encoding_choices.h"
+#include "document/restore_text.h"
 #include "document/textcodec.h"
 
 namespace {
@@ -270,6 +271,81 @@ TEST_CASE("folding for the ANSI code page")
     CHECK_FALSE(FoldUnicodeForAnsi(u"ab\0\u00A0", -1, &folded));
 
     CHECK(WideToAnsi(kProbe, u"x\u2014\u00A0\uFEFFy\u00E9") == "x<2015> y<00E9>");
+}
+
+TEST_CASE("what a file's text loses in the text model of code page 1252")
+{
+    struct Row {
+        const char* name;
+        std::string bytes;
+        int32_t readAs; // -1: the encoding is recognised
+        TextLoss loss;
+    };
+    const Row rows[] = {
+        {"UTF-8 the code page holds", "caf\xC3\xA9", -1, TextWhole},
+        {"UTF-8 Korean", "\xED\x95\x9C\xEA\xB8\x80", -1, TextLostCharacters},
+        {"UTF-16 Korean", std::string("\xFF\xFE\x5C\xD5", 4), -1, TextLostCharacters},
+        {"invalid UTF-8 after a mark",
+         "\xEF\xBB\xBF"
+         "a\xC3"
+         "A",
+         -1, TextLostCharacters},
+        {"ANSI bytes", "caf\xE9", -1, TextWhole},
+        {"NUL", std::string("a\0b", 3), -1, TextLostNul},
+        {"Korean UTF-8 reloaded as ANSI", "\xED\x95\x9C", Ansi, TextWhole},
+        {"UTF-16 without a mark reloaded as UTF-16", std::string("a\0b\0", 4), Utf16Le, TextWhole},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        DecodedText d;
+        if (row.readAs < 0)
+            DecodeTextFile(Cp1252CodePage(), row.bytes.data(), row.bytes.size(), &d);
+        else
+            DecodeTextFileAs(Cp1252CodePage(), row.bytes.data(), row.bytes.size(), row.readAs, false, &d);
+        CHECK(LossOf(d) == row.loss);
+    }
+}
+
+TEST_CASE("a restored tab takes its file's text only when it was unmodified and the file changed")
+{
+    struct Row {
+        const char* name;
+        std::string file;
+        int32_t encoding; // as the session stored it
+        bool modified;
+        std::string session;
+        bool fromFile;
+        std::string text; // the text the tab ends up with
+        EolMode eol;
+        TextLoss loss;
+    };
+    const std::string korean = "\xED\x95\x9C\xEA\xB8\x80";
+    const Row rows[] = {
+        {"unchanged", "a\nb\n", Utf8, false, "a\r\nb\r\n", false, "a\r\nb\r\n", Lf, TextWhole},
+        {"changed on disk", "new\n", Utf8, false, "old\r\n", true, "new\r\n", Lf, TextWhole},
+        {"changed on disk, unsaved edits", "new\n", Utf8, true, "typed\r\n", false, "typed\r\n", Lf,
+         TextWhole},
+        {"converted, not saved yet", "caf\xC3\xA9", Utf16Le, false, "caf\xE9", false, "caf\xE9", Crlf,
+         TextWhole},
+        {"reloaded as ANSI", korean, Ansi, false, korean, false, korean, Crlf, TextWhole},
+        {"characters the code page lacks", korean, Utf8, false, "??", false, "??", Crlf, TextLostCharacters},
+        {"the same, edited", korean, Utf8, true, "??x", false, "??x", Crlf, TextLostCharacters},
+        {"reloaded as ANSI, edited", korean, Ansi, true, "x", false, "x", Crlf, TextWhole},
+        {"a NUL", std::string("a\0b", 3), Utf8, false, "a", false, "a", Crlf, TextLostNul},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        RestoredText r;
+        r.text = "stale";
+        RestoreTabText(Cp1252CodePage(), row.file.data(), row.file.size(), row.encoding, false, row.modified,
+                       row.session, &r);
+        CHECK(r.fromFile == row.fromFile);
+        CHECK((r.fromFile ? r.text : row.session) == row.text);
+        if (r.fromFile)
+            CHECK(r.encoding == Utf8);
+        CHECK(r.eol == row.eol);
+        CHECK(r.loss == row.loss);
+    }
 }
 
 TEST_CASE("line ends: CR LF normaliser and census")

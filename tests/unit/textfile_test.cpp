@@ -164,12 +164,14 @@ struct Loaded {
     bool bom = false;
     int32_t eol = -1;
     bool nul = false;
+    int32_t loss = -1;
 };
 
 Loaded Load(const std::string& path)
 {
     Loaded r;
-    char* text = LoadTextFileEx(path.c_str(), &r.encoding, &r.bom, &r.eol, &r.nul);
+    char* text = LoadTextFileEx(path.c_str(), &r.encoding, &r.bom, &r.eol, &r.loss);
+    r.nul = r.loss == TextLostNul;
     if (text) {
         r.ok = true;
         r.text = text;
@@ -301,6 +303,19 @@ TEST_CASE("loading odd files: marks alone, bad UTF-8, UTF-16 line ends, NULs")
         CHECK(r.eol == row.eol);
         CHECK(r.nul == row.nul);
     }
+}
+
+TEST_CASE("Korean text is whole in code page 949 and lost in 1252")
+{
+    std::string path = Scratch("korean.txt");
+    PutFile(path, "\xED\x95\x9C\xEA\xB8\x80 text\r\n");
+    Loaded r = Load(path);
+    REQUIRE(r.ok);
+    CHECK(r.loss == (kKorean ? TextWhole : TextLostCharacters));
+    // U+0101 has a best fit in 1252 ("a"), none in 949.
+    PutFile(path, "\xC4\x81\r\n");
+    r = Load(path);
+    CHECK(r.loss == (kKorean ? TextLostCharacters : TextWhole));
 }
 
 TEST_CASE("a file that cannot be read leaves the out-values alone")

@@ -8,6 +8,7 @@
 #include "document/document.h"
 #include "document/save.h"
 #include "document/session.h"
+#include "document/undo.h"
 
 #include <commctrl.h>
 
@@ -198,4 +199,146 @@ TEST_CASE("a session file that cannot be read is kept aside, never deleted")
         }
     }
     KeptSessions(true);
+}
+
+TEST_CASE(
+    "text the code page cannot hold opens read-only, refuses Save over its file, and a whole reload frees it")
+{
+    // Wine's code page 1252 has no Korean; a NUL ends the text model's text.
+    struct Row {
+        std::string name;
+        std::string bytes;
+        const char* status;
+        const char* refusal;
+        int wholeReload;
+        std::string reloaded;
+        std::string saved; // what Save writes after the reload
+    };
+    const Row rows[] = {
+        {"Korean in UTF-8", "\xED\x95\x9C\xEA\xB8\x80\r\n",
+         "[Read-Only] | the file holds characters that code page 1252 cannot hold",
+         "\"lossy.txt\" holds characters that code page 1252 cannot hold: saving would put \"?\" in their "
+         "place.\nIt was not saved; Save As can write the text to another file.",
+         5101, "\xED\x95\x9C\xEA\xB8\x80\r\n", "\xED\x95\x9C\xEA\xB8\x80\r\n"},
+        {"UTF-16 without a mark", std::string("a\0b\0", 4),
+         "[Read-Only] | the file holds NUL characters, which the editor cannot keep",
+         "\"lossy.txt\" holds NUL characters, which the editor cannot keep: saving would cut the file "
+         "short.\nIt was not saved; Save As can write the text to another file.",
+         5104, "ab",
+         std::string("\xFF\xFE"
+                     "a\0b\0",
+                     6)},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        Fixture f;
+        std::string path = f.File("lossy.txt", row.bytes);
+        OpenFileByPath(f.hwnd, path.c_str());
+        CHECK(GetActiveDocument()->readOnly);
+        CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
+        CHECK(StatusText().find(row.status) != std::string::npos);
+        // Even with Read-Only Mode switched off by hand, Save does not write over the file.
+        Command(f.hwnd, 7017);
+        {
+            MessageBoxAnswers answers;
+            CHECK_FALSE(SaveFile(f.hwnd));
+            REQUIRE(answers.seen.size() == 1);
+            CHECK(answers.seen[0].title == "Zorvik - Save Error");
+            CHECK(answers.seen[0].text == row.refusal);
+        }
+        CHECK(ReadFileBytes(path) == row.bytes);
+
+        // Read in an encoding that keeps the whole text, the document is writable again.
+        Command(f.hwnd, 7017);
+        REQUIRE(GetActiveDocument()->readOnly);
+        Command(f.hwnd, row.wholeReload);
+        CHECK_FALSE(GetActiveDocument()->readOnly);
+        CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) == 0);
+        CHECK(EditorText() == row.reloaded);
+        CHECK(SaveFile(f.hwnd));
+        CHECK(ReadFileBytes(path) == row.saved);
+    }
+
+    // Save As to another file writes what the editor holds and makes that file the
+    // document's: nothing of it is lost any more.
+    Fixture f;
+    std::string path = f.File("lossy.txt", rows[0].bytes);
+    std::string copy = ExeFolder() + "lossy_copy.txt";
+    f.files.push_back(copy);
+    OpenFileByPath(f.hwnd, path.c_str());
+    CHECK(SaveActiveDocumentAs(f.hwnd, copy.c_str()));
+    CHECK(ReadFileBytes(copy) == "??\r\n");
+    CHECK_FALSE(GetActiveDocument()->readOnly);
+    CHECK(ReadFileBytes(path) == rows[0].bytes);
+}
+
+TEST_CASE("read-only documents save; only text that cannot be written back whole is refused")
+{
+    Fixture f;
+    std::string path = f.File("ro.txt", "old");
+    OpenFileByPath(f.hwnd, path.c_str());
+    SendMessageA(gEditorWnd, EM_SETSEL, 3, 3);
+    TypeText(" new");
+    Command(f.hwnd, 7017);
+    REQUIRE(GetActiveDocument()->readOnly);
+    {
+        MessageBoxAnswers answers;
+        Command(f.hwnd, 1003);
+        CHECK(answers.seen.empty());
+    }
+    CHECK(ReadFileBytes(path) == "old new");
+    CHECK_FALSE(GetActiveDocument()->modified);
+
+    // Undo and Redo say why they do nothing.
+    CHECK_FALSE(Undo(gEditorWnd));
+    CHECK(StatusText() == "Undo is off while the document is read-only (Edit > Read-Only Mode)");
+    CHECK_FALSE(Redo(gEditorWnd));
+    CHECK(StatusText() == "Redo is off while the document is read-only (Edit > Read-Only Mode)");
+
+    // At exit, Yes writes a read-only document too, and the window closes.
+    Command(f.hwnd, 7017);
+    TypeText("!");
+    Command(f.hwnd, 7017);
+    {
+        MessageBoxAnswers answers({IDYES});
+        SendMessageA(f.hwnd, WM_CLOSE, 0, 0);
+        REQUIRE(answers.seen.size() == 1);
+        CHECK(answers.seen[0].text == "Save file \"ro.txt\" before closing?");
+    }
+    CHECK_FALSE(IsWindow(f.hwnd));
+    CHECK(ReadFileBytes(path) == "old new!");
+}
+
+TEST_CASE("a tab restored unmodified takes its file's text when the file changed meanwhile")
+{
+    Fixture f;
+    std::string pulled = f.File("pulled.txt", "old\r\n");
+    std::string edited = f.File("edited.txt", "mine\r\n");
+    OpenFileByPath(f.hwnd, pulled.c_str());
+    OpenFileByPath(f.hwnd, edited.c_str());
+    SendMessageA(gEditorWnd, EM_SETSEL, 0, 0);
+    TypeText("typed ");
+    SaveSessionNow(f.hwnd);
+
+    // A pull changes both files behind the editor's back.
+    WriteFileBytes(pulled, "pulled\n");
+    WriteFileBytes(edited, "theirs\r\n");
+    REQUIRE(RestoreSession(f.hwnd));
+    REQUIRE(TabCount() == 2);
+    TabDocument* first = GetTabDocument(0);
+    CHECK(std::string(first->text) == "pulled\r\n");
+    CHECK(first->eol == 1);
+    CHECK_FALSE(first->modified);
+    // The unsaved edits of the other tab are the user's work: they stay.
+    TabDocument* second = GetTabDocument(1);
+    CHECK(std::string(second->text) == "typed mine\r\n");
+    CHECK(second->modified);
+
+    // The next save of the first tab writes the pulled text, not the old one.
+    TabCtrl_SetCurSel(gTabsWnd, 0);
+    ActivateSelectedTab();
+    SendMessageA(gEditorWnd, EM_SETSEL, 0, 0);
+    TypeText("+");
+    CHECK(SaveFile(f.hwnd));
+    CHECK(ReadFileBytes(pulled) == "+pulled\n");
 }

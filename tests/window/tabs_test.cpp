@@ -50,13 +50,20 @@ TEST_CASE("open, edit and save keep each file's encoding, mark and line ends byt
     const Row rows[] = {
         {"ansi_crlf.txt", "caf\xE9\r\nx", "caf\xE9\r\nx!"},
         {"utf8_lf.txt", "caf\xC3\xA9\nx", "caf\xC3\xA9\nx!"},
-        {"utf8bom_cr.txt", "\xEF\xBB\xBF" "a\rb", "\xEF\xBB\xBF" "a\rb!"},
+        {"utf8bom_cr.txt",
+         "\xEF\xBB\xBF"
+         "a\rb",
+         "\xEF\xBB\xBF"
+         "a\rb!"},
         {"ascii_lf.txt", "a\nb\n", "a\nb\n!"},
-        {"utf16le_crlf.txt", std::string("\xFF\xFE" "a\0\r\0\n\0b\0", 10), std::string("\xFF\xFE" "a\0\r\0\n\0b\0!\0", 12)},
+        {"utf16le_crlf.txt",
+         std::string("\xFF\xFE"
+                     "a\0\r\0\n\0b\0",
+                     10),
+         std::string("\xFF\xFE"
+                     "a\0\r\0\n\0b\0!\0",
+                     12)},
         {"utf16be_lf.txt", std::string("\xFE\xFF\0a\0\n\0b", 8), std::string("\xFE\xFF\0a\0\n\0b\0!", 10)},
-        // U+4E0A has no form in code page 1252 (it comes back as "?"), but its low byte 0A
-        // must not be taken for a line end: the CR LF style stays.
-        {"utf16le_cjk.txt", std::string("\xFF\xFE\x0A\x4E\r\0\n\0", 8), std::string("\xFF\xFE?\0\r\0\n\0!\0", 10)},
     };
     for (const Row& row : rows) {
         CAPTURE(row.name);
@@ -71,6 +78,17 @@ TEST_CASE("open, edit and save keep each file's encoding, mark and line ends byt
         CHECK_FALSE(GetActiveDocument()->modified);
         CHECK(gRecentFiles.front() == path);
     }
+
+    // U+4E0A has no form in code page 1252 (it comes back as "?", so the file is not saved
+    // over), but its low byte 0A must not be taken for a line end: the CR LF style stays.
+    Fixture f;
+    std::string path = f.File("utf16le_cjk.txt", std::string("\xFF\xFE\x0A\x4E\r\0\n\0", 8));
+    std::string copy = ExeFolder() + "utf16le_cjk_copy.txt";
+    f.files.push_back(copy);
+    Open(f.hwnd, path);
+    CHECK(GetActiveDocument()->eol == 0);
+    CHECK(SaveActiveDocumentAs(f.hwnd, copy.c_str()));
+    CHECK(ReadFileBytes(copy) == std::string("\xFF\xFE?\0\r\0\n\0", 8));
 }
 
 TEST_CASE("Convert to and Reload as")
@@ -459,7 +477,10 @@ TEST_CASE("a read-only document is not saved over its own file, and refuses undo
         Command(f.hwnd, IDM_FILE_SAVE);
         REQUIRE(answers.seen.size() == 1);
         CHECK(answers.seen[0].title == "Zorvik - Save Error");
-        CHECK(answers.seen[0].text == "\"nul_save.txt\" is open read-only and was not saved.");
+        CHECK(answers.seen[0].text ==
+              "\"nul_save.txt\" holds NUL characters, which the editor cannot keep: saving "
+              "would cut the file short.\nIt was not saved; Save As can write the text to "
+              "another file.");
     }
     CHECK(ReadFileBytes(path) == std::string("ab\0cd", 5));
     std::string copy = ExeFolder() + "nul_copy.txt";
