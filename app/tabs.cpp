@@ -388,7 +388,7 @@ bool MoveTab(HWND mainWnd, int from, int to)
     ZeroMemory(&item, sizeof(item));
     item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_PARAM;
     item.pszText = title;
-    item.cchTextMax = MAX_PATH - 1;
+    item.cchTextMax = MAX_PATH;
     SendMessageA(gTabsWnd, TCM_GETITEMA, from, (LPARAM)&item);
 
     int selection = s;

@@ -538,3 +538,18 @@ TEST_CASE("No at the exit question takes the file's encoding, mark and line ends
     CHECK(doc->eol == 0);
     CHECK_FALSE(doc->modified);
 }
+
+TEST_CASE("a moved tab keeps a title of 259 characters")
+{
+    Fixture f;
+    Command(f.hwnd, IDM_FILE_NEW);
+    std::string title(259, 't');
+    title[258] = 'z';
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = &title[0];
+    SendMessageA(gTabsWnd, TCM_SETITEMA, 1, (LPARAM)&item);
+    REQUIRE(TabTitle(1) == title);
+    CHECK(MoveTab(f.hwnd, 1, 0));
+    CHECK(TabTitle(0) == title);
+}
