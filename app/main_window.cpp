@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "app/shortcuts.h"
 #include "app/single_instance.h"
+#include "app/status_bar.h"
 #include "app/tab_strip.h"
 #include "app/tabs.h"
 #include "document/document.h"
@@ -109,6 +110,9 @@ void OnEditorChange(HWND hwnd)
         InvalidateRect(gEditorWnd, nullptr, FALSE);
     if (!gProgrammaticChange && !gApplyingUndo) {
         RecordTypingChange();
+        // Inside a capture the change is recorded (and shown) when the capture ends.
+        if (!gUndoCaptureOpen)
+            UpdateStatusBarAfterEdit();
         if (gAutoSave)
             SetTimer(hwnd, IDT_AUTOSAVE, 1500, nullptr);
     }

@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "app/status_text.h"
 #include "document/document.h"
+#include "document/undo_core.h"
 #include "vim/vim.h"
 
 #include <commctrl.h>
@@ -20,7 +21,10 @@ void SetStatusText(const char* text)
     InvalidateRect(gStatusWnd, nullptr, TRUE);
 }
 
-void UpdateStatusBar()
+namespace {
+
+// bytes < 0: ask the editor for its length.
+void ShowDocumentStatus(long long bytes)
 {
     if (!gTabsWnd || !gStatusWnd || GetSelectedTabIndex() < 0)
         return;
@@ -32,7 +36,7 @@ void UpdateStatusBar()
         info.eol = doc->eol;
         info.hasEditor = gEditorWnd != nullptr;
         if (gEditorWnd) {
-            info.bytes = GetWindowTextLengthA(gEditorWnd);
+            info.bytes = bytes >= 0 ? bytes : GetWindowTextLengthA(gEditorWnd);
             info.lines = (int)SendMessageA(gEditorWnd, EM_GETLINECOUNT, 0, 0);
         }
         info.diffMode = gDiffMode;
@@ -44,4 +48,21 @@ void UpdateStatusBar()
         SetStatusText(FormatStatusText(info).c_str());
     }
     VimUpdateStatus();
+}
+
+} // namespace
+
+void UpdateStatusBar()
+{
+    ShowDocumentStatus(-1);
+}
+
+void UpdateStatusBarAfterEdit()
+{
+    // Right after a recorded change the history's snapshot is the editor's text, so its
+    // size costs nothing, where GetWindowTextLength may count the whole text: Wine's
+    // control keeps UTF-16 and, in a double-byte code page, converts it to count the
+    // bytes (7.8 ms for 10 MB in code page 949, against 0.2 ms for this whole refresh).
+    TabDocument* doc = GetActiveDocument();
+    ShowDocumentStatus(doc && doc->history ? (long long)doc->history->snapshot.size() : -1);
 }

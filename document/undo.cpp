@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/scoped_flag.h"
+#include "app/status_bar.h"
 #include "app/tab_strip.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
@@ -285,6 +286,7 @@ void EndUndoCapture()
         RecordCapture();
     } catch (const std::exception&) {
     }
+    UpdateStatusBarAfterEdit();
 }
 
 

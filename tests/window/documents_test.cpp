@@ -345,3 +345,25 @@ TEST_CASE("each tab keeps its text, modified image and encoding across switches"
     CHECK(StatusText().find("13 bytes") != std::string::npos);
     CHECK(TabImage(0) == 1);
 }
+
+TEST_CASE("the status bar's size and line count follow typing and pasting")
+{
+    Fixture f;
+    REQUIRE(StatusText().find(" | 0 bytes | 1 lines") != std::string::npos);
+    std::string typed;
+    for (int i = 0; i < 2048; ++i)
+        typed += (char)('a' + i % 26);
+    TypeText(typed.c_str());
+    CHECK(StatusText().find(" | 2.0 KB | 1 lines") != std::string::npos);
+
+    // A paste of 294 KB in 3,000 lines.
+    std::string pasted;
+    while (pasted.size() < 294 * 1024)
+        pasted += std::string(98, 'p') + "\r\n";
+    pasted.resize(294 * 1024);
+    SendMessageA(gEditorWnd, EM_REPLACESEL, TRUE, (LPARAM)pasted.c_str());
+    int lines = (int)SendMessageA(gEditorWnd, EM_GETLINECOUNT, 0, 0);
+    char expected[64];
+    snprintf(expected, sizeof(expected), " | 296.0 KB | %d lines", lines);
+    CHECK(StatusText().find(expected) != std::string::npos);
+}
