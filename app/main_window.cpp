@@ -11,6 +11,7 @@
 #include "app/status_bar.h"
 #include "app/tab_strip.h"
 #include "app/tabs.h"
+#include "document/closed_tabs.h"
 #include "document/document.h"
 #include "document/save.h"
 #include "document/session.h"
@@ -249,6 +250,8 @@ void OnClose(HWND hwnd)
 void OnDestroy(HWND hwnd)
 {
     KillLeftoverSftpProcesses();
+    // After the last session write, which the deactivation before WM_DESTROY may bring.
+    DeleteUntitledUndoFiles();
     KillTimer(hwnd, IDT_HANDOVER_POLL);
     if (gTabsWnd) {
         HIMAGELIST images = TabCtrl_GetImageList(gTabsWnd);

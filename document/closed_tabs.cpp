@@ -40,6 +40,18 @@ void ClearClosedTabs()
     gClosedTabs.clear();
 }
 
+void DeleteUntitledUndoFiles()
+{
+    for (const ClosedTab& tab : gClosedTabs)
+        DeleteUntitledUndoFile(tab.path.c_str(), tab.undoFilePath);
+    int count = GetTabCount();
+    for (int i = 0; i < count; ++i) {
+        TabDocument* doc = GetTabDocument(i);
+        if (doc && doc->history)
+            DeleteUntitledUndoFile(doc->path, doc->history->undoFilePath);
+    }
+}
+
 void PushClosedTab(HWND, TabDocument* doc, const char* title)
 {
     if (!doc)
@@ -76,8 +88,11 @@ void PushClosedTab(HWND, TabDocument* doc, const char* title)
     }
     tab.closedTick = GetTickCount();
     gClosedTabs.push_back(std::move(tab));
-    if (gClosedTabs.size() > kMaxClosedTabs)
+    if (gClosedTabs.size() > kMaxClosedTabs) {
+        // Gone for good: an untitled tab's undo file can no longer be found.
+        DeleteUntitledUndoFile(gClosedTabs.front().path.c_str(), gClosedTabs.front().undoFilePath);
         gClosedTabs.erase(gClosedTabs.begin());
+    }
 }
 
 bool ReopenClosedTab(HWND mainWnd)

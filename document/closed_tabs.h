@@ -36,3 +36,6 @@ extern std::vector<ClosedTab> gClosedTabs;
 void PushClosedTab(HWND owner, TabDocument* doc, const char* title);
 bool ReopenClosedTab(HWND mainWnd);
 void ClearClosedTabs();
+// At exit: the undo files of untitled documents, open or on the closed-tab list, which no
+// later run could find.
+void DeleteUntitledUndoFiles();

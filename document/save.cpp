@@ -145,6 +145,8 @@ bool SaveActiveDocumentAs(HWND owner, const char* path)
         ReportSaveFailure(owner, path);
         return false;
     }
+    std::string oldUndoFile = doc->history ? doc->history->undoFilePath : std::string();
+    bool wasUntitled = !doc->path || !doc->path[0];
     SetDocumentString(&doc->path, path);
     // The new file holds the text as it is: nothing of it is lost any more.
     ApplyTextLoss(doc, TextWhole);
@@ -153,6 +155,9 @@ bool SaveActiveDocumentAs(HWND owner, const char* path)
     if (doc->history)
         doc->history->undoFilePath = BuildUndoFilePath(path, doc->history->id);
     MarkSaved(doc);
+    // The history now lives in the new path's undo file; an untitled one is left to no one.
+    if (wasUntitled)
+        DeleteUntitledUndoFile(nullptr, oldUndoFile);
 
     TCITEMA item;
     ZeroMemory(&item, sizeof(item));

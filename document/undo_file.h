@@ -56,6 +56,10 @@ std::string BuildUndoFilePath(const char* documentPath, int32_t id);
 // without touching the disk when both stacks are empty.
 bool WriteUndoFile(const std::string& path, const std::vector<UndoStep>& undo,
                    const std::vector<UndoStep>& redo, int32_t savedIndex);
+// Deletes the undo file of an untitled document (documentPath null or empty). Its name
+// holds a tick count that no later run can build again, so it is of use only while its tab
+// is open or on the closed-tab list. A document with a path keeps its undo file.
+void DeleteUntitledUndoFile(const char* documentPath, const std::string& undoFilePath);
 // True when the whole file was read. A bad header or a missing file leaves the stacks and
 // savedIndex untouched; a damaged record keeps the records before it and returns false.
 bool LoadUndoFile(const std::string& path, std::vector<UndoStep>& undo,

@@ -76,6 +76,16 @@ std::string BuildUndoFilePath(const char* documentPath, int32_t id)
     return folder + "\\" + UndoFileNameForUntitled(GetTickCount(), id);
 }
 
+void DeleteUntitledUndoFile(const char* documentPath, const std::string& undoFilePath)
+{
+    if (documentPath && documentPath[0])
+        return;
+    size_t slash = undoFilePath.rfind('\\');
+    size_t name = slash == std::string::npos ? 0 : slash + 1;
+    if (undoFilePath.compare(name, 9, "untitled_") == 0)
+        DeleteFileA(undoFilePath.c_str());
+}
+
 bool WriteUndoFile(const std::string& path, const std::vector<UndoStep>& undo,
                    const std::vector<UndoStep>& redo, int32_t savedIndex)
 {

@@ -313,3 +313,72 @@ TEST_CASE("a paste of many lines is recorded as one step that undo takes back")
     CHECK(Redo(gEditorWnd));
     CHECK(EditorText() == "head " + lines);
 }
+
+namespace {
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// An untitled tab with a typed word and its undo file on disk; returns that file.
+std::string TypedUntitledTab(HWND hwnd, const char* word)
+{
+    SendMessageA(hwnd, WM_COMMAND, IDM_FILE_NEW, 0);
+    TypeText(word);
+    std::string path = History().undoFilePath;
+    WriteUndoFile(path, History().undo, History().redo, History().savedIndex);
+    return path;
+}
+
+} // namespace
+
+TEST_CASE("untitled undo files go when their tab closes for good and at exit; others stay")
+{
+    Fixture f;
+    // A file of another run, and the undo file of a document with a path.
+    std::string other = ExeFolder() + "undo\\untitled_12345_1.und";
+    CreateDirectoryA((ExeFolder() + "undo").c_str(), nullptr);
+    WriteFileBytes(other, "not ours");
+    std::string named = f.File("named.txt", "text");
+    OpenFileByPath(f.hwnd, named.c_str());
+    TypeText("x");
+    REQUIRE(SaveFile(f.hwnd));
+    std::string namedUndo = History().undoFilePath;
+    REQUIRE(FileExists(namedUndo));
+
+    // Closed, the tab can still come back with its history: the file stays until 100
+    // later closes push it off the list.
+    std::string closed = TypedUntitledTab(f.hwnd, "closed");
+    CloseTabAt(f.hwnd, SelectedTab());
+    CHECK(FileExists(closed));
+    for (int i = 0; i < 99; ++i) {
+        SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_NEW, 0);
+        CloseTabAt(f.hwnd, SelectedTab());
+    }
+    CHECK(FileExists(closed));
+    SendMessageA(f.hwnd, WM_COMMAND, IDM_FILE_NEW, 0);
+    CloseTabAt(f.hwnd, SelectedTab());
+    CHECK_FALSE(FileExists(closed));
+
+    // Save As moves the history to the new path's file.
+    std::string savedAs = TypedUntitledTab(f.hwnd, "saved");
+    std::string target = ExeFolder() + "saved_as.txt";
+    f.files.push_back(target);
+    REQUIRE(SaveActiveDocumentAs(f.hwnd, target.c_str()));
+    CHECK_FALSE(FileExists(savedAs));
+    CHECK(FileExists(History().undoFilePath));
+
+    // At exit: the open untitled tab's file and the one on the closed-tab list.
+    std::string open = TypedUntitledTab(f.hwnd, "open");
+    std::string listed = TypedUntitledTab(f.hwnd, "listed");
+    CloseTabAt(f.hwnd, SelectedTab());
+    REQUIRE(FileExists(open));
+    REQUIRE(FileExists(listed));
+    DestroyTestMainWindow(f.hwnd);
+    CHECK_FALSE(FileExists(open));
+    CHECK_FALSE(FileExists(listed));
+    CHECK(FileExists(namedUndo));
+    CHECK(ReadFileBytes(other) == "not ours");
+    DeleteFileA(other.c_str());
+}
