@@ -6,8 +6,10 @@
 #                [WRAPPER script])
 #       a doctest executable registered with CTest; in the Windows tree it runs under
 #       Wine through the emulator script. WINDOW marks tests that create the main window:
-#       they share one lock, because every main window of one Wine server sees the others
-#       (single-instance mutex, FindWindow on the class name).
+#       every main window of one Wine server sees the others (single-instance mutex,
+#       FindWindow on the class name, the clipboard), so each such test takes a lane of
+#       its own for its run, a Wine server and display that scripts/run-tests.sh prepares
+#       (ctest's resource "winelane"); without lanes they take turns on the one server.
 #   zv_fuzz_target(name SOURCES ... LIBS ... [SECONDS n])
 #       a libFuzzer target (native clang tree only), run by CTest for a bounded time.
 #   zv_bench(name sources... LIBS ...)  a benchmark program; built, never run by CTest.
@@ -128,7 +130,8 @@ function(zv_unit_test name)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${T_ENV}")
   endif()
   if(T_WINDOW)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK zorvik_main_window)
+    set_tests_properties(${name} PROPERTIES RESOURCE_GROUPS "winelane:1")
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ZV_WINDOW_TEST=1)
   endif()
   if(T_TIMEOUT)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})

@@ -20,9 +20,9 @@ across restarts.
  Diff colouring (F11), visible whitespace, zoom
 TEXT
 printf '[Settings]\r\nDiffMode=1\r\nFontName=DejaVu Sans Mono\r\nFontSize=12\r\n' > "$work/Zorvik.ini"
-"$root/scripts/wine-prefix.sh" "$ZV_TEST_BUILD/wineprefix" --unmanaged
-export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH ZV_WINE WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+"$root/scripts/wine-ns.sh" "$root/scripts/wine-prefix.sh" "$ZV_TEST_BUILD/wineprefix" --unmanaged
+export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH ZV_WINE WINEDEBUG=-all WINEDLLOVERRIDES="$ZV_WINE_DLL_OVERRIDES"
+"$root/scripts/wine-ns.sh" xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   cd "$1"
   "$ZV_WINE" ./Zorvik.exe notes.txt >/dev/null 2>&1 &
   for i in $(seq 1 100); do

@@ -2,9 +2,12 @@
 # Installs what a bare Debian 12 machine lacks to build and test Zorvik.
 # Quick when everything is present: dpkg is asked first, apt only when something is missing.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  # The 64-bit build is a compile check everywhere (it finds pointers cut to 32 bits).
+  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
   wine wine32 xvfb xauth x11-utils
   cmake ninja-build make g++ clang libclang-rt-14-dev
   doctest-dev libboost1.81-dev
@@ -14,35 +17,56 @@ packages=(
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
 
-need_arch=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${sudo_cmd[@]}" dpkg --add-architecture i386
-  need_arch=1
-fi
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-
-if [ ${#missing[@]} -gt 0 ] || [ $need_arch -eq 1 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -q
-  if [ ${#missing[@]} -gt 0 ]; then
-    "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+apt_updated=0
+apt_update() {
+  if [ $apt_updated -eq 0 ]; then
+    "${sudo_cmd[@]}" apt-get update -q
+    apt_updated=1
   fi
-fi
+}
 
-# A kernel that cannot start 32-bit processes tests a 64-bit build under 64-bit Wine.
-. "$(dirname "$0")/wine-env.sh"
-if [ "$ZV_WINE_ARCH" = win64 ]; then
-  missing=()
-  for p in wine64 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64; do
+# install [apt-get options...] -- package...: installs those that dpkg does not know.
+install() {
+  local options=() missing=() p
+  while [ "$1" != -- ]; do options+=("$1"); shift; done
+  shift
+  for p in "$@"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
-    echo "This kernel runs no 32-bit processes: the tests will run a 64-bit build under 64-bit Wine." >&2
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+    apt_update
+    "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${options[@]}" "${missing[@]}"
+  fi
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  apt_updated=0
+  apt_update
+fi
+install -- "${packages[@]}"
+
+. "$here/wine-env.sh"
+if [ "$ZV_WINE_MODE" != native32 ]; then
+  # This kernel starts no 32-bit process: 32-bit Wine runs through qemu-user 10, which
+  # Debian 12 has only in its backports suite (its own 7.2 cannot run Wine's loader).
+  backports=/etc/apt/sources.list.d/zorvik-bookworm-backports.sources
+  if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    printf 'Types: deb\nURIs: http://deb.debian.org/debian\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' |
+      "${sudo_cmd[@]}" tee "$backports" >/dev/null
+    apt_updated=0
+  fi
+  if ! "${ZV_QEMU_I386}" --version 2>/dev/null | grep -q '^qemu-i386 version \([1-9][0-9]\)'; then
+    apt_update
+    "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends -t bookworm-backports qemu-user
+  fi
+  unset ZV_WINE_MODE
+  . "$here/wine-env.sh"
+  if [ "$ZV_WINE_MODE" = win64 ]; then
+    echo "This kernel runs no 32-bit processes and qemu-user cannot run them here either:" >&2
+    echo "the tests will run a 64-bit build under 64-bit Wine." >&2
+    install -- wine64
   fi
 fi

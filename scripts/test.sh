@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a bare Debian 12 machine, builds everything and runs every test:
-# the Windows tests under Wine on one Xvfb display, and the pure modules natively
-# under AddressSanitizer/UBSan with their bounded libFuzzer runs.
+# the Windows tests of the 32-bit program under Wine on one Xvfb display, and the pure
+# modules natively under AddressSanitizer/UBSan with their bounded libFuzzer runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -9,6 +9,6 @@ cd "$root"
 # The loopback SSH server of the remote-file tests, started outside any namespace the tests run in.
 (. "$root/scripts/wine-env.sh" && "$root/tests/sftp/sshd-fixture.sh" start "$ZV_TEST_BUILD/tests/sshd fixture")
 . "$root/scripts/wine-env.sh"
+echo "Wine runs 32-bit programs here: $ZV_WINE_MODE"
 "$root/scripts/build.sh" --native
-"$root/scripts/wine-prefix.sh" "$ZV_TEST_BUILD/wineprefix" --unmanaged
-exec xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/run-tests.sh"
+exec "$root/scripts/wine-ns.sh" xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/run-tests.sh"

@@ -7,7 +7,7 @@
 set -euo pipefail
 prefix=$(realpath -m "$1")
 . "$(dirname "$0")/wine-env.sh"
-export WINEPREFIX="$prefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX="$prefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="$ZV_WINE_DLL_OVERRIDES"
 if [ ! -f "$prefix/.zorvik-ready" ]; then
   # wineboot's exit status says little (it fails for a missing display helper, say);
   # whether the prefix works is checked below.

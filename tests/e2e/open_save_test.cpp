@@ -31,11 +31,10 @@ TEST_CASE("three files from the command line; typing and Ctrl+S reach the file o
     CHECK(SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 2);
 
     // The third file is active: type at its end and save with Ctrl+S.
-    SetForegroundWindow(process.window);
     SendMessageA(editor, EM_SETSEL, 5, 5);
     SendMessageA(editor, WM_CHAR, '!', 1);
     Sleep(200);
-    PressChord(VK_CONTROL, 'S');
+    PressChord(editor, VK_CONTROL, 'S');
     for (int i = 0; i < 50 && ReadFileBytes(third) != "third!"; ++i)
         Sleep(100);
     CHECK(ReadFileBytes(third) == "third!");

@@ -2,6 +2,8 @@
 
 #include "tests/window/harness.h"
 
+#include <doctest/doctest.h>
+
 namespace {
 
 struct FindData {
@@ -94,7 +96,46 @@ void KillZorvik(ZorvikProcess* process)
     process->info.hProcess = process->info.hThread = nullptr;
 }
 
-void SendKey(WORD vk, bool up)
+bool WaitForKeyboardFocus(HWND target, DWORD timeoutMs)
+{
+    HWND top = GetAncestor(target, GA_ROOT);
+    DWORD thread = GetWindowThreadProcessId(target, nullptr);
+    DWORD start = GetTickCount();
+    int steady = 0;
+    do {
+        if (GetForegroundWindow() != top)
+            SetForegroundWindow(top);
+        // A round trip through the target's thread: by its end the thread has also taken in
+        // the X server's focus events of the activation, which reset the modifier keys to
+        // what the X keyboard holds. A Ctrl sent before that can be lost (seen under qemu).
+        DWORD_PTR result;
+        SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &result);
+        GUITHREADINFO info;
+        ZeroMemory(&info, sizeof(info));
+        info.cbSize = sizeof(info);
+        bool focused = GetForegroundWindow() == top && GetGUIThreadInfo(thread, &info) && info.hwndFocus == target;
+        steady = focused ? steady + 1 : 0;
+        // Twice in a row, a little apart: the focus has settled.
+        if (steady == 2)
+            return true;
+        Sleep(focused ? 150 : 50);
+    } while (GetTickCount() - start < timeoutMs);
+    return false;
+}
+
+namespace {
+
+void RequireKeyboardFocus(HWND target)
+{
+    if (!WaitForKeyboardFocus(target)) {
+        char cls[64] = "";
+        GetClassNameA(target, cls, sizeof(cls));
+        FAIL("the keys' target (a " << cls << " window, id " << GetDlgCtrlID(target)
+                                     << ") never got the keyboard focus; the keys were not sent");
+    }
+}
+
+void SendKeyInput(WORD vk, bool up)
 {
     INPUT input;
     ZeroMemory(&input, sizeof(input));
@@ -104,10 +145,19 @@ void SendKey(WORD vk, bool up)
     SendInput(1, &input, sizeof(input));
 }
 
-void PressChord(WORD modifier, WORD vk)
+} // namespace
+
+void SendKey(HWND target, WORD vk, bool up)
 {
-    SendKey(modifier, false);
-    SendKey(vk, false);
-    SendKey(vk, true);
-    SendKey(modifier, true);
+    RequireKeyboardFocus(target);
+    SendKeyInput(vk, up);
+}
+
+void PressChord(HWND target, WORD modifier, WORD vk)
+{
+    RequireKeyboardFocus(target);
+    SendKeyInput(modifier, false);
+    SendKeyInput(vk, false);
+    SendKeyInput(vk, true);
+    SendKeyInput(modifier, true);
 }

@@ -27,7 +27,12 @@ void KillZorvik(ZorvikProcess* process);
 // The main window of another process that belongs to this class, or null.
 HWND FindZorvikWindow(DWORD processId);
 
+// Brings the target's top-level window to the foreground and waits until the target has
+// the keyboard focus of its thread; false when that never happens within timeoutMs.
+bool WaitForKeyboardFocus(HWND target, DWORD timeoutMs = 10000);
 // Keys through the system's input queue, so that the program's message loop sees them
-// with the modifier state (GetKeyState) of a user's keys.
-void SendKey(WORD vk, bool up);
-void PressChord(WORD modifier, WORD vk);
+// with the modifier state (GetKeyState) of a user's keys. Each first waits for the target
+// to have the focus and fails the test when it never gets it: keys sent before that go
+// to whichever window happens to be in front.
+void SendKey(HWND target, WORD vk, bool up);
+void PressChord(HWND target, WORD modifier, WORD vk);
