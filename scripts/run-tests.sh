@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Runs both CTest trees; expects a display (scripts/test.sh provides one) and, where 32-bit
-# Wine runs through qemu, to be inside scripts/wine-ns.sh.
+# Runs both CTest trees; expects a display (scripts/test.sh provides one). Where 32-bit
+# Wine runs through qemu, each Wine command enters a namespace of its own (scripts/wine-ns.sh,
+# also called by the tests' emulator script); everything else, the SSH server of the
+# remote-file tests among it, runs outside.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 jobs=$(nproc 2>/dev/null || echo 4)
-"$root/scripts/wine-prefix.sh" "$ZV_TEST_BUILD/wineprefix" --unmanaged || exit 1
+ns="$root/scripts/wine-ns.sh"
+"$ns" "$root/scripts/wine-prefix.sh" "$ZV_TEST_BUILD/wineprefix" --unmanaged || exit 1
 export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="$ZV_WINE_DLL_OVERRIDES"
 
 # Lanes for the tests that create main windows: each lane is a copy of the prefix with its
@@ -17,7 +20,7 @@ lane_count=${ZV_WINE_LANES:-$(( jobs / 2 > 1 ? jobs / 2 : 1 ))}
 stop_lanes() {
   local dir
   for dir in "$lanes"/*/; do
-    [ -d "$dir/prefix" ] && WINEPREFIX="$dir/prefix" wineserver -k >/dev/null 2>&1
+    [ -d "$dir/prefix" ] && WINEPREFIX="$dir/prefix" "$ns" wineserver -k >/dev/null 2>&1
     [ -f "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
   done
   return 0
@@ -44,7 +47,7 @@ start_lanes() {
     echo ":$(head -n 1 "$dir/display.fd")" >"$dir/display"
     # The server and its helper processes started here, with their output on /dev/null.
     ( export WINEPREFIX="$dir/prefix" DISPLAY=$(cat "$dir/display")
-      wineserver -p >/dev/null 2>&1; "$ZV_WINE" cmd /c exit </dev/null >/dev/null 2>&1 ) &
+      "$ns" wineserver -p >/dev/null 2>&1; "$ns" "$ZV_WINE" cmd /c exit </dev/null >/dev/null 2>&1 ) &
     lane_starts+=($!)
   done
   printf '{"version":{"major":1,"minor":0},"local":[{"winelane":[%s]}]}\n' "$spec" >"$lanes/resources.json"
@@ -54,8 +57,8 @@ trap stop_lanes EXIT
 # One Wine server for the other Windows tests instead of one per test program.
 # Its helper processes (services, explorer) are started here with their output on
 # /dev/null: started by the first test, they would hold CTest's output pipe open.
-wineserver -p >/dev/null 2>&1 || true
-"$ZV_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+"$ns" wineserver -p >/dev/null 2>&1 || true
+"$ns" "$ZV_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
 start_lanes || status=1
 ctest --test-dir "$root/build-native" -j "$jobs" --output-on-failure || status=1
@@ -68,7 +71,7 @@ if [ "$ZV_WINE_MODE" = win64 ]; then
 fi
 ctest --test-dir "$ZV_TEST_BUILD" -j "$jobs" --resource-spec-file "$lanes/resources.json" \
   --output-on-failure || status=1
-wineserver -k >/dev/null 2>&1 || true
+"$ns" wineserver -k >/dev/null 2>&1 || true
 stop_lanes
 [ "$ZV_WINE_MODE" = win64 ] && zv_warn_not_32bit
 exit $status

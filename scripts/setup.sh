@@ -12,7 +12,7 @@ packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev
   doctest-dev libboost1.81-dev
   imagemagick
-  patch openssh-server putty-tools
+  patch openssh-server putty-tools python3
 )
 
 sudo_cmd=()

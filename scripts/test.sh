@@ -11,4 +11,4 @@ cd "$root"
 . "$root/scripts/wine-env.sh"
 echo "Wine runs 32-bit programs here: $ZV_WINE_MODE"
 "$root/scripts/build.sh" --native
-exec "$root/scripts/wine-ns.sh" xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/run-tests.sh"
+exec xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/run-tests.sh"
