@@ -6,8 +6,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/setup.sh"
-# The loopback SSH server of the remote-file tests, started outside any namespace the tests run in.
-(. "$root/scripts/wine-env.sh" && "$root/tests/sftp/sshd-fixture.sh" start "$ZV_TEST_BUILD/tests/sshd fixture")
 . "$root/scripts/wine-env.sh"
 echo "Wine runs 32-bit programs here: $ZV_WINE_MODE"
 "$root/scripts/build.sh" --native
