@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Runs both CTest trees; expects a display (scripts/test.sh provides one). Where 32-bit
-# Wine runs through qemu, each Wine command enters a namespace of its own (scripts/wine-ns.sh,
-# also called by the tests' emulator script); everything else, the SSH server of the
-# remote-file tests among it, runs outside.
+# Wine runs through qemu, scripts/test.sh runs this inside scripts/wine-ns.sh; run by hand
+# outside it, each Wine command enters a namespace of its own.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"

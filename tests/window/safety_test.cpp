@@ -62,8 +62,12 @@ size_t FillDisk(const std::string& path)
     std::string piece(4096, 'f');
     size_t total = 0;
     DWORD written = 0;
-    while (WriteFile(file, piece.data(), (DWORD)piece.size(), &written, nullptr) && written > 0)
+    // Bounded: where the small disk is not what the Wine server writes to (it may see the
+    // folder without the mount), this must not fill the real disk.
+    while (total < (64u << 20) && WriteFile(file, piece.data(), (DWORD)piece.size(), &written, nullptr) &&
+           written > 0)
         total += written;
+    REQUIRE_MESSAGE(total < (64u << 20), "the small disk is not the disk written to");
     CloseHandle(file);
     return total;
 }
