@@ -80,6 +80,12 @@ TEST_CASE("Open from SFTP in the program installed under a folder name with a bl
     PostMessageA(program.window, WM_COMMAND, kOpenSftp, 0);
     HWND dialog = WaitForWindow(program.info.dwProcessId, "ZorvikSftpDialogClass", 10000);
     REQUIRE(dialog);
+    // The window is listed as soon as it exists; its fields come a moment later, and text
+    // set before them would be lost (seen when the program runs slowly, under qemu).
+    for (DWORD start = GetTickCount();
+         !(IsWindowVisible(dialog) && GetDlgItem(dialog, IDC_SFTP_REMOTE_PATH)) && GetTickCount() - start < 10000;)
+        Sleep(50);
+    REQUIRE(GetDlgItem(dialog, IDC_SFTP_REMOTE_PATH));
     SetDlgItemTextA(dialog, IDC_SFTP_HOST, "127.0.0.1");
     SetDlgItemTextA(dialog, IDC_SFTP_PORT, std::to_string(Sshd().port).c_str());
     SetDlgItemTextA(dialog, IDC_SFTP_USER, Sshd().user.c_str());
