@@ -179,7 +179,12 @@ void OnDropFiles(HWND hwnd, HDROP drop)
 bool AskAtExit(HWND hwnd, int index)
 {
     TabDocument* doc = GetTabDocument(index);
-    if (!doc || !doc->path || !doc->path[0] || !doc->modified)
+    if (!doc || !doc->modified)
+        return true;
+    // An untitled document's text lives on in the session, which is read at the next
+    // start only while Auto Save is on: without it, it is asked about too.
+    bool untitled = !doc->path || !doc->path[0];
+    if (untitled && (gAutoSave || !doc->text || !doc->text[0]))
         return true;
     char title[MAX_PATH];
     GetTabTitle(index, title, sizeof(title), "Untitled");
@@ -189,7 +194,10 @@ bool AskAtExit(HWND hwnd, int index)
         UpdateWindow(hwnd);
     }
     char name[MAX_PATH], message[MAX_PATH + 64];
-    QuestionNameForDocument(doc->path, title, name, sizeof(name));
+    if (untitled)
+        lstrcpynA(name, title[0] ? title : "Untitled", sizeof(name));
+    else
+        QuestionNameForDocument(doc->path, title, name, sizeof(name));
     snprintf(message, sizeof(message), "Save file \"%s\" before closing?", name);
     int answer = MessageBoxA(hwnd, message, "Zorvik", MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL)
@@ -199,6 +207,14 @@ bool AskAtExit(HWND hwnd, int index)
     if (index < 0)
         return true;
     bool active = index == GetSelectedTabIndex();
+    if (untitled) {
+        if (answer != IDYES)
+            return true;
+        // Save As works on the active tab; a cancelled or failed one calls the close off.
+        if (!active)
+            SwitchToTab(index);
+        return SaveFileAs(hwnd);
+    }
     if (answer == IDYES) {
         if (RefuseLossySave(hwnd, doc))
             return false;

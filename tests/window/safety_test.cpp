@@ -346,3 +346,41 @@ TEST_CASE("a tab restored unmodified takes its file's text when the file changed
     CHECK(SaveFile(f.hwnd));
     CHECK(ReadFileBytes(pulled) == "+pulled\n");
 }
+
+TEST_CASE("with Auto Save off, closing asks about typed untitled text")
+{
+    struct Row {
+        const char* settings;
+        std::vector<int> answers;
+        size_t questions; // boxes seen: the question, then the Save As dialog
+        bool stays;
+    };
+    const Row rows[] = {
+        {"[Settings]\r\nAutoSave=1\r\n", {}, 0, false},
+        {"[Settings]\r\nAutoSave=0\r\n", {IDCANCEL}, 1, true},
+        {"[Settings]\r\nAutoSave=0\r\n", {IDYES, IDCANCEL}, 2, true},
+        {"[Settings]\r\nAutoSave=0\r\n", {IDNO}, 1, false},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.settings);
+        CAPTURE(row.answers.size());
+        Fixture f(row.settings);
+        TypeText("draft");
+        Command(f.hwnd, 1001);
+        {
+            MessageBoxAnswers answers(row.answers);
+            SendMessageA(f.hwnd, WM_CLOSE, 0, 0);
+            REQUIRE(answers.seen.size() == row.questions);
+            if (row.questions > 0) {
+                CHECK(answers.seen[0].title == "Zorvik");
+                CHECK(answers.seen[0].text == "Save file \"Untitled\" before closing?");
+            }
+        }
+        CHECK(IsWindow(f.hwnd) == (row.stays ? TRUE : FALSE));
+        if (row.stays) {
+            // The tab asked about is the one shown.
+            CHECK(SelectedTab() == 0);
+            CHECK(EditorText() == "draft");
+        }
+    }
+}
