@@ -25,6 +25,7 @@
 #include "sftp/sftp_window.h"
 
 #include <commctrl.h>
+#include <new>
 #include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
@@ -126,7 +127,10 @@ LRESULT OnNotify(HWND hwnd, NMHDR* hdr)
     switch (hdr->code) {
     case TCN_SELCHANGING:
         if (!gProgrammaticChange) {
-            StoreEditorTextInTab();
+            // Without a copy of the editor text the tab stays: its typing lives in the
+            // editor only.
+            if (!StoreEditorTextInTab())
+                return TRUE;
             if (gAutoSave)
                 SaveSessionNow(hwnd);
         }
@@ -211,8 +215,8 @@ bool AskAtExit(HWND hwnd, int index)
         if (answer != IDYES)
             return true;
         // Save As works on the active tab; a cancelled or failed one calls the close off.
-        if (!active)
-            SwitchToTab(index);
+        if (!active && !SwitchToTab(index))
+            return false;
         return SaveFileAs(hwnd);
     }
     if (answer == IDYES) {
@@ -244,7 +248,10 @@ void OnClose(HWND hwnd)
         DestroyWindow(gSftpDialogWnd);
         gSftpDialogWnd = nullptr;
     }
-    StoreEditorTextInTab();
+    // The questions and the session work on the stored texts: without them the window
+    // stays open with the editor as it is.
+    if (!StoreEditorTextInTab())
+        return;
     TabDocument* active = GetActiveDocument();
     if (active && SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0))
         active->modified = true;
@@ -305,7 +312,7 @@ void LayoutMainWindow(HWND hwnd)
     InvalidateRect(gGutterWnd, nullptr, FALSE);
 }
 
-LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT HandleMainMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (gPendingOpenFilesMsg && msg == gPendingOpenFilesMsg) {
         ReceivePendingOpenFiles(hwnd, lParam);
@@ -388,4 +395,16 @@ HWND CreateMainWindow(HINSTANCE instance)
     return CreateWindowExA(WS_EX_CLIENTEDGE, kMainWindowClass, kMainWindowTitle,
                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480,
                            nullptr, nullptr, instance, nullptr);
+}
+
+// A copy that cannot be had deep inside a command must not unwind through the system's
+// frames, which ends the process: the command stops here and the status bar says so.
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return HandleMainMessage(hwnd, msg, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory();
+        return 0;
+    }
 }

@@ -150,7 +150,8 @@ void ShowTabContextMenu(HWND mainWnd)
     } else {
         if (tab != GetSelectedTabIndex()) {
             if (!gProgrammaticChange) {
-                StoreEditorTextInTab();
+                if (!StoreEditorTextInTab())
+                    return;
                 if (gAutoSave)
                     SaveSessionNow(mainWnd);
             }

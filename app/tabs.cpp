@@ -17,6 +17,7 @@
 #include "document/undo_core.h"
 
 #include <commctrl.h>
+#include <new>
 #include <stdio.h>
 #include <string.h>
 
@@ -94,7 +95,10 @@ bool AskAboutOtherTabs(HWND owner, int k)
         TabDocument* doc = GetTabDocument(i);
         if (!doc || !(HasPath(doc) ? doc->modified : HasText(doc)))
             continue;
-        SwitchToTab(i);
+        if (!SwitchToTab(i)) {
+            cancelled = true;
+            break;
+        }
         UpdateWindow(owner);
         // Look the document up again: the activation ran message loops of its own.
         doc = GetTabDocument(i);
@@ -147,11 +151,13 @@ void QuestionNameForDocument(const char* path, const char* title, char* buffer, 
         lstrcpynA(buffer, path, size);
 }
 
-void SwitchToTab(int index)
+bool SwitchToTab(int index)
 {
-    StoreEditorTextInTab();
+    if (!StoreEditorTextInTab())
+        return false;
     TabCtrl_SetCurSel(gTabsWnd, index);
     ActivateSelectedTab();
+    return true;
 }
 
 void CycleTabs(bool forward)
@@ -167,9 +173,8 @@ void CycleTabs(bool forward)
 
 void NewTab(HWND mainWnd)
 {
-    if (!gTabsWnd)
+    if (!gTabsWnd || !StoreEditorTextInTab())
         return;
-    StoreEditorTextInTab();
     int n = GetTabCount();
     char title[32];
     snprintf(title, sizeof(title), "new %d", n + 1);
@@ -207,7 +212,31 @@ void OpenFileByPath(HWND mainWnd, const char* path)
         MessageBoxA(mainWnd, "Failed to read file from disk.", "Zorvik - Read Error", MB_ICONERROR);
         return;
     }
-    StoreEditorTextInTab();
+    // The new document is whole before any tab changes: without memory for it the tabs
+    // stay as they were.
+    TabDocument* doc = StoreEditorTextInTab() ? CreateDocument(full.c_str()) : nullptr;
+    bool made = doc && SetDocumentString(&doc->path, full.c_str());
+    if (made) {
+        TakeDocumentString(&doc->text, text);
+        text = nullptr;
+        try {
+            doc->history->snapshot = doc->text;
+        } catch (const std::exception&) {
+            made = false;
+        }
+    }
+    if (!made) {
+        free(text);
+        FreeTabDocument(doc);
+        ReportOutOfMemory();
+        return;
+    }
+    doc->encoding = encoding;
+    doc->bom = bom;
+    doc->eol = eol;
+    // Text the model could not keep whole (a NUL, characters the code page lacks) must
+    // not be saved over the file.
+    ApplyTextLoss(doc, loss);
 
     if (GetTabCount() == 1) {
         TabDocument* lone = GetTabDocument(0);
@@ -219,17 +248,6 @@ void OpenFileByPath(HWND mainWnd, const char* path)
             FreeTabDocument(lone);
         }
     }
-
-    TabDocument* doc = CreateDocument(full.c_str());
-    SetDocumentString(&doc->path, full.c_str());
-    TakeDocumentString(&doc->text, text);
-    doc->encoding = encoding;
-    doc->bom = bom;
-    doc->eol = eol;
-    // Text the model could not keep whole (a NUL, characters the code page lacks) must
-    // not be saved over the file.
-    ApplyTextLoss(doc, loss);
-    doc->history->snapshot = doc->text;
 
     {
         ScopedFlag programmatic(gProgrammaticChange);
@@ -263,7 +281,8 @@ bool CloseActiveTab(HWND owner)
         TabCtrl_SetCurSel(gTabsWnd, 0);
     }
     // The closed-tab record and the question must see the latest typing.
-    StoreEditorTextInTab();
+    if (!StoreEditorTextInTab())
+        return false;
     char title[MAX_PATH];
     GetTabTitle(index, title, sizeof(title), "Untitled");
     TabDocument* doc = GetTabDocument(index);
@@ -299,9 +318,8 @@ bool CloseActiveTab(HWND owner)
 void CloseOtherTabs(HWND owner)
 {
     int k = GetSelectedTabIndex();
-    if (k < 0 || GetTabCount() < 2)
+    if (k < 0 || GetTabCount() < 2 || !StoreEditorTextInTab())
         return;
-    StoreEditorTextInTab();
     TabDocument* selected = GetTabDocument(k);
     if (selected && gEditorWnd && SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0))
         selected->modified = true;
@@ -315,8 +333,8 @@ void CloseOtherTabs(HWND owner)
 void CloseTabAt(HWND mainWnd, int index)
 {
     // The closed-tab record must hold the latest typing of the active tab.
-    if (index == GetSelectedTabIndex())
-        StoreEditorTextInTab();
+    if (index == GetSelectedTabIndex() && !StoreEditorTextInTab())
+        return;
     RetireTab(mainWnd, index);
     DeleteTabAndSelectNeighbour(index);
     ActivateSelectedTab();
@@ -380,7 +398,9 @@ bool MoveTab(HWND mainWnd, int from, int to)
         return false;
     if (from == to)
         return true;
-    StoreEditorTextInTab();
+    // The moved tab is loaded again from its document when it is the active one.
+    if (!StoreEditorTextInTab())
+        return false;
     int s = GetSelectedTabIndex();
 
     char title[MAX_PATH] = "";
@@ -554,7 +574,7 @@ LRESULT OnTabRelease(HWND hwnd, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-LRESULT CALLBACK TabBarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT HandleTabBarMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_PAINT:
@@ -578,4 +598,15 @@ LRESULT CALLBACK TabBarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         break;
     }
     return CallWindowProcA(gTabsOrigProc, hwnd, msg, wParam, lParam);
+}
+
+// As the main window's: a failed allocation ends the message, not the process.
+LRESULT CALLBACK TabBarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return HandleTabBarMessage(hwnd, msg, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory();
+        return 0;
+    }
 }

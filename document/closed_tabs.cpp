@@ -104,7 +104,8 @@ bool ReopenClosedTab(HWND mainWnd)
         return false;
     }
     // The active tab is about to be switched away from: its latest typing goes into it.
-    StoreEditorTextInTab();
+    if (!StoreEditorTextInTab())
+        return false;
     ClosedTab tab = std::move(gClosedTabs.back());
     gClosedTabs.pop_back();
     bool replaceLone = IsLonePristineTab();

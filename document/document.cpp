@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/scoped_flag.h"
 #include "app/settings.h"
+#include "app/status_bar.h"
 #include "app/tab_strip.h"
 #include "app/tabs.h"
 #include "document/textcodec.h"
@@ -19,10 +20,33 @@
 bool gProgrammaticChange = false;
 int gNextDocumentId = 1;
 
-void SetDocumentString(char** field, const char* value)
+size_t gTextCopiesFailFrom = 0;
+
+char* CopyDocumentText(const char* text, size_t length)
 {
+    if (gTextCopiesFailFrom && length + 1 >= gTextCopiesFailFrom)
+        return nullptr;
+    char* copy = (char*)malloc(length + 1);
+    if (!copy)
+        return nullptr;
+    memcpy(copy, text, length);
+    copy[length] = 0;
+    return copy;
+}
+
+bool SetDocumentString(char** field, const char* value)
+{
+    char* copy = nullptr;
+    if (value && !(copy = CopyDocumentText(value, strlen(value))))
+        return false;
     free(*field);
-    *field = value ? _strdup(value) : nullptr;
+    *field = copy;
+    return true;
+}
+
+void ReportOutOfMemory()
+{
+    SetStatusText("Not enough memory for a copy of the text: the command was not carried out");
 }
 
 void TakeDocumentString(char** field, char* value)
@@ -42,10 +66,15 @@ TabDocument* CreateDocument(const char* path)
     TabDocument* doc = (TabDocument*)calloc(1, sizeof(TabDocument));
     if (!doc)
         return nullptr;
-    doc->history = new UndoHistory();
-    doc->history->savedIndex = 0;
-    doc->history->id = gNextDocumentId++;
-    doc->history->undoFilePath = BuildUndoFilePath(path, doc->history->id);
+    try {
+        doc->history = new UndoHistory();
+        doc->history->savedIndex = 0;
+        doc->history->id = gNextDocumentId++;
+        doc->history->undoFilePath = BuildUndoFilePath(path, doc->history->id);
+    } catch (const std::exception&) {
+        FreeTabDocument(doc);
+        return nullptr;
+    }
     // A file damaged inside its records still gives the steps before the damage.
     if (path && path[0])
         LoadUndoFile(doc->history->undoFilePath, doc->history->undo, doc->history->redo,
@@ -180,21 +209,33 @@ std::string GetEditorText()
     return text;
 }
 
-void StoreEditorTextInTab()
+bool StoreEditorTextInTab()
 {
     if (!gTabsWnd || !gEditorWnd)
-        return;
+        return true;
     int index = GetSelectedTabIndex();
     TabDocument* doc = GetTabDocument(index);
     if (!doc)
-        return;
-    std::string text = GetEditorText();
-    SetDocumentString(&doc->text, text.c_str());
+        return true;
+    // Both copies are made before the document gives anything up.
+    std::string text;
+    char* copy = nullptr;
+    try {
+        ReadEditorText(&text);
+        copy = CopyDocumentText(text.data(), text.size());
+    } catch (const std::exception&) {
+    }
+    if (!copy) {
+        ReportOutOfMemory();
+        return false;
+    }
+    TakeDocumentString(&doc->text, copy);
     if (doc->history)
         doc->history->snapshot.swap(text);
     if (SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0))
         doc->modified = true;
     UpdateTabIcon(index);
+    return true;
 }
 
 void ActivateSelectedTab()
@@ -214,8 +255,16 @@ void ActivateSelectedTab()
             SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
             SendMessageA(gEditorWnd, EM_SETMODIFY, doc->modified, 0);
             SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-            if (doc->history)
-                doc->history->snapshot = doc->text ? doc->text : "";
+            // The last store made the snapshot this text already, as a rule; where a copy
+            // is needed and cannot be had, the next recorded change is compared with the
+            // snapshot as it is.
+            const char* text = doc->text ? doc->text : "";
+            if (doc->history && doc->history->snapshot != text) {
+                try {
+                    doc->history->snapshot = text;
+                } catch (const std::exception&) {
+                }
+            }
         }
         gSelBeforeEditStart = 0;
         gSelBeforeEditEnd = 0;

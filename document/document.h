@@ -41,12 +41,22 @@ TabDocument* CreateDocument(const char* path);
 TabDocument* CreateEmptyDocument();
 void FreeTabDocument(TabDocument* doc);
 
-// Replaces one of the record's strings by a copy of value (null value: absent).
-void SetDocumentString(char** field, const char* value);
+// Replaces one of the record's strings by a copy of value (null value: absent). False
+// when the copy cannot be had; the field then keeps what it held.
+bool SetDocumentString(char** field, const char* value);
+// A malloc'ed copy of length bytes and a terminating 0, or null without memory.
+char* CopyDocumentText(const char* text, size_t length);
+// For the tests: a copy of a document text this large or larger fails as in a full 32-bit
+// address space (0: none does). The tests' own operator new follows it as well.
+extern size_t gTextCopiesFailFrom;
+// Says in the status bar that a command was not carried out for want of memory.
+void ReportOutOfMemory();
 // Same, taking over a malloc'ed string.
 void TakeDocumentString(char** field, char* value);
 
-void StoreEditorTextInTab();
+// False when the copy of the editor's text cannot be had: the document then keeps the text
+// it had, and a caller that is about to replace the editor's text must not go on.
+bool StoreEditorTextInTab();
 void ActivateSelectedTab();
 
 // The tab bar is the list of documents.

@@ -91,9 +91,8 @@ bool SaveFile(HWND owner)
         return false;
     if (!doc->path || !doc->path[0])
         return SaveFileAs(owner);
-    if (RefuseLossySave(owner, doc))
+    if (RefuseLossySave(owner, doc) || !StoreEditorTextInTab())
         return false;
-    StoreEditorTextInTab();
     if (!WriteDocument(doc, doc->path)) {
         ReportSaveFailure(owner, doc->path);
         return false;
@@ -138,9 +137,8 @@ bool SaveActiveDocumentAs(HWND owner, const char* path)
         return false;
     bool samePath = doc->path && doc->path[0] &&
                     _stricmp(MakeFullPath(path).c_str(), MakeFullPath(doc->path).c_str()) == 0;
-    if (samePath && RefuseLossySave(owner, doc))
+    if ((samePath && RefuseLossySave(owner, doc)) || !StoreEditorTextInTab())
         return false;
-    StoreEditorTextInTab();
     if (!WriteDocument(doc, path)) {
         ReportSaveFailure(owner, path);
         return false;

@@ -1,6 +1,7 @@
 #include "editor/editor_window.h"
 
 #include "app/main_window.h"
+#include "document/document.h"
 #include "document/undo.h"
 #include "editor/block_keys.h"
 #include "editor/block_mode.h"
@@ -9,6 +10,8 @@
 #include "editor/fonts.h"
 #include "editor/gutter.h"
 #include "vim/vim.h"
+
+#include <new>
 
 int gSelAnchor = -1;
 
@@ -79,7 +82,7 @@ static LRESULT Scroll(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return result;
 }
 
-LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_ERASEBKGND:
@@ -155,4 +158,15 @@ LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     }
     return PassOn(hwnd, msg, wParam, lParam);
+}
+
+// As the main window's: a failed allocation ends the message, not the process.
+LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return HandleEditorMessage(hwnd, msg, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory();
+        return 0;
+    }
 }

@@ -223,7 +223,10 @@ bool OpenSftpDownloadInTab(HWND owner, const SftpConnection& connection, const s
         free(loaded.text);
         return false;
     }
-    StoreEditorTextInTab();
+    if (!StoreEditorTextInTab()) {
+        free(loaded.text);
+        return false;
+    }
     ReplaceLoneEmptyTab();
 
     TabDocument* doc = CreateDocument(localPath.c_str());

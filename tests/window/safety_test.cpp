@@ -2,6 +2,7 @@
 
 #include "tests/window/harness.h"
 
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/tabs.h"
@@ -13,10 +14,34 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <new>
 #include <stdlib.h>
 #include <string.h>
 #include <string>
 #include <vector>
+
+// The seam the program offers its tests: copies of document text from gTextCopiesFailFrom
+// bytes on fail. Every other large allocation of this test program fails with them, as
+// it would in a 32-bit address space that is full.
+void* operator new(std::size_t size)
+{
+    if (gTextCopiesFailFrom && size >= gTextCopiesFailFrom)
+        throw std::bad_alloc();
+    void* p = malloc(size ? size : 1);
+    if (!p)
+        throw std::bad_alloc();
+    return p;
+}
+
+void operator delete(void* p) noexcept
+{
+    free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    free(p);
+}
 
 namespace {
 
@@ -383,4 +408,50 @@ TEST_CASE("with Auto Save off, closing asks about typed untitled text")
             CHECK(EditorText() == "draft");
         }
     }
+}
+
+TEST_CASE("out of memory for a copy of the text, commands stop, the window lives and no text is lost")
+{
+    Fixture f;
+    std::string other = f.File("other.txt", "other\r\n");
+    std::string big = f.File("big.txt", Lines(200000, 'b'));
+    OpenFileByPath(f.hwnd, other.c_str());
+    OpenFileByPath(f.hwnd, big.c_str());
+    REQUIRE(TabCount() == 2);
+    SendMessageA(gEditorWnd, EM_SETSEL, 0, 0);
+    TypeText("typed ");
+    const std::string stored = GetActiveDocument()->text;
+    const std::string typed = "typed " + Lines(200000, 'b');
+    REQUIRE(EditorText() == typed);
+
+    std::string large = f.File("large.txt", Lines(300000, 'l'));
+    gTextCopiesFailFrom = 100000;
+    const char* report = "Not enough memory for a copy of the text: the command was not carried out";
+    NMHDR change = {gTabsWnd, 2001, (UINT)TCN_SELCHANGING};
+    CHECK(SendMessageA(f.hwnd, WM_NOTIFY, 2001, (LPARAM)&change) == TRUE);
+    CycleTabs(true);
+    Command(f.hwnd, IDM_FILE_NEW);
+    Command(f.hwnd, IDM_TAB_MOVE_FIRST);
+    Command(f.hwnd, IDM_FILE_CLOSE_TAB);
+    CHECK_FALSE(SaveFile(f.hwnd));
+    SendMessageA(f.hwnd, WM_CLOSE, 0, 0);
+    {
+        // A file too large to be read into memory is reported as a read failure.
+        MessageBoxAnswers answers;
+        OpenFileByPath(f.hwnd, large.c_str());
+        CHECK(answers.seen.size() == 1);
+    }
+    CHECK(StatusText() == report);
+    gTextCopiesFailFrom = 0;
+
+    CHECK(IsWindow(f.hwnd));
+    CHECK(TabCount() == 2);
+    CHECK(SelectedTab() == 1);
+    CHECK(TabTitle(1) == "big.txt");
+    CHECK(EditorText() == typed);
+    CHECK(std::string(GetActiveDocument()->text) == stored);
+    CHECK(ReadFileBytes(big) == Lines(200000, 'b'));
+    // With memory again, the typing is stored and saved.
+    CHECK(SaveFile(f.hwnd));
+    CHECK(ReadFileBytes(big) == typed);
 }
