@@ -25,7 +25,6 @@
 #include "sftp/sftp_window.h"
 
 #include <commctrl.h>
-#include <new>
 #include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
@@ -312,7 +311,7 @@ void LayoutMainWindow(HWND hwnd)
     InvalidateRect(gGutterWnd, nullptr, FALSE);
 }
 
-static LRESULT HandleMainMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK HandleMainMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (gPendingOpenFilesMsg && msg == gPendingOpenFilesMsg) {
         ReceivePendingOpenFiles(hwnd, lParam);
@@ -397,14 +396,7 @@ HWND CreateMainWindow(HINSTANCE instance)
                            nullptr, nullptr, instance, nullptr);
 }
 
-// A copy that cannot be had deep inside a command must not unwind through the system's
-// frames, which ends the process: the command stops here and the status bar says so.
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    try {
-        return HandleMainMessage(hwnd, msg, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        ReportOutOfMemory();
-        return 0;
-    }
+    return CallStoppingOutOfMemory(HandleMainMessage, hwnd, msg, wParam, lParam);
 }

@@ -17,7 +17,6 @@
 #include "document/undo_core.h"
 
 #include <commctrl.h>
-#include <new>
 #include <stdio.h>
 #include <string.h>
 
@@ -574,7 +573,7 @@ LRESULT OnTabRelease(HWND hwnd, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-static LRESULT HandleTabBarMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK HandleTabBarMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_PAINT:
@@ -600,13 +599,7 @@ static LRESULT HandleTabBarMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     return CallWindowProcA(gTabsOrigProc, hwnd, msg, wParam, lParam);
 }
 
-// As the main window's: a failed allocation ends the message, not the process.
 LRESULT CALLBACK TabBarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    try {
-        return HandleTabBarMessage(hwnd, msg, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        ReportOutOfMemory();
-        return 0;
-    }
+    return CallStoppingOutOfMemory(HandleTabBarMessage, hwnd, msg, wParam, lParam);
 }

@@ -13,6 +13,7 @@
 #include "editor/gutter.h"
 
 #include <commctrl.h>
+#include <new>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -47,6 +48,16 @@ bool SetDocumentString(char** field, const char* value)
 void ReportOutOfMemory()
 {
     SetStatusText("Not enough memory for a copy of the text: the command was not carried out");
+}
+
+LRESULT CallStoppingOutOfMemory(WNDPROC handler, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return handler(hwnd, msg, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory();
+        return 0;
+    }
 }
 
 void TakeDocumentString(char** field, char* value)

@@ -51,6 +51,10 @@ char* CopyDocumentText(const char* text, size_t length);
 extern size_t gTextCopiesFailFrom;
 // Says in the status bar that a command was not carried out for want of memory.
 void ReportOutOfMemory();
+// Calls a window procedure's own handling of a message. A copy that cannot be had deep
+// inside it must not unwind through the system's frames, which ends the process: the
+// message stops here and the status bar says so.
+LRESULT CallStoppingOutOfMemory(WNDPROC handler, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Same, taking over a malloc'ed string.
 void TakeDocumentString(char** field, char* value);
 

@@ -11,8 +11,6 @@
 #include "editor/gutter.h"
 #include "vim/vim.h"
 
-#include <new>
-
 int gSelAnchor = -1;
 
 void ResetEditorWindowState()
@@ -82,7 +80,7 @@ static LRESULT Scroll(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return result;
 }
 
-static LRESULT HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_ERASEBKGND:
@@ -160,13 +158,7 @@ static LRESULT HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     return PassOn(hwnd, msg, wParam, lParam);
 }
 
-// As the main window's: a failed allocation ends the message, not the process.
 LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    try {
-        return HandleEditorMessage(hwnd, msg, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        ReportOutOfMemory();
-        return 0;
-    }
+    return CallStoppingOutOfMemory(HandleEditorMessage, hwnd, msg, wParam, lParam);
 }
