@@ -84,6 +84,31 @@ const ShortcutRow kTabBarRows[] = {
     {kVkF12, U, U, A, kKeySend, IDM_TOOLS_VIM_MODE},
 };
 
+// Keys reach the editor past the message loop when the gutter forwards them or another
+// loop runs; Ctrl+C, Ctrl+V and Ctrl+X always do. Ctrl with Alt up, except Ctrl+Alt+J.
+const ShortcutRow kEditorRows[] = {
+    {'Z', D, U, U, kKeyUndo, 0},
+    {'Z', D, U, D, kKeyRedo, 0},
+    {'Y', D, U, A, kKeyRedo, 0},
+    {'T', D, U, D, kKeyReopenClosedTab, 0},
+    {'A', D, U, A, kKeySelectAll, 0},
+    {'C', D, U, A, kKeyCopy, 0},
+    {'F', D, U, A, kKeyShowFind, 0},
+    {'G', D, U, A, kKeyShowGoToLine, 0},
+    {'H', D, U, U, kKeyShowReplace, 0},
+    {'H', D, U, D, kKeySend, IDM_TOOLS_HTML_BEAUTIFY},
+    {'J', D, U, D, kKeySend, IDM_TOOLS_JSON_LINT},
+    {'N', D, U, A, kKeySend, IDM_FILE_NEW},
+    {'O', D, U, A, kKeySend, IDM_FILE_OPEN},
+    {'S', D, U, A, kKeySend, IDM_FILE_SAVE},
+    {'V', D, U, A, kKeyPaste, 0},
+    {'W', D, U, A, kKeySend, IDM_FILE_CLOSE_TAB},
+    {'X', D, U, A, kKeyCut, 0},
+    {kVkPageUp, D, U, D, kKeyPost, IDM_TAB_MOVE_LEFT},
+    {kVkPageDown, D, U, D, kKeyPost, IDM_TAB_MOVE_RIGHT},
+    {'J', D, D, A, kKeySend, IDM_TOOLS_JSON_FORMAT},
+};
+
 bool Matches(ModifierRule rule, bool down)
 {
     return rule == kAnyState || (rule == kDown) == down;
@@ -100,6 +125,7 @@ ShortcutTable TableOf(const ShortcutRow (&rows)[N])
 ShortcutTable MessageLoopShortcuts() { return TableOf(kLoopRows); }
 ShortcutTable MainWindowShortcuts() { return TableOf(kMainWindowRows); }
 ShortcutTable TabBarShortcuts() { return TableOf(kTabBarRows); }
+ShortcutTable EditorShortcuts() { return TableOf(kEditorRows); }
 
 ShortcutAction LookupShortcut(const ShortcutTable& table, int vk, bool ctrl, bool alt, bool shift)
 {

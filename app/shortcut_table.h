@@ -30,6 +30,10 @@ enum ShortcutKind {
     kKeyShowGoToLine,
     kKeyFindNextOrOpen,    // FindNextOrOpenFindWindow, forward
     kKeyFindPreviousOrOpen,
+    kKeyCopy,              // the editor's Copy, Cut and Paste
+    kKeyCut,
+    kKeyPaste,
+    kKeyPost,              // WM_COMMAND(command) posted to the main window
 };
 
 // A modifier's required state in a row.
@@ -55,6 +59,8 @@ struct ShortcutTable {
 ShortcutTable MessageLoopShortcuts();
 ShortcutTable MainWindowShortcuts();
 ShortcutTable TabBarShortcuts();
+// The editor's Ctrl shortcuts, for the keys that reach it.
+ShortcutTable EditorShortcuts();
 
 // The first row that matches the key and the modifier state, or kKeyNotFound.
 ShortcutAction LookupShortcut(const ShortcutTable& table, int vk, bool ctrl, bool alt, bool shift);

@@ -5,6 +5,7 @@
 #include "document/closed_tabs.h"
 #include "document/undo.h"
 #include "editor/block_mode.h"
+#include "editor/clipboard.h"
 #include "search/find.h"
 
 ModifierState ReadModifiers()
@@ -79,6 +80,18 @@ void ExecuteShortcut(HWND mainWnd, const ShortcutAction& action)
         break;
     case kKeyFindPreviousOrOpen:
         FindNextOrOpenFindWindow(mainWnd, false);
+        break;
+    case kKeyCopy:
+        EditCopy(gEditorWnd);
+        break;
+    case kKeyCut:
+        EditCut(gEditorWnd);
+        break;
+    case kKeyPaste:
+        EditPaste(gEditorWnd);
+        break;
+    case kKeyPost:
+        PostMessageA(mainWnd, WM_COMMAND, action.command, 0);
         break;
     }
 }

@@ -2,13 +2,11 @@
 // The editor's double-buffered paint: the control paints itself into a memory bitmap,
 // then the diff bands, word occurrences, block selection and whitespace marks go on top.
 
+#include "editor/word_occurrences.h"
+
 #include <windows.h>
 
 #include <vector>
-
-struct WordHighlight {
-    int start, end; // byte offsets, end exclusive
-};
 
 // Occurrences of the double-clicked word in text order; valid only while the editor's
 // selection is exactly [gWordHighlightSelStart, gWordHighlightSelEnd).

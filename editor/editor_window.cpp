@@ -6,10 +6,10 @@
 #include "editor/block_keys.h"
 #include "editor/block_mode.h"
 #include "editor/clipboard.h"
+#include "editor/editor_keys.h"
 #include "editor/editor_paint.h"
 #include "editor/fonts.h"
 #include "editor/gutter.h"
-#include "vim/vim.h"
 
 int gSelAnchor = -1;
 
@@ -34,26 +34,6 @@ bool IsEditReadOnly(HWND edit)
 static LRESULT PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return CallWindowProcA(gEditorOrigProc, hwnd, msg, wParam, lParam);
-}
-
-// Shift+Insert, Shift+Delete and Ctrl+Insert become WM_PASTE, WM_CUT and WM_COPY, so that
-// they go through the program's own clipboard commands (CR LF line ends, the read-only
-// check, cut only what reached the clipboard). Windows' control sends itself these
-// messages for the keys; Wine's does the work inside without them.
-static bool RouteClipboardKey(HWND hwnd, int vk)
-{
-    bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
-    if (GetKeyState(VK_MENU) < 0 || ctrl == shift)
-        return false;
-    UINT msg = 0;
-    if (vk == VK_INSERT)
-        msg = shift ? WM_PASTE : WM_COPY;
-    else if (vk == VK_DELETE && shift)
-        msg = WM_CUT;
-    if (!msg)
-        return false;
-    SendMessageA(hwnd, msg, 0, 0);
-    return true;
 }
 
 // A message after which the control replaces the selection (or the character beside the
@@ -96,9 +76,7 @@ static LRESULT CALLBACK HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, 
     case WM_CHAR:
     case WM_IME_CHAR:
         RememberSelectionBeforeEdit(hwnd);
-        if (BlockCharacter(hwnd, msg, wParam))
-            return 0;
-        if (gVimEnabled && VimHandleChar(hwnd, (int)wParam))
+        if (EditorCharacter(hwnd, msg, wParam))
             return 0;
         return PassOnAsEdit(hwnd, msg, wParam, lParam);
     case WM_CUT:
@@ -115,31 +93,23 @@ static LRESULT CALLBACK HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, 
         EditCopy(hwnd);
         return 0;
     case WM_KEYDOWN:
-        if (wParam == VK_BACK || wParam == VK_DELETE)
-            RememberSelectionBeforeEdit(hwnd);
-        if (gVimEnabled && VimHandleKeyDown(hwnd, (int)wParam, gEditorOrigProc))
-            return 0;
-        if (RouteClipboardKey(hwnd, (int)wParam) || BlockKeyDown(hwnd, msg, (int)wParam))
-            return 0;
-        // fall through
+    case WM_SYSKEYDOWN:
     case WM_KEYUP: {
-        if (msg == WM_KEYUP && wParam == VK_ESCAPE)
+        if (EditorKey(hwnd, msg, (int)wParam))
             return 0;
+        if (msg == WM_SYSKEYDOWN)
+            break;
         bool edit = msg == WM_KEYDOWN && (wParam == VK_BACK || wParam == VK_DELETE);
         LRESULT result = edit ? PassOnAsEdit(hwnd, msg, wParam, lParam) : PassOn(hwnd, msg, wParam, lParam);
         RefreshGutter();
         return result;
     }
-    case WM_SYSKEYDOWN:
-        if (BlockKeyDown(hwnd, msg, (int)wParam))
-            return 0;
-        break;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
     case WM_CAPTURECHANGED:
-        if (BlockMouse(hwnd, msg, lParam))
+        if (BlockMouse(hwnd, msg, lParam) || EditorMouse(hwnd, msg, lParam))
             return 0;
         break;
     case WM_MOUSEWHEEL:

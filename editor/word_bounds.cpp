@@ -65,21 +65,19 @@ MoveClass MoveClassOf(unsigned char c)
     return IsAsciiWordByte(c) || c >= 0x80 ? kMoveWord : kMovePunct;
 }
 
-enum BreakClass { kBreakBlank, kBreakWord, kBreakDbcs, kBreakOther };
+} // namespace
 
-BreakClass BreakClassAt(const char* text, int length, int position, LeadByteTest isLeadByte)
+WordClass WordClassAt(const char* text, int length, int position, LeadByteTest isLeadByte)
 {
-    if (position < 0 || position >= length)
-        return kBreakBlank;
+    if (!text || position < 0 || position >= length)
+        return kWordClassBlank;
     unsigned char c = (unsigned char)text[position];
     if (c <= 0x20)
-        return kBreakBlank;
+        return kWordClassBlank;
     if (IsAsciiWordByte(c))
-        return kBreakWord;
-    return IsLead(isLeadByte, c) ? kBreakDbcs : kBreakOther;
+        return kWordClassWord;
+    return IsLead(isLeadByte, c) ? kWordClassDbcs : kWordClassOther;
 }
-
-} // namespace
 
 int CharWidthAt(const char* text, int length, int position, LeadByteTest isLeadByte)
 {
@@ -158,8 +156,8 @@ int WordBreakPosition(const char* text, int length, int position, int code, Lead
     case kWordBreakIsDelimiter: {
         if (position < 0 || position >= length)
             return 1;
-        BreakClass c = BreakClassAt(text, length, CharStartAt(text, length, position, isLeadByte), isLeadByte);
-        return c == kBreakBlank || c == kBreakOther;
+        WordClass c = WordClassAt(text, length, CharStartAt(text, length, position, isLeadByte), isLeadByte);
+        return c == kWordClassBlank || c == kWordClassOther;
     }
     case kWordBreakLeft: {
         if (position <= 0 || length == 0)
@@ -167,9 +165,9 @@ int WordBreakPosition(const char* text, int length, int position, int code, Lead
         BackwardChars walk = WalkBackFrom(text, length, position < length ? position : length, isLeadByte);
         int s = 0;
         walk.Previous(&s);
-        BreakClass run = BreakClassAt(text, length, s, isLeadByte);
+        WordClass run = WordClassAt(text, length, s, isLeadByte);
         int result = s;
-        while (walk.Previous(&s) && BreakClassAt(text, length, s, isLeadByte) == run)
+        while (walk.Previous(&s) && WordClassAt(text, length, s, isLeadByte) == run)
             result = s;
         return result;
     }
@@ -177,8 +175,8 @@ int WordBreakPosition(const char* text, int length, int position, int code, Lead
         if (position >= length)
             return length;
         int p = CharStartAt(text, length, position < 0 ? 0 : position, isLeadByte);
-        BreakClass run = BreakClassAt(text, length, p, isLeadByte);
-        while (p < length && BreakClassAt(text, length, p, isLeadByte) == run)
+        WordClass run = WordClassAt(text, length, p, isLeadByte);
+        while (p < length && WordClassAt(text, length, p, isLeadByte) == run)
             p += CharWidthAt(text, length, p, isLeadByte);
         return p;
     }

@@ -21,6 +21,12 @@ int FindWordLeft(const char* text, int length, int position, LeadByteTest isLead
 // next word or punctuation run, or the length.
 int FindWordRight(const char* text, int length, int position, LeadByteTest isLeadByte);
 
+// The classes of the word-break rule, which the double click's word selection shares:
+// blank (bytes up to 0x20, and every position outside the text), word (ASCII letters,
+// digits, "_"), a double-byte character (its lead byte) and other.
+enum WordClass { kWordClassBlank, kWordClassWord, kWordClassDbcs, kWordClassOther };
+WordClass WordClassAt(const char* text, int length, int position, LeadByteTest isLeadByte);
+
 // The codes of EDITWORDBREAKPROC (WB_LEFT, WB_RIGHT, WB_ISDELIMITER).
 enum WordBreakCode { kWordBreakLeft = 0, kWordBreakRight = 1, kWordBreakIsDelimiter = 2 };
 // The editor's word-break rule. Classes: blank (bytes up to 0x20), word (ASCII letters,

@@ -21,7 +21,8 @@ TEST_CASE("shortcut lookup: modifiers decide, letters are their own keys")
         ShortcutKind kind;
         int command;
     };
-    const ShortcutTable loop = MessageLoopShortcuts(), main = MainWindowShortcuts(), tabs = TabBarShortcuts();
+    const ShortcutTable loop = MessageLoopShortcuts(), main = MainWindowShortcuts(), tabs = TabBarShortcuts(),
+                        editor = EditorShortcuts();
     const Row rows[] = {
         {"loop Ctrl+Z", loop, 'Z', true, false, false, kKeyUndo, 0},
         {"loop Ctrl+Shift+Z", loop, 'Z', true, false, true, kKeyRedo, 0},
@@ -55,12 +56,27 @@ TEST_CASE("shortcut lookup: modifiers decide, letters are their own keys")
         {"tabs Ctrl+PgUp", tabs, kVkPageUp, true, false, false, kKeyConsume, 0},
         {"tabs Ctrl+J", tabs, 'J', true, false, true, kKeyNotFound, 0},
         {"tabs Ctrl+F12", tabs, kVkF12, true, false, false, kKeyNotFound, 0},
+        {"editor Ctrl+Shift+Z", editor, 'Z', true, false, true, kKeyRedo, 0},
+        {"editor Ctrl+Alt+Z", editor, 'Z', true, true, false, kKeyNotFound, 0},
+        {"editor Ctrl+Shift+C", editor, 'C', true, false, true, kKeyCopy, 0},
+        {"editor Ctrl+X", editor, 'X', true, false, false, kKeyCut, 0},
+        {"editor Ctrl+Shift+V", editor, 'V', true, false, true, kKeyPaste, 0},
+        {"editor Ctrl+J", editor, 'J', true, false, false, kKeyNotFound, 0},
+        {"editor Ctrl+Alt+Shift+J", editor, 'J', true, true, true, kKeySend, IDM_TOOLS_JSON_FORMAT},
+        {"editor Ctrl+Shift+H", editor, 'H', true, false, true, kKeySend, IDM_TOOLS_HTML_BEAUTIFY},
+        {"editor Ctrl+Shift+O", editor, 'O', true, false, true, kKeySend, IDM_FILE_OPEN},
+        {"editor Ctrl+T", editor, 'T', true, false, false, kKeyNotFound, 0},
+        {"editor Ctrl+Shift+PgDn", editor, kVkPageDown, true, false, true, kKeyPost, IDM_TAB_MOVE_RIGHT},
+        {"editor Ctrl+PgDn", editor, kVkPageDown, true, false, false, kKeyNotFound, 0},
+        {"editor Ctrl+Alt+S", editor, 'S', true, true, false, kKeyNotFound, 0},
+        {"editor Ctrl+L", editor, 'L', true, false, false, kKeyNotFound, 0},
+        {"editor C alone", editor, 'C', false, false, false, kKeyNotFound, 0},
     };
     for (const Row& row : rows) {
         CAPTURE(row.name);
         ShortcutAction action = LookupShortcut(row.table, row.vk, row.ctrl, row.alt, row.shift);
         CHECK(action.kind == row.kind);
-        if (row.kind == kKeySend)
+        if (row.kind == kKeySend || row.kind == kKeyPost)
             CHECK(action.command == row.command);
     }
 }

@@ -65,8 +65,7 @@ struct BlockFixture : TestWindow {
         for (int i = 0; i < times; ++i)
             Press(vk, false, true, true);
     }
-    // The Edit menu's commands (the editor's own Ctrl+C, Ctrl+V and Ctrl+X keys come
-    // with its key table).
+    // The Edit menu's commands.
     void Command(int id) { SendMessageA(hwnd, WM_COMMAND, id, 0); }
     void Undo() { PressKey(hwnd, 'Z', true); }
     void Redo() { PressKey(hwnd, 'Y', true); }
@@ -217,10 +216,14 @@ TEST_CASE("block copy and paste of 1, 2 and 4 lines into 3 rows")
         f.Caret(0, 1);
         f.AltShift(VK_DOWN, 2);
         f.AltShift(VK_RIGHT, 2);
-        f.Command(IDM_EDIT_COPY);
+        // The editor's own Ctrl+C and Ctrl+V; their characters never reach the rows.
+        f.Press('C', true);
+        PumpMessages(f.hwnd);
         CHECK(ClipboardTextBytes(f.hwnd) == "bc\r\nb\r\nbc");
+        CHECK(EditorText() == text);
         REQUIRE(CopyTextToClipboard(f.hwnd, row.clip));
-        f.Command(IDM_EDIT_PASTE);
+        f.Press('V', true);
+        PumpMessages(f.hwnd);
         CHECK(EditorText() == row.expected);
         CHECK_FALSE(gBlockMode);
         // The caret stays after the text pasted into the top row.
@@ -243,7 +246,8 @@ TEST_CASE("Cut takes only what it copied")
     CHECK(ClipboardTextBytes(f.hwnd) == "\r\n");
     CHECK(EditorText() == text);
     f.AltShift(VK_RIGHT, 2);
-    f.Command(IDM_EDIT_CUT);
+    f.Press('X', true);
+    PumpMessages(f.hwnd);
     CHECK(ClipboardTextBytes(f.hwnd) == "cd\r\ncd");
     CHECK(EditorText() == "abef\r\nabef\r\n");
     CHECK(gBlockMode);
