@@ -6,6 +6,7 @@
 #include "editor/block_keys.h"
 #include "editor/block_mode.h"
 #include "editor/clipboard.h"
+#include "editor/control_drawing.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_paint.h"
 #include "editor/fonts.h"
@@ -15,6 +16,7 @@ int gSelAnchor = -1;
 
 void ResetEditorWindowState()
 {
+    ResetControlDrawingState();
     gSelAnchor = -1;
 }
 
@@ -39,12 +41,29 @@ static LRESULT PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 // A message after which the control replaces the selection (or the character beside the
 // caret) once: the selection is remembered for the undo step, and the change notification
 // that the control sends meanwhile may record the step from the changed lines alone.
+// What the control would draw of it waits for the next paint.
 static LRESULT PassOnAsEdit(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     RememberSelectionBeforeEdit(hwnd);
     BeginKeystrokeEdit();
-    LRESULT result = PassOn(hwnd, msg, wParam, lParam);
+    LRESULT result;
+    {
+        ControlDrawingHold hold(hwnd);
+        result = PassOn(hwnd, msg, wParam, lParam);
+    }
     EndKeystrokeEdit();
+    return result;
+}
+
+// The control's own handling (which does nothing under Wine), and the system's for any
+// window.
+static LRESULT SetRedraw(HWND hwnd, WPARAM on, LPARAM lParam)
+{
+    if (!on)
+        HoldControlDrawing(hwnd);
+    LRESULT result = PassOn(hwnd, WM_SETREDRAW, on, lParam);
+    if (on)
+        ReleaseControlDrawing(hwnd);
     return result;
 }
 
@@ -65,6 +84,8 @@ static LRESULT CALLBACK HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, 
     switch (msg) {
     case WM_ERASEBKGND:
         return 1;
+    case WM_SETREDRAW:
+        return SetRedraw(hwnd, wParam, lParam);
     case WM_SETTEXT:
         gBlockMode = false;
         ColumnResetRows();

@@ -312,9 +312,10 @@ MessageBoxAnswers::~MessageBoxAnswers()
 }
 
 // Repaints the window, then reads its pixels back from the window DC.
-Shot TakeShot(HWND window)
+Shot TakeShot(HWND window, bool invalidate)
 {
-    InvalidateRect(window, nullptr, FALSE);
+    if (invalidate)
+        InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
     Shot s;
     RECT rc;

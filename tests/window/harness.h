@@ -84,8 +84,9 @@ struct Shot {
     }
 };
 
-// Repaints the window, then reads its client area back from the window DC.
-Shot TakeShot(HWND window);
+// Repaints the window, then reads its client area back from the window DC. With
+// invalidate false only what the window itself left to repaint is painted first.
+Shot TakeShot(HWND window, bool invalidate = true);
 
 // Answers the message boxes of this thread while it lives: each box is recorded (title
 // and text) and closed with the next answer of the list (IDYES, IDNO, IDCANCEL, IDOK);

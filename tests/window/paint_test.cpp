@@ -232,6 +232,46 @@ TEST_CASE("a minimized window and a zero-sized editor paint without failing")
     CHECK(shot.At(shot.w - 4, f.RowTop(0) + f.LineHeight() / 2) == kAddedBand);
 }
 
+// The control's own drawing is held while the text changes (Wine's control ignores
+// WM_SETREDRAW and would draw its scroll bars inside every typed character): what the
+// change needs must still reach the screen with the next paint, without a full repaint.
+TEST_CASE("typing and edits with redrawing off reach the screen with the next paint")
+{
+    PaintFixture f;
+    REQUIRE(f.hwnd);
+    f.Open("");
+    UpdateWindow(gEditorWnd);
+    int mid = f.LineHeight() / 2;
+    // The dot of the space between two typed letters is drawn by the paint alone.
+    auto dotBetween = [&](int line, int before) {
+        Shot shot = TakeShot(gEditorWnd, false);
+        POINT space = f.At(f.LineStart(line) + before);
+        return shot.Has(kMark, space.x, f.RowTop(line) + mid - 2, space.x + 16, f.RowTop(line) + mid + 3);
+    };
+
+    TypeText("a b");
+    CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & WS_VISIBLE) != 0);
+    CHECK(dotBetween(0, 1));
+
+    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(gEditorWnd, EM_SETSEL, 3, 3);
+    SendMessageA(gEditorWnd, EM_REPLACESEL, TRUE, (LPARAM)"\r\nc d");
+    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
+    CHECK(IsWindowVisible(gEditorWnd));
+    CHECK(dotBetween(1, 1));
+
+    // A line that outgrows the view moves the horizontal scroll bar.
+    std::string wide(400, 'w');
+    TypeText(wide.c_str());
+    SCROLLINFO si = {sizeof(si), SIF_RANGE | SIF_POS};
+    GetScrollInfo(gEditorWnd, SB_HORZ, &si);
+    RECT rc;
+    GetClientRect(gEditorWnd, &rc);
+    CHECK(si.nMax > rc.right);
+    CHECK(si.nPos > 0);
+    CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & WS_VISIBLE) != 0);
+}
+
 TEST_CASE("a long line and scrolling far down paint the visible lines")
 {
     PaintFixture f;
