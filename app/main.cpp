@@ -9,6 +9,7 @@
 #include "app/shell_integration.h"
 #include "app/single_instance.h"
 #include "app/tabs.h"
+#include "app/updater.h"
 #include "document/session.h"
 
 #include <string.h>
@@ -58,5 +59,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         CloseHandle(gInstanceMutex);
         gInstanceMutex = nullptr;
     }
+    FinishUpdateAtExit();
     return code;
 }

@@ -11,6 +11,7 @@
 #include "app/status_bar.h"
 #include "app/tab_strip.h"
 #include "app/tabs.h"
+#include "app/updater.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
 #include "document/save.h"
@@ -262,8 +263,11 @@ void OnClose(HWND hwnd)
     }
     // Files handed over during the questions open now, so an exit keeps them in the session.
     OpenHandedOverPathsWaiting(hwnd);
-    if (keepOpen)
+    if (keepOpen) {
+        // An update that asked for this close stays on disk without being started.
+        CancelRestartAfterExit();
         return;
+    }
     SaveExitSettings();
     SaveSession(hwnd);
     DestroyWindow(hwnd);
