@@ -27,13 +27,13 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
+} // namespace
+
 void MakeFolders(const std::string& path)
 {
     for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
 }
-
-} // namespace
 
 std::string SiteFolder()
 {

@@ -14,6 +14,8 @@ std::string SiteFolder();
 std::string ServerRoot();
 // A root whose port refuses every connection.
 std::string DownServerRoot();
+// Creates the folders of a path up to its last backslash.
+void MakeFolders(const std::string& path);
 // Writes a file of the site ("a/b/c.json"), making its folders.
 void WriteSiteFile(const std::string& relativePath, const std::string& bytes);
 // The paths the server was asked for since the test began, in order.

@@ -6,7 +6,7 @@
 #include "app/settings.h"
 #include "app/update_rules.h"
 #include "app/updater.h"
-#include "tests/updater/update_support.h"
+#include "tests/updater/update_check.h"
 #include "tests/window/harness.h"
 
 #include <string.h>
@@ -201,17 +201,9 @@ TEST_CASE("the About window's Shortcuts and Check for Updates buttons")
     CHECK(gAboutWnd == nullptr);
     REQUIRE(IsWindow(gUpdateWnd));
     CHECK(GetWindow(gUpdateWnd, GW_OWNER) == w.hwnd);
-    SeenBox box;
-    DWORD start = GetTickCount();
-    while (!FindMessageBox(GetCurrentProcessId(), GetCurrentThreadId(), &box) &&
-           GetTickCount() - start < 60000)
-        PumpMessages(w.hwnd, 10);
-    CHECK(box.text == "WinINet library is unavailable on this system.\nUnable to check for updates.");
-    AnswerMessageBox(box.window, IDOK);
-    start = GetTickCount();
-    while (UpdateCheckRunning() && GetTickCount() - start < 60000)
-        PumpMessages(w.hwnd, 10);
-    CHECK_FALSE(UpdateCheckRunning());
+    std::vector<SeenBox> boxes = FinishChecks(w.hwnd, {});
+    REQUIRE(boxes.size() == 1);
+    CHECK(boxes[0].text == "WinINet library is unavailable on this system.\nUnable to check for updates.");
     SetUpdateLibraryForTesting(nullptr);
 }
 
