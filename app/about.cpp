@@ -4,6 +4,7 @@
 #include "app/popup_window.h"
 #include "app/settings.h"
 #include "app/updater.h"
+#include "document/document.h"
 #include "editor/fonts.h"
 
 #include <string>
@@ -110,7 +111,7 @@ void ForgetWindow(HWND* global, HWND hwnd)
 
 } // namespace
 
-LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK HandleAboutMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_CREATE:
@@ -148,7 +149,7 @@ LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK ShortcutsWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK HandleShortcutsMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_CREATE:
@@ -173,6 +174,16 @@ LRESULT CALLBACK ShortcutsWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         break;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return CallStoppingOutOfMemory(HandleAboutMessage, hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK ShortcutsWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return CallStoppingOutOfMemory(HandleShortcutsMessage, hwnd, msg, wParam, lParam);
 }
 
 void ShowAboutWindow(HWND mainWnd)

@@ -305,13 +305,14 @@ void RestartWhenClosed(HWND owner, const std::string& exe)
 void ReplaceExecutable(UpdateContext* context, const std::string& target)
 {
     std::string exe = ExecutablePath();
+    std::string bak = exe + ".bak";
     bool cancelled = false, replaced = false;
+    // Nothing in here allocates: the lock is always given back.
     LockReplacement();
     // The main window may have gone while the file arrived: then nothing is replaced.
     if (IsCancelled(context)) {
         cancelled = true;
     } else if (!exe.empty()) {
-        std::string bak = exe + ".bak";
         DeleteFileA(bak.c_str());
         if (MoveFileExA(exe.c_str(), bak.c_str(), MOVEFILE_REPLACE_EXISTING)) {
             replaced = CopyFileA(target.c_str(), exe.c_str(), FALSE) != FALSE;
@@ -490,7 +491,12 @@ DWORD WINAPI UpdateThreadProc(void* parameter)
     UpdateContext* context = (UpdateContext*)parameter;
     if (!context)
         return 0;
-    CheckForUpdate(context);
+    try {
+        CheckForUpdate(context);
+    } catch (const std::bad_alloc&) {
+        // No memory ends the check as a cancel does, without a word: its window closes.
+        CloseUpdateWindow(context);
+    }
     ReleaseContext(context);
     InterlockedDecrement(&gRunningWorkers);
     return 0;
