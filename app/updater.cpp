@@ -20,7 +20,10 @@ bool gUpdateClassRegistered = false;
 // The state of one check. The Update window and the worker each hold a reference: the
 // window drops its own when it is destroyed (or closed by the worker), the worker when it
 // ends, so neither side ever reads a context that the other freed, however long a request
-// keeps the worker blocked after the user closed the window.
+// keeps the worker blocked after the user closed the window. Cancel and Close therefore
+// only set the flag and go: a request to a server that accepts and never answers cannot
+// be cut short (under Wine InternetOpenUrlA waits 40 s and more whatever time-outs are
+// set, and closing its handle from another thread does not release it).
 struct UpdateContext {
     HWND window; // the worker's handle of the Update window; null once it asked to close it
     HWND statusText;
