@@ -188,7 +188,7 @@ bool AskAtExit(HWND hwnd, int index)
     // An untitled document's text lives on in the session, which is read at the next
     // start only while Auto Save is on: without it, it is asked about too.
     bool untitled = !doc->path || !doc->path[0];
-    if (untitled && (gAutoSave || !doc->text || !doc->text[0]))
+    if (untitled && (gAutoSave || !DocumentHasText(doc)))
         return true;
     char title[MAX_PATH];
     GetTabTitle(index, title, sizeof(title), "Untitled");

@@ -74,7 +74,7 @@ void RetireTab(HWND owner, int index)
 
 bool HasText(const TabDocument* doc)
 {
-    return doc->text && doc->text[0];
+    return DocumentHasText(doc);
 }
 
 bool HasPath(const TabDocument* doc)
@@ -206,30 +206,25 @@ void OpenFileByPath(HWND mainWnd, const char* path)
 
     int encoding = 0, eol = 0, loss = 0;
     bool bom = false;
-    char* text = LoadTextFileEx(full.c_str(), &encoding, &bom, &eol, &loss);
-    if (!text) {
+    std::string text;
+    bool read = false;
+    try {
+        read = LoadTextFileString(full.c_str(), &text, &encoding, &bom, &eol, &loss);
+    } catch (const std::exception&) {
+    }
+    if (!read) {
         MessageBoxA(mainWnd, "Failed to read file from disk.", "Zorvik - Read Error", MB_ICONERROR);
         return;
     }
     // The new document is whole before any tab changes: without memory for it the tabs
     // stay as they were.
     TabDocument* doc = StoreEditorTextInTab() ? CreateDocument(full.c_str()) : nullptr;
-    bool made = doc && SetDocumentString(&doc->path, full.c_str());
-    if (made) {
-        TakeDocumentString(&doc->text, text);
-        text = nullptr;
-        try {
-            doc->history->snapshot = doc->text;
-        } catch (const std::exception&) {
-            made = false;
-        }
-    }
-    if (!made) {
-        free(text);
+    if (!doc || !SetDocumentString(&doc->path, full.c_str())) {
         FreeTabDocument(doc);
         ReportOutOfMemory();
         return;
     }
+    TakeDocumentText(doc, text);
     doc->encoding = encoding;
     doc->bom = bom;
     doc->eol = eol;

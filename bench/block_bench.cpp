@@ -80,7 +80,7 @@ void Measure(size_t bytes)
     std::string text = MakeBenchText(bytes);
     double bare = BareCharacter(text);
     TabDocument* doc = GetActiveDocument();
-    SetDocumentString(&doc->text, text.c_str());
+    SetDocumentText(doc, text);
     ActivateSelectedTab();
     int lines = LineCountOf(text);
     // The undo step of every block edit compares the whole text before and after: its

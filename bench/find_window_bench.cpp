@@ -26,7 +26,7 @@ namespace {
 void LoadDocument(const std::string& text)
 {
     TabDocument* doc = GetActiveDocument();
-    SetDocumentString(&doc->text, text.c_str());
+    SetDocumentText(doc, text);
     ActivateSelectedTab();
 }
 

@@ -46,7 +46,7 @@ void Measure(HWND mainWnd, size_t bytes)
     // The program's editor: the control's WM_CHAR with recording held back, then the
     // work of the change notification on its own.
     TabDocument* doc = GetActiveDocument();
-    SetDocumentString(&doc->text, text.c_str());
+    SetDocumentText(doc, text);
     ActivateSelectedTab();
     std::vector<double> record, gutter, whole;
     for (int i = 0; i < rounds; ++i) {

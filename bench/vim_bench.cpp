@@ -86,7 +86,7 @@ void Measure(size_t bytes)
     SetFocus(gEditorWnd);
 
     TabDocument* doc = GetActiveDocument();
-    SetDocumentString(&doc->text, text.c_str());
+    SetDocumentText(doc, text);
     ActivateSelectedTab();
     gVimEnabled = true;
     gVimMode = kVimNormal;

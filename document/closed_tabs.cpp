@@ -29,7 +29,7 @@ bool IsLonePristineTab()
     if (GetTabCount() != 1)
         return false;
     TabDocument* doc = GetTabDocument(0);
-    return doc && !(doc->path && doc->path[0]) && !(doc->text && doc->text[0]) && !doc->modified &&
+    return doc && !(doc->path && doc->path[0]) && !DocumentHasText(doc) && !doc->modified &&
            (!doc->history || doc->history->undo.empty());
 }
 
@@ -59,7 +59,6 @@ void PushClosedTab(HWND, TabDocument* doc, const char* title)
     ClosedTab tab;
     tab.title = title && title[0] ? title : "Untitled";
     tab.path = Copy(doc->path);
-    tab.text = Copy(doc->text);
     tab.encoding = doc->encoding;
     tab.bom = doc->bom;
     tab.eol = doc->eol;
@@ -79,12 +78,14 @@ void PushClosedTab(HWND, TabDocument* doc, const char* title)
     tab.selEnd = (int)e;
     tab.savedIndex = 0;
     if (doc->history) {
-        tab.undo = doc->history->undo;
-        tab.redo = doc->history->redo;
-        tab.savedIndex = doc->history->savedIndex;
-        tab.undoFilePath = doc->history->undoFilePath;
-        if (!tab.undoFilePath.empty())
-            WriteUndoFile(tab.undoFilePath, tab.undo, tab.redo, tab.savedIndex);
+        // The document is freed next: its text and history move into the record.
+        UndoHistory& history = *doc->history;
+        WriteUndoFileOf(history);
+        tab.text.swap(history.snapshot);
+        tab.undo.swap(history.undo);
+        tab.redo.swap(history.redo);
+        tab.savedIndex = history.savedIndex;
+        tab.undoFilePath = history.undoFilePath;
     }
     tab.closedTick = GetTickCount();
     gClosedTabs.push_back(std::move(tab));
@@ -112,7 +113,6 @@ bool ReopenClosedTab(HWND mainWnd)
 
     TabDocument* doc = CreateDocument(NullIfEmpty(tab.path));
     SetDocumentString(&doc->path, tab.path.c_str());
-    SetDocumentString(&doc->text, tab.text.c_str());
     doc->encoding = tab.encoding;
     doc->bom = tab.bom;
     doc->eol = tab.eol;
@@ -130,7 +130,7 @@ bool ReopenClosedTab(HWND mainWnd)
     history.redo = std::move(tab.redo);
     history.savedIndex = tab.savedIndex;
     history.undoFilePath = tab.undoFilePath;
-    history.snapshot = tab.text;
+    history.snapshot.swap(tab.text);
     if (history.undo.empty() && !tab.undoFilePath.empty())
         LoadUndoFile(tab.undoFilePath, history.undo, history.redo, &history.savedIndex);
 

@@ -33,6 +33,8 @@ enum { kMaxClosedTabs = 100 };
 
 extern std::vector<ClosedTab> gClosedTabs;
 
+// Takes the document's text and undo history over into the record (writing its undo file
+// first when the history changed): the caller frees the document next.
 void PushClosedTab(HWND owner, TabDocument* doc, const char* title);
 bool ReopenClosedTab(HWND mainWnd);
 void ClearClosedTabs();

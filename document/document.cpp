@@ -45,6 +45,40 @@ bool SetDocumentString(char** field, const char* value)
     return true;
 }
 
+const std::string& DocumentText(const TabDocument* doc)
+{
+    static const std::string none;
+    return doc && doc->history ? doc->history->snapshot : none;
+}
+
+bool DocumentHasText(const TabDocument* doc)
+{
+    return !DocumentText(doc).empty();
+}
+
+bool SetDocumentText(TabDocument* doc, const char* text, size_t length)
+{
+    if (!doc || !doc->history || (gTextCopiesFailFrom && length + 1 >= gTextCopiesFailFrom))
+        return false;
+    try {
+        doc->history->snapshot.assign(text ? text : "", text ? length : 0);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+bool SetDocumentText(TabDocument* doc, const std::string& text)
+{
+    return SetDocumentText(doc, text.data(), text.size());
+}
+
+void TakeDocumentText(TabDocument* doc, std::string& text)
+{
+    if (doc && doc->history)
+        doc->history->snapshot.swap(text);
+}
+
 void ReportOutOfMemory()
 {
     SetStatusText("Not enough memory for a copy of the text: the command was not carried out");
@@ -99,7 +133,6 @@ TabDocument* CreateEmptyDocument()
     if (!doc)
         return nullptr;
     SetDocumentString(&doc->path, "");
-    SetDocumentString(&doc->text, "");
     doc->encoding = gNewPageEncoding;
     doc->bom = gNewPageBom;
     return doc;
@@ -110,7 +143,7 @@ void FreeTabDocument(TabDocument* doc)
     if (!doc)
         return;
     char** strings[] = {&doc->sftpUrl, &doc->sftpHost, &doc->sftpUser, &doc->sftpKeyPath,
-                        &doc->sftpRemotePath, &doc->path, &doc->text};
+                        &doc->sftpRemotePath, &doc->path};
     for (char** s : strings)
         free(*s);
     delete doc->history;
@@ -228,21 +261,18 @@ bool StoreEditorTextInTab()
     TabDocument* doc = GetTabDocument(index);
     if (!doc)
         return true;
-    // Both copies are made before the document gives anything up.
+    // As a rule every change was recorded and the document's text is the editor's already:
+    // then the read is all that is done. The text is read whole before the document gives
+    // anything up.
     std::string text;
-    char* copy = nullptr;
     try {
         ReadEditorText(&text);
-        copy = CopyDocumentText(text.data(), text.size());
     } catch (const std::exception&) {
-    }
-    if (!copy) {
         ReportOutOfMemory();
         return false;
     }
-    TakeDocumentString(&doc->text, copy);
-    if (doc->history)
-        doc->history->snapshot.swap(text);
+    if (doc->history && doc->history->snapshot != text)
+        TakeDocumentText(doc, text);
     if (SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0))
         doc->modified = true;
     UpdateTabIcon(index);
@@ -262,20 +292,10 @@ void ActivateSelectedTab()
             ScopedFlag programmatic(gProgrammaticChange);
             SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
             SendMessageA(gEditorWnd, EM_LIMITTEXT, 0, 0);
-            SetWindowTextA(gEditorWnd, doc->text ? doc->text : "");
+            SetWindowTextA(gEditorWnd, DocumentText(doc).c_str());
             SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
             SendMessageA(gEditorWnd, EM_SETMODIFY, doc->modified, 0);
             SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-            // The last store made the snapshot this text already, as a rule; where a copy
-            // is needed and cannot be had, the next recorded change is compared with the
-            // snapshot as it is.
-            const char* text = doc->text ? doc->text : "";
-            if (doc->history && doc->history->snapshot != text) {
-                try {
-                    doc->history->snapshot = text;
-                } catch (const std::exception&) {
-                }
-            }
         }
         gSelBeforeEditStart = 0;
         gSelBeforeEditEnd = 0;

@@ -21,7 +21,8 @@ struct TabDocument {
     char* sftpKeyPath;
     char* sftpRemotePath;
     char* path;        // the local file; empty or absent for an untitled document
-    char* text;        // the text as last stored; the active document's live text is in the editor
+    // The text is the history's snapshot (DocumentText): the text as last stored, and for
+    // the active document as of its last recorded change; its live text is in the editor.
     bool modified;
     bool keptMissing;  // the user chose to keep it although its file vanished
     UndoHistory* history;
@@ -44,6 +45,15 @@ void FreeTabDocument(TabDocument* doc);
 // Replaces one of the record's strings by a copy of value (null value: absent). False
 // when the copy cannot be had; the field then keeps what it held.
 bool SetDocumentString(char** field, const char* value);
+// The document's text: one copy serves as the text of an inactive tab and as the base the
+// active tab's next change is recorded against (the undo snapshot). Empty for null.
+const std::string& DocumentText(const TabDocument* doc);
+bool DocumentHasText(const TabDocument* doc);
+// Replaces it; false without memory, and the text stays as it was.
+bool SetDocumentText(TabDocument* doc, const char* text, size_t length);
+bool SetDocumentText(TabDocument* doc, const std::string& text);
+// Takes the bytes of text over without copying them.
+void TakeDocumentText(TabDocument* doc, std::string& text);
 // A malloc'ed copy of length bytes and a terminating 0, or null without memory.
 char* CopyDocumentText(const char* text, size_t length);
 // For the tests: a copy of a document text this large or larger fails as in a full 32-bit

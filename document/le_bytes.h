@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <string>
 
@@ -21,11 +22,24 @@ inline void AppendLeI32(std::string& out, int32_t value)
     AppendLeU32(out, static_cast<uint32_t>(value));
 }
 
+// Where a writer streams its bytes: the pieces in order, false to stop.
+using ByteSink = std::function<bool(const char* data, size_t size)>;
+
 // The length as uint32, then the bytes.
 inline void AppendLengthPrefixed(std::string& out, const std::string& bytes)
 {
     AppendLeU32(out, static_cast<uint32_t>(bytes.size()));
     out.append(bytes);
+}
+
+// A string's length field into `fixed` (with the other fixed fields gathered before it),
+// then those fields and the bytes to the sink, the bytes straight from where they are.
+inline bool SinkLengthPrefixed(const ByteSink& sink, std::string& fixed, const char* bytes, size_t size)
+{
+    AppendLeU32(fixed, static_cast<uint32_t>(size));
+    bool ok = sink(fixed.data(), fixed.size()) && (size == 0 || sink(bytes, size));
+    fixed.clear();
+    return ok;
 }
 
 struct LeByteReader {

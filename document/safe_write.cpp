@@ -93,26 +93,79 @@ std::string SafeWriteTempPath(const std::string& path)
     return path + ".tmp";
 }
 
-bool WriteFileSafely(const std::string& path, const char* data, size_t size, bool* created)
+SafeFileWriter::SafeFileWriter(const std::string& path)
+    : path_(path), temp_(path.empty() ? std::string() : SafeWriteTempPath(path)), file_(INVALID_HANDLE_VALUE),
+      ok_(false)
 {
-    if (created)
-        *created = false;
-    if (path.empty())
+    if (path_.empty())
+        return;
+    file_ = CreateFileA(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ok_ = file_ != INVALID_HANDLE_VALUE;
+}
+
+SafeFileWriter::~SafeFileWriter()
+{
+    if (file_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(file_);
+        DeleteFileA(temp_.c_str());
+    }
+}
+
+bool SafeFileWriter::Created() const
+{
+    return file_ != INVALID_HANDLE_VALUE;
+}
+
+bool SafeFileWriter::Drain()
+{
+    if (ok_ && !pending_.empty())
+        ok_ = WriteAll(file_, pending_.data(), pending_.size());
+    pending_.clear();
+    return ok_;
+}
+
+bool SafeFileWriter::Write(const char* data, size_t size)
+{
+    if (!ok_)
         return false;
-    std::string temp = SafeWriteTempPath(path);
-    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (pending_.size() + size <= kWritePiece) {
+        if (pending_.capacity() < kWritePiece)
+            pending_.reserve(kWritePiece);
+        pending_.append(data, size);
+        return true;
+    }
+    if (!Drain())
         return false;
-    if (created)
-        *created = true;
-    bool ok = FillAndClose(file, data, size);
-    if (ok && !MoveFileExA(temp.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (size < kWritePiece) {
+        pending_.append(data, size);
+        return true;
+    }
+    ok_ = WriteAll(file_, data, size);
+    return ok_;
+}
+
+bool SafeFileWriter::Commit()
+{
+    if (file_ == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = Drain() && FlushFileBuffers(file_);
+    if (!CloseHandle(file_))
+        ok = false;
+    file_ = INVALID_HANDLE_VALUE;
+    if (ok && !MoveFileExA(temp_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ok = false;
     if (!ok)
-        DeleteFileA(temp.c_str());
+        DeleteFileA(temp_.c_str());
+    ok_ = false;
     return ok;
+}
+
+bool WriteFileSafely(const std::string& path, const char* data, size_t size, bool* created)
+{
+    SafeFileWriter writer(path);
+    if (created)
+        *created = writer.Created();
+    return writer.Write(data, size) && writer.Commit();
 }
 
 bool WriteFileSafely(const std::string& path, const std::string& bytes, bool* created)

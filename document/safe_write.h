@@ -13,6 +13,32 @@
 bool WriteFileSafely(const std::string& path, const char* data, size_t size, bool* created = nullptr);
 bool WriteFileSafely(const std::string& path, const std::string& bytes, bool* created = nullptr);
 
+// The same for bytes that come in pieces (a session streamed from the documents): they go
+// to the temporary file as they come, small pieces gathered into larger writes, large
+// ones straight from the caller's memory, and the file takes the old one's place only in
+// Commit. Without Commit the temporary file is removed and the old file stays.
+class SafeFileWriter {
+public:
+    explicit SafeFileWriter(const std::string& path);
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+    // Whether the folder took the temporary file.
+    bool Created() const;
+    // False once any write failed (and from then on).
+    bool Write(const char* data, size_t size);
+    // Flushes the bytes to the disk and renames the file into place; false on any failure
+    // before or now, and the old file is then as it was.
+    bool Commit();
+
+private:
+    bool Drain();
+    std::string path_, temp_;
+    void* file_;
+    std::string pending_;
+    bool ok_;
+};
+
 // The temporary file that WriteFileSafely writes before the rename.
 std::string SafeWriteTempPath(const std::string& path);
 

@@ -27,8 +27,8 @@ const char kReloadTitle[] = "Zorvik - Reload with Encoding";
 
 bool WriteDocument(const TabDocument* doc, const char* path)
 {
-    const char* text = doc->text ? doc->text : "";
-    return WriteTextFile(path, text, (int32_t)strlen(text), (EncodingId)doc->encoding, doc->bom,
+    const std::string& text = DocumentText(doc);
+    return WriteTextFile(path, text.c_str(), (int32_t)text.size(), (EncodingId)doc->encoding, doc->bom,
                          (EolMode)doc->eol);
 }
 
@@ -39,9 +39,7 @@ void MarkSaved(TabDocument* doc)
     doc->keptMissing = false;
     if (doc->history) {
         MarkHistorySaved(*doc->history);
-        if (!doc->history->undoFilePath.empty())
-            WriteUndoFile(doc->history->undoFilePath, doc->history->undo, doc->history->redo,
-                          doc->history->savedIndex);
+        WriteUndoFileOf(*doc->history);
     }
 }
 
@@ -229,7 +227,6 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
     if (doc->history)
         MarkHistorySaved(*doc->history);
     doc->eol = (int)decoded.eol;
-    SetDocumentString(&doc->text, decoded.text.c_str());
     doc->encoding = encoding;
     doc->bom = decoded.bom;
     // As when the file was opened; a reading that keeps the whole text lifts a read-only
@@ -240,7 +237,7 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
     SendMessageA(gEditorWnd, EM_EMPTYUNDOBUFFER, 0, 0);
     {
         ScopedFlag programmatic(gProgrammaticChange);
-        SetWindowTextA(gEditorWnd, doc->text);
+        SetWindowTextA(gEditorWnd, DocumentText(doc).c_str());
         SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
     }
     SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
@@ -269,13 +266,16 @@ void RevertDocumentAtExit(TabDocument* doc)
     doc->modified = false;
     int encoding = 0, eol = 0;
     bool bom = false;
-    char* text = LoadTextFile(doc->path, &encoding, &bom, &eol);
-    if (!text)
+    std::string text;
+    try {
+        if (!LoadTextFileString(doc->path, &text, &encoding, &bom, &eol, nullptr))
+            return;
+        RecordDocumentReplacement(doc, DocumentText(doc), text);
+    } catch (const std::exception&) {
         return;
-    RecordDocumentReplacement(doc, doc->text ? doc->text : "", text);
+    }
     if (doc->history)
         MarkHistorySaved(*doc->history);
-    TakeDocumentString(&doc->text, text);
     doc->encoding = encoding;
     doc->bom = bom;
     // A line-end change is discarded with the edits: the session must not bring it back.

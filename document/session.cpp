@@ -97,13 +97,11 @@ TabDocument* RestoredDocument(const SessionTab& tab)
         doc->eol = facts.eol;
         doc->modified = tab.modified;
         ApplyTextLoss(doc, facts.loss);
-        SetDocumentString(&doc->path, tab.path.c_str());
-        SetDocumentString(&doc->text, text.c_str());
-        if (!doc->path || !doc->text) {
+        if (!SetDocumentString(&doc->path, tab.path.c_str())) {
             FreeTabDocument(doc);
             return nullptr;
         }
-        doc->history->snapshot = std::move(text);
+        TakeDocumentText(doc, text);
         return doc;
     } catch (const std::exception&) {
         FreeTabDocument(doc);
@@ -111,32 +109,44 @@ TabDocument* RestoredDocument(const SessionTab& tab)
     }
 }
 
-// The session as bytes; false when memory runs out (the background write then fails
-// silently, as every such write does).
-bool BuildSessionBytes(std::string* bytes, bool* empty)
+// The tabs as the session file holds them; each path and text is read where its document
+// keeps it, not copied.
+std::vector<SessionTabRef> SessionTabsNow()
 {
-    try {
-        int n = GetTabCount();
-        std::vector<SessionTab> tabs;
-        for (int i = 0; i < n; ++i) {
-            char caption[MAX_PATH];
-            GetTabTitle(i, caption, sizeof(caption), "");
-            TabDocument* doc = GetTabDocument(i);
-            SessionTab tab;
-            if (doc) {
-                tab.encoding = doc->encoding;
-                tab.bom = doc->bom;
-                tab.modified = doc->modified;
-                tab.path = doc->path ? doc->path : "";
-                tab.text = doc->text ? doc->text : "";
+    int n = GetTabCount();
+    std::vector<SessionTabRef> tabs(n > 0 ? (size_t)n : 0);
+    for (int i = 0; i < n; ++i) {
+        char caption[MAX_PATH];
+        GetTabTitle(i, caption, sizeof(caption), "");
+        SessionTabRef& tab = tabs[i];
+        if (TabDocument* doc = GetTabDocument(i)) {
+            tab.encoding = doc->encoding;
+            tab.bom = doc->bom;
+            tab.modified = doc->modified;
+            if (doc->path) {
+                tab.path = doc->path;
+                tab.pathSize = strlen(doc->path);
             }
-            tab.title = SessionTabTitle(caption, tab.path, i + 1);
-            tabs.push_back(std::move(tab));
+            const std::string& text = DocumentText(doc);
+            tab.text = text.data();
+            tab.textSize = text.size();
         }
-        *empty = SessionIsEmpty(tabs);
-        if (!*empty)
-            *bytes = SerializeSession(GetSelectedTabIndex(), tabs);
-        return true;
+        tab.title = SessionTabTitle(caption, std::string(tab.path, tab.pathSize), i + 1);
+    }
+    return tabs;
+}
+
+// Streams the session from the documents into the file; false when it was not written
+// whole (the old file then stays). *created tells whether the folder took the file at all.
+bool WriteSessionFile(const std::string& path, int32_t active, const std::vector<SessionTabRef>& tabs,
+                      bool* created)
+{
+    *created = false;
+    try {
+        SafeFileWriter file(path);
+        *created = file.Created();
+        return StreamSession(active, tabs, [&file](const char* data, size_t size) { return file.Write(data, size); }) &&
+               file.Commit();
     } catch (const std::exception&) {
         return false;
     }
@@ -214,11 +224,13 @@ void SaveSession(HWND)
 {
     if (!gTabsWnd)
         return;
-    std::string bytes;
-    bool empty = false;
-    if (!BuildSessionBytes(&bytes, &empty))
+    std::vector<SessionTabRef> tabs;
+    try {
+        tabs = SessionTabsNow();
+    } catch (const std::exception&) {
         return;
-    if (empty) {
+    }
+    if (SessionIsEmpty(tabs.data(), tabs.size())) {
         DeleteSessionFiles();
         return;
     }
@@ -226,20 +238,21 @@ void SaveSession(HWND)
     // fails later (a full disk) leaves the old portable file, which is the one read back.
     char path[MAX_PATH];
     GetPortableSessionPath(path, sizeof(path));
+    int active = GetSelectedTabIndex();
     bool created = false;
-    if (!WriteFileSafely(path, bytes, &created) && !created) {
+    if (!WriteSessionFile(path, active, tabs, &created) && !created) {
         std::string folder = AppDataSessionFolder();
         if (folder.empty())
             return;
         CreateDirectoryA(folder.c_str(), nullptr);
-        WriteFileSafely(folder + "\\" + kSessionFileName, bytes);
+        WriteSessionFile(folder + "\\" + kSessionFileName, active, tabs, &created);
     }
+    // Only the histories that changed since their undo file was last written.
     int n = GetTabCount();
     for (int i = 0; i < n; ++i) {
         TabDocument* doc = GetTabDocument(i);
-        if (doc && doc->history && !doc->history->undoFilePath.empty())
-            WriteUndoFile(doc->history->undoFilePath, doc->history->undo, doc->history->redo,
-                          doc->history->savedIndex);
+        if (doc && doc->history)
+            WriteUndoFileOf(*doc->history);
     }
 }
 

@@ -39,22 +39,44 @@ bool ReadTabRecord(LeByteReader& reader, SessionTab* tab)
 std::string SerializeSession(int32_t activeIndex, const std::vector<SessionTab>& tabs)
 {
     size_t size = kSessionFileMagicSize + 8;
-    for (const SessionTab& t : tabs)
+    std::vector<SessionTabRef> refs(tabs.size());
+    for (size_t i = 0; i < tabs.size(); ++i) {
+        const SessionTab& t = tabs[i];
+        SessionTabRef& r = refs[i];
+        r.encoding = t.encoding;
+        r.bom = t.bom;
+        r.modified = t.modified;
+        r.path = t.path.data();
+        r.pathSize = t.path.size();
+        r.title = t.title;
+        r.text = t.text.data();
+        r.textSize = t.text.size();
         size += kTabRecordFixedBytes + t.path.size() + t.title.size() + t.text.size();
+    }
     std::string out;
     out.reserve(size);
-    out.append(kSessionFileMagic, kSessionFileMagicSize);
-    AppendLeI32(out, static_cast<int32_t>(tabs.size()));
-    AppendLeI32(out, activeIndex);
-    for (const SessionTab& t : tabs) {
-        AppendLeI32(out, t.encoding);
-        AppendLeI32(out, t.bom ? 1 : 0);
-        AppendLeI32(out, t.modified ? 1 : 0);
-        AppendLengthPrefixed(out, t.path);
-        AppendLengthPrefixed(out, t.title);
-        AppendLengthPrefixed(out, t.text);
-    }
+    StreamSession(activeIndex, refs, [&out](const char* data, size_t n) {
+        out.append(data, n);
+        return true;
+    });
     return out;
+}
+
+bool StreamSession(int32_t activeIndex, const std::vector<SessionTabRef>& tabs, const ByteSink& sink)
+{
+    std::string fixed(kSessionFileMagic, kSessionFileMagicSize);
+    AppendLeI32(fixed, static_cast<int32_t>(tabs.size()));
+    AppendLeI32(fixed, activeIndex);
+    for (const SessionTabRef& t : tabs) {
+        AppendLeI32(fixed, t.encoding);
+        AppendLeI32(fixed, t.bom ? 1 : 0);
+        AppendLeI32(fixed, t.modified ? 1 : 0);
+        if (!SinkLengthPrefixed(sink, fixed, t.path, t.pathSize) ||
+            !SinkLengthPrefixed(sink, fixed, t.title.data(), t.title.size()) ||
+            !SinkLengthPrefixed(sink, fixed, t.text, t.textSize))
+            return false;
+    }
+    return fixed.empty() || sink(fixed.data(), fixed.size());
 }
 
 SessionRead ParseSession(const char* data, size_t size, int32_t* activeIndex, std::vector<SessionTab>& tabs,
@@ -89,6 +111,11 @@ bool SessionIsEmpty(const std::vector<SessionTab>& tabs)
     if (tabs.empty())
         return true;
     return tabs.size() == 1 && tabs[0].path.empty() && tabs[0].text.empty();
+}
+
+bool SessionIsEmpty(const SessionTabRef* tabs, size_t count)
+{
+    return count == 0 || (count == 1 && tabs[0].pathSize == 0 && tabs[0].textSize == 0);
 }
 
 std::string SessionTabTitle(const std::string& caption, const std::string& path, int position)

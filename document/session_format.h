@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "document/le_bytes.h"
+
 extern const char kSessionFileMagic[];  // "ZRVK_SESS_01\n"
 constexpr size_t kSessionFileMagicSize = 13;
 constexpr int32_t kSessionMaxTabs = 500;
@@ -23,8 +25,24 @@ struct SessionTab {
     std::string text;   // ANSI bytes with CR LF line ends
 };
 
+// One tab as the writer streams it: the path and text are the document's own bytes, read
+// where they are instead of copied.
+struct SessionTabRef {
+    int32_t encoding = 1;
+    bool bom = false;
+    bool modified = false;
+    const char* path = "";
+    size_t pathSize = 0;
+    std::string title;
+    const char* text = "";
+    size_t textSize = 0;
+};
+
 // tabCount is tabs.size(); activeIndex is stored as given (-1: no selected tab).
 std::string SerializeSession(int32_t activeIndex, const std::vector<SessionTab>& tabs);
+// The same bytes, handed to the sink in pieces (each text whole, in one piece); false as
+// soon as the sink refuses one.
+bool StreamSession(int32_t activeIndex, const std::vector<SessionTabRef>& tabs, const ByteSink& sink);
 
 enum class SessionRead {
     BadHeader, // wrong magic or a tab count below 1: tabs untouched
@@ -43,6 +61,7 @@ SessionRead ParseSession(const char* data, size_t size, int32_t* activeIndex, st
 // Nothing worth keeping: no tab, or one tab with neither path nor text. The session
 // files are then deleted instead of written.
 bool SessionIsEmpty(const std::vector<SessionTab>& tabs);
+bool SessionIsEmpty(const SessionTabRef* tabs, size_t count);
 
 // The title written for a tab: its caption, else the file name of its path (after the
 // last backslash, or the whole path), else "new <position>" (1-based).

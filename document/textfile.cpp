@@ -136,14 +136,15 @@ char* LoadTextFile(const char* path, int32_t* encoding, bool* bom, int32_t* eol)
     return LoadTextFileEx(path, encoding, bom, eol, nullptr);
 }
 
-char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol, int32_t* textLoss)
+bool LoadTextFileString(const char* path, std::string* text, int32_t* encoding, bool* bom, int32_t* eol,
+                        int32_t* textLoss)
 {
     if (!path)
-        return nullptr;
+        return false;
     char* bytes = nullptr;
     size_t length = 0;
     if (ReadTextFileBytes(path, &bytes, &length) != FileReadResult::Ok)
-        return nullptr;
+        return false;
     DecodedText decoded;
     bool ok = true;
     try {
@@ -152,10 +153,9 @@ char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eo
         ok = false;
     }
     free(bytes);
-    char* text = ok ? (char*)malloc(decoded.text.size() + 1) : nullptr;
-    if (!text)
-        return nullptr;
-    memcpy(text, decoded.text.c_str(), decoded.text.size() + 1);
+    if (!ok)
+        return false;
+    text->swap(decoded.text);
     if (encoding)
         *encoding = decoded.encoding;
     if (bom)
@@ -164,6 +164,28 @@ char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eo
         *eol = decoded.eol;
     if (textLoss)
         *textLoss = LossOf(decoded);
+    return true;
+}
+
+char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol, int32_t* textLoss)
+{
+    std::string decoded;
+    int32_t e = 0, l = 0, loss = 0;
+    bool b = false;
+    if (!LoadTextFileString(path, &decoded, &e, &b, &l, &loss))
+        return nullptr;
+    char* text = (char*)malloc(decoded.size() + 1);
+    if (!text)
+        return nullptr;
+    memcpy(text, decoded.c_str(), decoded.size() + 1);
+    if (encoding)
+        *encoding = e;
+    if (bom)
+        *bom = b;
+    if (eol)
+        *eol = l;
+    if (textLoss)
+        *textLoss = loss;
     return text;
 }
 

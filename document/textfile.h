@@ -26,6 +26,9 @@ char* LoadTextFile(const char* path, int32_t* encoding, bool* bom, int32_t* eol)
 // file's text (NUL characters, or characters the code page lacks): such a document must
 // not be saved over its file, where the save would not give that text back.
 char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol, int32_t* textLoss);
+// The same into *text, without a copy of the decoded text; false where those return null.
+bool LoadTextFileString(const char* path, std::string* text, int32_t* encoding, bool* bom, int32_t* eol,
+                        int32_t* textLoss);
 
 // Writes the text (ANSI, CR LF) in the encoding, mark and line-end style, through a
 // temporary file that replaces the old one only once it is whole on the disk

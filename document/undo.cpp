@@ -28,6 +28,7 @@ bool gKeystrokeEdit = false;
 int gKeystrokeLength = 0;
 
 const int kMaxLinesRead = 8;
+const size_t kSpareBufferLimit = 1 << 20;
 
 TabDocument* ActiveDocumentWithHistory()
 {
@@ -217,11 +218,15 @@ void RecordChangeOfActiveDocument()
     gKeystrokeEdit = false;
     if (keystroke && RecordKeystroke(doc, selStart, selEnd))
         return;
-    // One buffer for every keystroke: the history hands the old snapshot back into it.
+    // One buffer for every change of a small text: the history hands the old snapshot back
+    // into it. A large one is let go, or it would hold a second copy of the document.
     static std::string buffer;
     ReadEditorText(&buffer);
-    if (!RecordTypedChange(*doc->history, std::move(buffer), gSelBeforeEditStart, gSelBeforeEditEnd,
-                           selStart, selEnd, GetTickCount(), &buffer))
+    bool recorded = RecordTypedChange(*doc->history, std::move(buffer), gSelBeforeEditStart, gSelBeforeEditEnd,
+                                      selStart, selEnd, GetTickCount(), &buffer);
+    if (buffer.capacity() > kSpareBufferLimit)
+        std::string().swap(buffer);
+    if (!recorded)
         return;
     gSelBeforeEditStart = selStart;
     gSelBeforeEditEnd = selEnd;
@@ -286,6 +291,7 @@ void EndUndoCapture()
         RecordCapture();
     } catch (const std::exception&) {
     }
+    std::string().swap(gUndoCaptureText);
     UpdateStatusBarAfterEdit();
 }
 

@@ -42,6 +42,7 @@ size_t CommonSuffixLength(const char* aEnd, const char* bEnd, size_t limit)
 // Dropping the redo steps loses the save point when it lay among them.
 void ClearRedo(UndoHistory& history)
 {
+    ++history.revision;
     if (history.savedIndex > static_cast<int64_t>(history.undo.size()))
         history.savedIndex = kUndoSavePointLost;
     history.redo.clear();
@@ -183,6 +184,7 @@ UndoOutcome TakeStep(UndoHistory& history, std::vector<UndoStep>& from, std::vec
 {
     if (from.empty())
         return UndoOutcome::NothingToDo;
+    ++history.revision;
     UndoStep& step = from.back();
     const std::string& present = redo ? step.removed : step.inserted;
     const std::string& replacement = redo ? step.inserted : step.removed;
@@ -275,11 +277,13 @@ bool HistoryIsModified(const UndoHistory& history)
 
 void MarkHistorySaved(UndoHistory& history)
 {
+    ++history.revision;
     history.savedIndex = static_cast<int32_t>(history.undo.size());
 }
 
 void DropHistorySteps(UndoHistory& history)
 {
+    ++history.revision;
     history.savedIndex = HistoryIsModified(history) ? kUndoSavePointLost : 0;
     history.undo.clear();
     history.redo.clear();

@@ -28,7 +28,9 @@ struct UndoStep {
 };
 
 struct UndoHistory {
-    std::string snapshot;        // the text as of the last recorded change
+    // The text as of the last recorded change. It is also the document's own copy of its
+    // text (DocumentText), so a document holds its text once besides the editor.
+    std::string snapshot;
     std::vector<UndoStep> undo;  // oldest first
     std::vector<UndoStep> redo;  // the next to redo is the last element
     // The undo-stack size at the last save. -1 (kUndoSavePointLost) once the saved
@@ -36,6 +38,11 @@ struct UndoHistory {
     int32_t savedIndex = 0;
     std::string undoFilePath;
     int32_t id = 0;
+    // Counts the changes of the stacks and of savedIndex; with the path and count of the
+    // last undo file written, an unchanged history is not written again.
+    uint32_t revision = 0;
+    std::string writtenPath;
+    uint32_t writtenRevision = 0;
 };
 
 constexpr size_t kUndoStepLimit = 100000;

@@ -13,17 +13,17 @@ namespace {
 constexpr size_t kStepRecordFixedBytes = 9 * 4;
 constexpr size_t kUndoHeaderBytes = kUndoFileMagicSize + 3 * 4;
 
-void AppendStepRecord(std::string& out, const UndoStep& step)
+bool SinkStepRecord(const ByteSink& sink, std::string& fixed, const UndoStep& step)
 {
-    AppendLeI32(out, step.position);
-    AppendLeI32(out, step.selBeforeStart);
-    AppendLeI32(out, step.selBeforeEnd);
-    AppendLeI32(out, step.selAfterStart);
-    AppendLeI32(out, step.selAfterEnd);
-    AppendLeU32(out, step.tick);
-    AppendLeI32(out, static_cast<int32_t>(step.kind));
-    AppendLengthPrefixed(out, step.removed);
-    AppendLengthPrefixed(out, step.inserted);
+    AppendLeI32(fixed, step.position);
+    AppendLeI32(fixed, step.selBeforeStart);
+    AppendLeI32(fixed, step.selBeforeEnd);
+    AppendLeI32(fixed, step.selAfterStart);
+    AppendLeI32(fixed, step.selAfterEnd);
+    AppendLeU32(fixed, step.tick);
+    AppendLeI32(fixed, static_cast<int32_t>(step.kind));
+    return SinkLengthPrefixed(sink, fixed, step.removed.data(), step.removed.size()) &&
+           SinkLengthPrefixed(sink, fixed, step.inserted.data(), step.inserted.size());
 }
 
 bool StepIsReadable(const UndoStep& step)
@@ -59,43 +59,74 @@ bool IsSafeNameByte(unsigned char c)
 
 }  // namespace
 
+namespace {
+
+// What the file holds of the stacks: a step the reader would refuse ends its reading there,
+// and the steps read before it no longer lead to the text. The file therefore starts after
+// the newest such undo step and ends before the nearest such redo step, and the save
+// point moves with it.
+struct UndoFileExtent {
+    size_t first = 0;    // first undo step written
+    size_t redoKept = 0; // redo steps written, from the next to redo on
+    int32_t saved = 0;
+};
+
+UndoFileExtent ExtentOf(const std::vector<UndoStep>& undo, const std::vector<UndoStep>& redo, int32_t savedIndex)
+{
+    UndoFileExtent e;
+    e.first = undo.size();
+    while (e.first > 0 && StepIsReadable(undo[e.first - 1]))
+        --e.first;
+    while (e.redoKept < redo.size() && StepIsReadable(redo[redo.size() - 1 - e.redoKept]))
+        ++e.redoKept;
+    size_t undoKept = undo.size() - e.first;
+    int32_t saved = savedIndex;
+    if (saved != kUndoSavePointLost && e.first > 0)
+        saved = saved < (long long)e.first ? kUndoSavePointLost : saved - static_cast<int32_t>(e.first);
+    if (saved != kUndoSavePointLost && e.redoKept < redo.size() && saved > (long long)(undoKept + e.redoKept))
+        saved = kUndoSavePointLost;
+    e.saved = saved;
+    return e;
+}
+
+}  // namespace
+
 std::string SerializeUndoFile(const std::vector<UndoStep>& undo, const std::vector<UndoStep>& redo,
                               int32_t savedIndex)
 {
-    // A step the reader would refuse ends its reading there, and the steps read before it
-    // no longer lead to the text. The file therefore starts after the newest such undo
-    // step and ends before the nearest such redo step, and the save point moves with it.
-    size_t first = undo.size();
-    while (first > 0 && StepIsReadable(undo[first - 1]))
-        --first;
-    size_t redoKept = 0;
-    while (redoKept < redo.size() && StepIsReadable(redo[redo.size() - 1 - redoKept]))
-        ++redoKept;
-    size_t undoKept = undo.size() - first;
-    int32_t saved = savedIndex;
-    if (saved != kUndoSavePointLost && first > 0)
-        saved = saved < (long long)first ? kUndoSavePointLost : saved - static_cast<int32_t>(first);
-    if (saved != kUndoSavePointLost && redoKept < redo.size() && saved > (long long)(undoKept + redoKept))
-        saved = kUndoSavePointLost;
-
+    UndoFileExtent e = ExtentOf(undo, redo, savedIndex);
     size_t size = kUndoHeaderBytes;
-    for (size_t i = first; i < undo.size(); ++i)
+    for (size_t i = e.first; i < undo.size(); ++i)
         size += kStepRecordFixedBytes + undo[i].removed.size() + undo[i].inserted.size();
-    for (size_t i = 0; i < redoKept; ++i) {
+    for (size_t i = 0; i < e.redoKept; ++i) {
         const UndoStep& s = redo[redo.size() - 1 - i];
         size += kStepRecordFixedBytes + s.removed.size() + s.inserted.size();
     }
     std::string out;
     out.reserve(size);
-    out.append(kUndoFileMagic, kUndoFileMagicSize);
-    AppendLeU32(out, static_cast<uint32_t>(undoKept + redoKept));
-    AppendLeI32(out, static_cast<int32_t>(undoKept));
-    AppendLeI32(out, saved);
-    for (size_t i = first; i < undo.size(); ++i)
-        AppendStepRecord(out, undo[i]);
-    for (size_t i = 0; i < redoKept; ++i)
-        AppendStepRecord(out, redo[redo.size() - 1 - i]);
+    StreamUndoFile(undo, redo, savedIndex, [&out](const char* data, size_t n) {
+        out.append(data, n);
+        return true;
+    });
     return out;
+}
+
+bool StreamUndoFile(const std::vector<UndoStep>& undo, const std::vector<UndoStep>& redo, int32_t savedIndex,
+                    const ByteSink& sink)
+{
+    UndoFileExtent e = ExtentOf(undo, redo, savedIndex);
+    size_t undoKept = undo.size() - e.first;
+    std::string fixed(kUndoFileMagic, kUndoFileMagicSize);
+    AppendLeU32(fixed, static_cast<uint32_t>(undoKept + e.redoKept));
+    AppendLeI32(fixed, static_cast<int32_t>(undoKept));
+    AppendLeI32(fixed, e.saved);
+    for (size_t i = e.first; i < undo.size(); ++i)
+        if (!SinkStepRecord(sink, fixed, undo[i]))
+            return false;
+    for (size_t i = 0; i < e.redoKept; ++i)
+        if (!SinkStepRecord(sink, fixed, redo[redo.size() - 1 - i]))
+            return false;
+    return fixed.empty() || sink(fixed.data(), fixed.size());
 }
 
 UndoFileRead ParseUndoFile(const char* data, size_t size, std::vector<UndoStep>& undo,

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/le_bytes.h"
 #include "document/undo_core.h"
 
 extern const char kUndoFileMagic[];  // "ZRVK_UNDO_02\n"
@@ -24,6 +25,10 @@ constexpr size_t kUndoSafeNameMaxBytes = 30;
 // them).
 std::string SerializeUndoFile(const std::vector<UndoStep>& undo, const std::vector<UndoStep>& redo,
                               int32_t savedIndex);
+// The same bytes, handed to the sink in pieces (each step text in one piece, straight from
+// the step); false as soon as the sink refuses one.
+bool StreamUndoFile(const std::vector<UndoStep>& undo, const std::vector<UndoStep>& redo, int32_t savedIndex,
+                    const ByteSink& sink);
 
 enum class UndoFileRead {
     BadHeader,  // wrong magic or a count out of bounds: the caller's stacks are untouched
@@ -56,6 +61,9 @@ std::string BuildUndoFilePath(const char* documentPath, int32_t id);
 // without touching the disk when both stacks are empty.
 bool WriteUndoFile(const std::string& path, const std::vector<UndoStep>& undo,
                    const std::vector<UndoStep>& redo, int32_t savedIndex);
+// WriteUndoFile of the history's stacks to its undoFilePath, unless that file was last
+// written by this history with the stacks as they are now (its bytes would be the same).
+bool WriteUndoFileOf(UndoHistory& history);
 // Deletes the undo file of an untitled document (documentPath null or empty). Its name
 // holds a tick count that no later run can build again, so it is of use only while its tab
 // is open or on the closed-tab list. A document with a path keeps its undo file.

@@ -94,10 +94,30 @@ bool WriteUndoFile(const std::string& path, const std::vector<UndoStep>& undo,
     if (undo.empty() && redo.empty())
         return true;
     try {
-        return WriteFileSafely(path, SerializeUndoFile(undo, redo, savedIndex));
+        SafeFileWriter file(path);
+        return StreamUndoFile(undo, redo, savedIndex,
+                              [&file](const char* data, size_t size) { return file.Write(data, size); }) &&
+               file.Commit();
     } catch (const std::exception&) {
         return false;
     }
+}
+
+bool WriteUndoFileOf(UndoHistory& history)
+{
+    if (history.undoFilePath.empty())
+        return false;
+    if (history.writtenRevision == history.revision && history.writtenPath == history.undoFilePath)
+        return true;
+    if (!WriteUndoFile(history.undoFilePath, history.undo, history.redo, history.savedIndex))
+        return false;
+    try {
+        history.writtenPath = history.undoFilePath;
+        history.writtenRevision = history.revision;
+    } catch (const std::exception&) {
+        history.writtenPath.clear();
+    }
+    return true;
 }
 
 bool LoadUndoFile(const std::string& path, std::vector<UndoStep>& undo,

@@ -46,15 +46,19 @@ void DeleteOwnCopy(const std::string& path)
 }
 
 struct LoadedText {
-    char* text = nullptr;
+    std::string text;
     int encoding = 0, eol = 0, loss = 0;
     bool bom = false;
 };
 
 bool LoadCopy(const std::string& path, LoadedText* loaded)
 {
-    loaded->text = LoadTextFileEx(path.c_str(), &loaded->encoding, &loaded->bom, &loaded->eol, &loaded->loss);
-    return loaded->text != nullptr;
+    try {
+        return LoadTextFileString(path.c_str(), &loaded->text, &loaded->encoding, &loaded->bom, &loaded->eol,
+                                  &loaded->loss);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 // The document takes the loaded text and its connection. A text the model could not keep
@@ -63,8 +67,7 @@ bool LoadCopy(const std::string& path, LoadedText* loaded)
 void TakeRemoteText(TabDocument* doc, const std::string& path, LoadedText* loaded, const SftpConnection& c)
 {
     SetDocumentString(&doc->path, path.c_str());
-    TakeDocumentString(&doc->text, loaded->text);
-    loaded->text = nullptr;
+    TakeDocumentText(doc, loaded->text);
     doc->encoding = loaded->encoding;
     doc->bom = loaded->bom;
     doc->eol = loaded->eol;
@@ -80,7 +83,7 @@ void ReplaceLoneEmptyTab()
     if (GetTabCount() != 1)
         return;
     TabDocument* lone = GetTabDocument(0);
-    if (!lone || HasText(lone->path) || HasText(lone->text) || lone->modified)
+    if (!lone || HasText(lone->path) || DocumentHasText(lone) || lone->modified)
         return;
     {
         ScopedFlag programmatic(gProgrammaticChange);
@@ -141,7 +144,7 @@ void ReplaceEditorText(const TabDocument* doc)
 {
     ScopedFlag programmatic(gProgrammaticChange);
     SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-    SetWindowTextA(gEditorWnd, doc->text ? doc->text : "");
+    SetWindowTextA(gEditorWnd, DocumentText(doc).c_str());
     SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
     SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
     SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
@@ -159,8 +162,6 @@ void ApplyRefreshedCopy(HWND mainWnd, TabDocument* doc, const std::string& local
         DeleteOwnCopy(doc->path);
     TakeRemoteText(doc, local, loaded, c);
     ReplaceEditorText(doc);
-    if (doc->history)
-        doc->history->snapshot = doc->text;
     EndUndoCapture();
 
     UpdateTabIcon(GetSelectedTabIndex());
@@ -219,20 +220,12 @@ bool OpenSftpDownloadInTab(HWND owner, const SftpConnection& connection, const s
         MessageBoxA(owner, "Failed to read downloaded SFTP file.", "Zorvik - SFTP Error", MB_ICONERROR);
         return false;
     }
-    if (!gTabsWnd) {
-        free(loaded.text);
+    if (!gTabsWnd || !StoreEditorTextInTab())
         return false;
-    }
-    if (!StoreEditorTextInTab()) {
-        free(loaded.text);
-        return false;
-    }
     ReplaceLoneEmptyTab();
 
     TabDocument* doc = CreateDocument(localPath.c_str());
     TakeRemoteText(doc, localPath, &loaded, connection);
-    if (doc->history)
-        doc->history->snapshot = doc->text;
     {
         ScopedFlag programmatic(gProgrammaticChange);
         int at = InsertTabItem(GetTabCount(), RemoteTabTitle(connection.remotePath).c_str(), doc);

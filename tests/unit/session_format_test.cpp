@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -197,4 +198,44 @@ TEST_CASE("what the session writer keeps and how it names tabs")
         CAPTURE(row.title);
         CHECK(SessionTabTitle(row.caption, row.path, row.position) == row.title);
     }
+}
+
+TEST_CASE("the streamed session hands each text over where it lies, and stops at a refusal")
+{
+    std::string path = "C:\\docs\\a.txt", textA(70000, 'a'), textB = "b\r\n";
+    std::vector<SessionTabRef> refs(2);
+    refs[0].encoding = 2;
+    refs[0].bom = true;
+    refs[0].path = path.data();
+    refs[0].pathSize = path.size();
+    refs[0].title = "a.txt";
+    refs[0].text = textA.data();
+    refs[0].textSize = textA.size();
+    refs[1].modified = true;
+    refs[1].title = "new 2";
+    refs[1].text = textB.data();
+    refs[1].textSize = textB.size();
+    std::vector<SessionTab> copies = {MakeTab(2, true, false, path, "a.txt", textA),
+                                      MakeTab(1, false, true, "", "new 2", textB)};
+
+    std::string streamed;
+    std::vector<const char*> pieces;
+    CHECK(StreamSession(1, refs, [&](const char* data, size_t size) {
+        pieces.push_back(data);
+        streamed.append(data, size);
+        return true;
+    }));
+    CHECK(streamed == SerializeSession(1, copies));
+    CHECK(std::count(pieces.begin(), pieces.end(), textA.data()) == 1);
+    CHECK(std::count(pieces.begin(), pieces.end(), path.data()) == 1);
+
+    // The sink refuses its third piece: nothing more is asked of it.
+    int calls = 0;
+    CHECK_FALSE(StreamSession(1, refs, [&](const char*, size_t) { return ++calls < 3; }));
+    CHECK(calls == 3);
+
+    CHECK(SessionIsEmpty(refs.data(), 0));
+    CHECK_FALSE(SessionIsEmpty(refs.data(), 1));
+    refs[1].textSize = 0;
+    CHECK(SessionIsEmpty(&refs[1], 1));
 }

@@ -1,5 +1,7 @@
 #include <doctest/doctest.h>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -124,6 +126,26 @@ TEST_CASE("undo file layout")
     size_t r1 = bytes.find("r1"), r0 = bytes.find("r0");
     CHECK(r1 < r0);
     CHECK(bytes.size() == 25 + (36 + 5) + 2 * (36 + 2));
+}
+
+TEST_CASE("the streamed undo file hands each step text over where it lies, and stops at a refusal")
+{
+    std::vector<UndoStep> undo = {MakeStep(0, "", std::string(70000, 'i')), MakeStep(1, "gone", "")};
+    std::vector<UndoStep> redo = {MakeStep(10, "r", "redo")};
+    std::string streamed;
+    std::vector<const char*> pieces;
+    CHECK(StreamUndoFile(undo, redo, 1, [&](const char* data, size_t size) {
+        pieces.push_back(data);
+        streamed.append(data, size);
+        return true;
+    }));
+    CHECK(streamed == SerializeUndoFile(undo, redo, 1));
+    for (const std::string* text : {&undo[0].inserted, &undo[1].removed, &redo[0].inserted})
+        CHECK(std::count(pieces.begin(), pieces.end(), text->data()) == 1);
+
+    int calls = 0;
+    CHECK_FALSE(StreamUndoFile(undo, redo, 1, [&](const char*, size_t) { return ++calls < 2; }));
+    CHECK(calls == 2);
 }
 
 TEST_CASE("damaged undo files")

@@ -145,6 +145,43 @@ TEST_CASE("undo files on disk")
     CHECK(saved == 2);
 }
 
+TEST_CASE("an undo file is written again only when its history changed or moved")
+{
+    std::string folder = ScratchFolder("undo_unchanged");
+    UndoHistory history;
+    history.undoFilePath = folder + "\\doc.und";
+    DeleteFileA(history.undoFilePath.c_str());
+    CHECK(WriteUndoFileOf(history)); // empty stacks: nothing on the disk
+    CHECK_FALSE(Exists(history.undoFilePath));
+
+    // Each change of the history below writes the file anew; between them the file is
+    // deleted behind the writer's back, so a write that was left out shows.
+    struct Change {
+        const char* what;
+        void (*apply)(UndoHistory&);
+    } changes[] = {
+        {"a typed change", [](UndoHistory& h) { RecordTypedChange(h, h.snapshot + "typed", 0, 0, 5, 5, 1000); }},
+        {"a change merged into the last step", [](UndoHistory& h) { RecordTypedChange(h, h.snapshot + "more", 5, 5, 9, 9, 1001); }},
+        {"an undo", [](UndoHistory& h) { TakeUndo(h, h.snapshot, nullptr); }},
+        {"a redo", [](UndoHistory& h) { TakeRedo(h, h.snapshot, nullptr); }},
+        {"a save", [](UndoHistory& h) { MarkHistorySaved(h); }},
+        {"a captured change", [](UndoHistory& h) { RecordCapturedChange(h, h.snapshot, "replaced", 0, 0, 0, 8, 1002); }},
+        {"a new path", [](UndoHistory& h) { h.undoFilePath += ".moved"; }},
+    };
+    for (const Change& change : changes) {
+        CAPTURE(change.what);
+        change.apply(history);
+        REQUIRE(WriteUndoFileOf(history));
+        CHECK(ReadFileBytes(history.undoFilePath) ==
+              SerializeUndoFile(history.undo, history.redo, history.savedIndex));
+        DeleteFileA(history.undoFilePath.c_str());
+        CHECK(WriteUndoFileOf(history));
+        CHECK_FALSE(Exists(history.undoFilePath));
+    }
+    UndoHistory pathless;
+    CHECK_FALSE(WriteUndoFileOf(pathless));
+}
+
 TEST_CASE("undo file paths live in the undo folder beside the executable")
 {
     std::string folder = ExeFolder() + "\\undo";

@@ -355,12 +355,12 @@ TEST_CASE("a tab restored unmodified takes its file's text when the file changed
     REQUIRE(RestoreSession(f.hwnd));
     REQUIRE(TabCount() == 2);
     TabDocument* first = GetTabDocument(0);
-    CHECK(std::string(first->text) == "pulled\r\n");
+    CHECK(DocumentText(first) == "pulled\r\n");
     CHECK(first->eol == 1);
     CHECK_FALSE(first->modified);
     // The unsaved edits of the other tab are the user's work: they stay.
     TabDocument* second = GetTabDocument(1);
-    CHECK(std::string(second->text) == "typed mine\r\n");
+    CHECK(DocumentText(second) == "typed mine\r\n");
     CHECK(second->modified);
 
     // The next save of the first tab writes the pulled text, not the old one.
@@ -420,7 +420,7 @@ TEST_CASE("out of memory for a copy of the text, commands stop, the window lives
     REQUIRE(TabCount() == 2);
     SendMessageA(gEditorWnd, EM_SETSEL, 0, 0);
     TypeText("typed ");
-    const std::string stored = GetActiveDocument()->text;
+    const std::string stored = DocumentText(GetActiveDocument());
     const std::string typed = "typed " + Lines(200000, 'b');
     REQUIRE(EditorText() == typed);
 
@@ -449,7 +449,7 @@ TEST_CASE("out of memory for a copy of the text, commands stop, the window lives
     CHECK(SelectedTab() == 1);
     CHECK(TabTitle(1) == "big.txt");
     CHECK(EditorText() == typed);
-    CHECK(std::string(GetActiveDocument()->text) == stored);
+    CHECK(DocumentText(GetActiveDocument()) == stored);
     CHECK(ReadFileBytes(big) == Lines(200000, 'b'));
     // With memory again, the typing is stored and saved.
     CHECK(SaveFile(f.hwnd));

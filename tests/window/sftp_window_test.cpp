@@ -512,7 +512,7 @@ TEST_CASE("Refresh never writes into a tab that was switched or closed during th
         CHECK_FALSE(RefreshFromSftp(f.hwnd));
         CHECK(SelectedTab() == 1);
         CHECK(EditorText() == "other tab");
-        CHECK(std::string(remote->text) == "remote text\r\n");
+        CHECK(DocumentText(remote) == "remote text\r\n");
         CHECK(GetTabDocument(1)->sftpUrl == nullptr);
     }
     SUBCASE("closed")

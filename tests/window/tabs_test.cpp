@@ -407,7 +407,7 @@ TEST_CASE("the exit questions do not run the vanished-file check under themselve
     CHECK(TabCount() == 2);
     TabDocument* first = GetTabDocument(0);
     REQUIRE(first);
-    CHECK(std::string(first->text) == "a1");
+    CHECK(DocumentText(first) == "a1");
 }
 
 TEST_CASE("Close All BUT This on a tab whose file vanished keeps at least one tab")
@@ -532,7 +532,7 @@ TEST_CASE("No at the exit question takes the file's encoding, mark and line ends
     TabDocument* doc = GetActiveDocument();
     REQUIRE(doc->modified);
     RevertDocumentAtExit(doc);
-    CHECK(std::string(doc->text) == "caf\xE9\r\nx");
+    CHECK(DocumentText(doc) == "caf\xE9\r\nx");
     CHECK(doc->encoding == 0);
     CHECK_FALSE(doc->bom);
     CHECK(doc->eol == 0);
