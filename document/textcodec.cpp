@@ -139,11 +139,17 @@ size_t Utf16Length(const char16_t* s)
     return n;
 }
 
+// Every unit of the fold table but U+0000 is U+00A0 or above.
+inline bool BelowFoldTable(char16_t u)
+{
+    return u >= 0x0001 && u < 0x00A0;
+}
+
 // -1 drops the unit; any other value is its replacement (or the unit itself).
 // Ordered so that ordinary text, Latin or CJK, leaves after one or two compares.
 int FoldUnit(char16_t u)
 {
-    if (u >= 0x0001 && u < 0x00A0)
+    if (BelowFoldTable(u))
         return u;
     if (u > 0x2219)
         return u == 0xFEFF ? -1 : u;
@@ -198,13 +204,52 @@ int FoldUnit(char16_t u)
     }
 }
 
+// The fold rescues characters that the code page lacks; one that it holds is kept,
+// because its look-alike may be missing there (code page 1252 holds the em dash and
+// the pound sign, but not U+2015 or U+FFE1). U+0000 is dropped all the same: the text
+// model cannot hold it in any code page.
+struct CodePageFold {
+    const CodePage& page;
+    char16_t asked[40];
+    bool lacking[40];
+    size_t askedCount = 0;
+
+    explicit CodePageFold(const CodePage& codePage) : page(codePage) {}
+
+    // -1 drops the unit; any other value is what goes to the code page.
+    int operator()(char16_t u)
+    {
+        int f = FoldUnit(u);
+        if (f == u || u == 0)
+            return f;
+        return Lacks(u) ? f : u;
+    }
+
+    // Only the units of the fold table are asked about, each once.
+    bool Lacks(char16_t u)
+    {
+        for (size_t i = 0; i < askedCount; ++i) {
+            if (asked[i] == u)
+                return lacking[i];
+        }
+        bool defaulted = false;
+        page.fromUtf16(std::u16string(1, u), true, &defaulted);
+        if (askedCount < sizeof asked / sizeof asked[0]) {
+            asked[askedCount] = u;
+            lacking[askedCount++] = defaulted;
+        }
+        return defaulted;
+    }
+};
+
 // Nothing is allocated unless some unit actually changes, so the common text
 // costs one scan.
-bool FoldUnits(const char16_t* text, size_t n, bool terminate, std::u16string* folded)
+template <typename Map>
+bool FoldUnits(const char16_t* text, size_t n, bool terminate, std::u16string* folded, Map&& map)
 {
     folded->clear();
     size_t i = 0;
-    while (i < n && FoldUnit(text[i]) == text[i])
+    while (i < n && map(text[i]) == text[i])
         ++i;
     if (i == n)
         return false;
@@ -213,7 +258,7 @@ bool FoldUnits(const char16_t* text, size_t n, bool terminate, std::u16string* f
     memcpy(start, text, i * sizeof(char16_t));
     char16_t* w = start + i;
     for (; i < n; ++i) {
-        int f = FoldUnit(text[i]);
+        int f = map(text[i]);
         if (f >= 0)
             *w++ = (char16_t)f;
     }
@@ -262,9 +307,15 @@ void SetAnsiText(const char* bytes, size_t length, DecodedText* out)
 struct FoldingWriter {
     char16_t* w;
     bool* nul;
+    CodePageFold* fold;
     void operator()(char16_t u)
     {
-        int f = FoldUnit(u);
+        // Nearly every unit of a big file is decided here, without a call.
+        if (BelowFoldTable(u)) {
+            *w++ = u;
+            return;
+        }
+        int f = (*fold)(u);
         if (f >= 0)
             *w++ = (char16_t)f;
         else if (u == 0)
@@ -295,7 +346,8 @@ void SetUtf8Text(const CodePage& page, const char* bytes, size_t length, size_t 
         DecodeUtf8(s, length, false, [&](char16_t) { ++count; });
     }
     std::u16string units(count, u'\0');
-    FoldingWriter writer = {&units[0], &out->containsNul};
+    CodePageFold fold(page);
+    FoldingWriter writer = {&units[0], &out->containsNul, &fold};
     DecodeUtf8(s, length, false, writer);
     SetFoldedText(page, &units, writer.w, out);
 }
@@ -306,7 +358,8 @@ void SetUtf16Text(const CodePage& page, const char* bytes, size_t length, bool b
     const unsigned char* s = (const unsigned char*)bytes;
     size_t count = length / 2;
     std::u16string units(count, u'\0');
-    FoldingWriter writer = {&units[0], &out->containsNul};
+    CodePageFold fold(page);
+    FoldingWriter writer = {&units[0], &out->containsNul, &fold};
     int hi = bigEndian ? 0 : 1;
     for (size_t i = 0; i < count; ++i)
         writer((char16_t)(s[2 * i + hi] << 8 | s[2 * i + 1 - hi]));
@@ -404,13 +457,21 @@ bool FoldUnicodeForAnsi(const char16_t* text, int length, std::u16string* folded
     if (!text)
         return false;
     size_t n = length < 0 ? Utf16Length(text) : (size_t)length;
-    return FoldUnits(text, n, length < 0, folded);
+    return FoldUnits(text, n, length < 0, folded, FoldUnit);
+}
+
+bool FoldUnicodeForCodePage(const CodePage& page, const char16_t* text, int length, std::u16string* folded)
+{
+    if (!text)
+        return false;
+    size_t n = length < 0 ? Utf16Length(text) : (size_t)length;
+    return FoldUnits(text, n, length < 0, folded, CodePageFold(page));
 }
 
 std::string WideToAnsi(const CodePage& page, const std::u16string& text)
 {
     std::u16string folded;
-    if (FoldUnits(text.data(), text.size(), false, &folded))
+    if (FoldUnits(text.data(), text.size(), false, &folded, CodePageFold(page)))
         return page.fromUtf16(folded, false, nullptr);
     return page.fromUtf16(text, false, nullptr);
 }

@@ -38,12 +38,18 @@ int Utf8ToUtf16(uint32_t flags, const char* source, int length, char16_t* destin
 int Utf16ToUtf8(const char16_t* source, int length, char* destination, int capacity,
                 uint32_t* error);
 
-// Replaces or drops the characters that have no ANSI form worth keeping (spaces,
-// dashes, zero-width marks, U+0000). True when something changed; *folded then holds
+// Replaces or drops, by one fixed table, characters that have no form in the Korean
+// code page 949 (spaces, dashes, zero-width marks, U+0000) with look-alikes it has;
+// other code pages hold some of them but not the look-alike, so text is converted
+// through FoldUnicodeForCodePage. True when something changed; *folded then holds
 // the result (with a 0 unit appended when the length was negative). False leaves
 // *folded empty, or untouched for a null text.
 bool FoldUnicodeForAnsi(const char16_t* text, int length, std::u16string* folded);
-// The folded text in the ANSI code page, best fit allowed.
+// The same fold limited to the characters that the code page lacks: one that it holds
+// exactly is kept, since its look-alike may be missing there. U+0000 is dropped always.
+bool FoldUnicodeForCodePage(const CodePage& page, const char16_t* text, int length, std::u16string* folded);
+// The text in the ANSI code page, folded where the code page lacks a character, best
+// fit allowed.
 std::string WideToAnsi(const CodePage& page, const std::u16string& text);
 
 // Every CR LF, lone CR and lone LF becomes CR LF; other bytes, 0 included, are kept.

@@ -249,7 +249,7 @@ int WideToAnsi(const wchar_t* text, int length, char* destination, int size)
     std::u16string folded;
     bool changed;
     try {
-        changed = FoldUnicodeForAnsi((const char16_t*)text, length, &folded);
+        changed = FoldUnicodeForCodePage(WindowsAnsiCodePage(), (const char16_t*)text, length, &folded);
     } catch (const std::exception&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;

@@ -48,7 +48,8 @@ std::string GetClipboardTextAnsi(HWND owner);
 int Utf8ToUtf16(DWORD flags, const char* source, int length, wchar_t* destination,
                 int capacity);
 int Utf16ToUtf8(const wchar_t* source, int length, char* destination, int capacity);
-// Folds the text (FoldUnicodeForAnsi), then WideCharToMultiByte(CP_ACP, 0) of the
-// result, with WideCharToMultiByte's return value and contract (a negative length
-// converts and counts the terminator; a null destination or size 0 only counts).
+// Folds the characters the ANSI code page lacks (FoldUnicodeForCodePage), then
+// WideCharToMultiByte(CP_ACP, 0) of the result, with WideCharToMultiByte's return
+// value and contract (a negative length converts and counts the terminator; a null
+// destination or size 0 only counts).
 int WideToAnsi(const wchar_t* text, int length, char* destination, int size);

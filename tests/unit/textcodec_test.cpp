@@ -10,8 +10,9 @@
 
 namespace {
 
-// A code page that shows exactly which units reach it: ASCII stays, every other unit
-// becomes <XXXX>. Bytes go to units one for one (Latin-1).
+// A code page of ASCII alone that shows exactly which units reach it: ASCII stays,
+// every other unit becomes <XXXX> and counts as missing. Bytes go to units one for
+// one (Latin-1).
 std::u16string ProbeToUtf16(const std::string& ansi)
 {
     std::u16string out;
@@ -20,9 +21,10 @@ std::u16string ProbeToUtf16(const std::string& ansi)
     return out;
 }
 
-std::string ProbeFromUtf16(const std::u16string& text, bool, bool*)
+std::string ProbeFromUtf16(const std::u16string& text, bool, bool* usedDefault)
 {
     std::string out;
+    bool missing = false;
     for (char16_t u : text) {
         if (u < 0x80) {
             out.push_back((char)u);
@@ -30,8 +32,11 @@ std::string ProbeFromUtf16(const std::u16string& text, bool, bool*)
             char buf[8];
             snprintf(buf, sizeof buf, "<%04X>", (unsigned)u);
             out += buf;
+            missing = true;
         }
     }
+    if (usedDefault)
+        *usedDefault = missing;
     return out;
 }
 
@@ -273,6 +278,45 @@ TEST_CASE("folding for the ANSI code page")
     CHECK(WideToAnsi(kProbe, u"x\u2014\u00A0\uFEFFy\u00E9") == "x<2015> y<00E9>");
 }
 
+TEST_CASE("folding only what the code page lacks")
+{
+    // Code page 1252 holds the en and em dash, the pound sign, NBSP, the bullet, the
+    // soft hyphen, the acute accent and the modifier circumflex and tilde.
+    const CodePage& page = Cp1252CodePage();
+    struct Row {
+        std::u16string in;
+        std::u16string out; // empty: nothing changes
+        std::string ansi;
+    };
+    const Row rows[] = {
+        {u"\u2013\u2014\u00A3\u00A0\u2022", u"", "\x96\x97\xA3\xA0\x95"},
+        {u"\u00AD\u00B4\u02C6\u02DC", u"", "\xAD\xB4\x88\x98"},
+        {u"a\u2010\u2032\u2033\u2009\u200B\uFEFFb", u"a-'\" b", "a-'\" b"},
+        {u"\u2023\u2043\u2219\u2022", u"\u00B7\u00B7\u00B7\u2022", "\xB7\xB7\xB7\x95"},
+        // Held and lacking units side by side: only the lacking one folds, here to a
+        // look-alike that 1252 lacks as well, as the table says.
+        {u"\u2014\u2012\u2013", u"\u2014\u2015\u2013", "\x97?\x96"},
+        // The text model cannot hold U+0000 in any code page.
+        {std::u16string(u"a\0\u2014", 3), u"a\u2014", "a\x97"},
+        {u"\uD55C\u2014\u2212", u"\uD55C\u2014\uFF0D", "?\x97?"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(Hex16(row.in));
+        std::u16string folded = u"old";
+        CHECK(FoldUnicodeForCodePage(page, row.in.data(), (int)row.in.size(), &folded) == !row.out.empty());
+        CHECK(Hex16(folded) == Hex16(row.out));
+        CHECK(Hex(WideToAnsi(page, row.in)) == Hex(row.ansi));
+    }
+
+    std::u16string folded = u"old";
+    CHECK_FALSE(FoldUnicodeForCodePage(page, nullptr, 3, &folded));
+    CHECK(folded == u"old");
+    CHECK(FoldUnicodeForCodePage(page, u"\u2014\u200B\0\u200B", -1, &folded));
+    CHECK(folded == std::u16string(u"\u2014\0", 2));
+    CHECK_FALSE(FoldUnicodeForCodePage(page, u"\u2014\0\u200B", -1, &folded));
+    CHECK(folded.empty());
+}
+
 TEST_CASE("what a file's text loses in the text model of code page 1252")
 {
     struct Row {
@@ -290,6 +334,12 @@ TEST_CASE("what a file's text loses in the text model of code page 1252")
          "a\xC3"
          "A",
          -1, TextLostCharacters},
+        {"UTF-8 dashes, pound, NBSP and bullet", "\xE2\x80\x93\xE2\x80\x94\xC2\xA3\xC2\xA0\xE2\x80\xA2", -1,
+         TextWhole},
+        {"UTF-8 Korean beside an em dash", "\xED\x95\x9C\xE2\x80\x94", -1, TextLostCharacters},
+        // Folded to U+2015, which the code page lacks too.
+        {"UTF-8 figure dash", "\xE2\x80\x92", -1, TextLostCharacters},
+        {"UTF-16 em dash", std::string("\xFF\xFE\x14\x20", 4), -1, TextWhole},
         {"ANSI bytes", "caf\xE9", -1, TextWhole},
         {"NUL", std::string("a\0b", 3), -1, TextLostNul},
         {"Korean UTF-8 reloaded as ANSI", "\xED\x95\x9C", Ansi, TextWhole},
@@ -303,6 +353,39 @@ TEST_CASE("what a file's text loses in the text model of code page 1252")
         else
             DecodeTextFileAs(Cp1252CodePage(), row.bytes.data(), row.bytes.size(), row.readAs, false, &d);
         CHECK(LossOf(d) == row.loss);
+    }
+}
+
+TEST_CASE("text that code page 1252 holds reads whole and saves back byte for byte")
+{
+    const CodePage& page = Cp1252CodePage();
+    const std::string ansi = "\x96 \x97 \xA3\xA0\x95 \xAD\xB4\x88\x98\r\n";
+    const std::string utf8 = "\xE2\x80\x93 \xE2\x80\x94 \xC2\xA3\xC2\xA0\xE2\x80\xA2 "
+                             "\xC2\xAD\xC2\xB4\xCB\x86\xCB\x9C\n";
+    const char utf16[] = "\xFF\xFE\x13\x20 \0\x14\x20 \0\xA3\0\xA0\0\x22\x20 \0"
+                         "\xAD\0\xB4\0\xC6\x02\xDC\x02\r\0\n\0";
+    struct Row {
+        const char* name;
+        std::string bytes;
+        int32_t encoding;
+        bool bom;
+        EolMode eol;
+    };
+    const Row rows[] = {
+        {"UTF-8", utf8, Utf8, false, Lf},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + utf8, Utf8, true, Lf},
+        {"UTF-16 LE", std::string(utf16, sizeof utf16 - 1), Utf16Le, true, Crlf},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        DecodedText d;
+        DecodeTextFile(page, row.bytes.data(), row.bytes.size(), &d);
+        CHECK(Hex(d.text) == Hex(ansi));
+        CHECK(LossOf(d) == TextWhole);
+        CHECK(d.encoding == row.encoding);
+        CHECK(d.bom == row.bom);
+        std::string saved = EncodeTextFile(page, d.text.data(), d.text.size(), d.encoding, d.bom, d.eol);
+        CHECK(Hex(saved) == Hex(row.bytes));
     }
 }
 

@@ -563,8 +563,103 @@ TEST_CASE("the UTF-8 conversions set the thread's last error")
     CHECK(WideToAnsi(L"a\x00A0" L"b", -1, nullptr, 0) == 4);
     char out[8] = {};
     CHECK(WideToAnsi(L"a\x00A0\x200B" L"b", -1, out, 8) == 4);
-    CHECK(std::string(out) == "a b");
+    CHECK(Hex(out) == (kKorean ? "61 20 62 " : "61 A0 62 "));
     CHECK(WideToAnsi(L"ab", 2, out, 8) == 2);
+}
+
+TEST_CASE("every character of the fold table in the run's code page")
+{
+    // A character the code page holds keeps its own bytes; only one that it lacks
+    // becomes its look-alike, which in 949 is always a character of the code page.
+    // 949 holds U+00AD, U+00B4, U+2032 and U+2033 of the table.
+    struct Row {
+        char16_t unit;
+        std::string cp1252;
+        std::string cp949;
+    };
+    const Row rows[] = {
+        {0x00A0, "\xA0", " "},
+        {0x2000, " ", " "},
+        {0x2009, " ", " "},
+        {0x200A, " ", " "},
+        {0x202F, " ", " "},
+        {0x205F, " ", " "},
+        {0x200B, "", ""},
+        {0x200D, "", ""},
+        {0x2060, "", ""},
+        {0xFEFF, "", ""},
+        {0x00AD, "\xAD", "\xA1\xA9"},
+        {0x2010, "-", "-"},
+        {0x2011, "-", "-"},
+        {0x2012, "?", "\xA1\xAA"}, // U+2015 in 1252 too: it has no form there
+        {0x2013, "\x96", "\xA1\xAA"},
+        {0x2014, "\x97", "\xA1\xAA"},
+        {0x2022, "\x95", "\xA1\xA4"},
+        {0x2023, "\xB7", "\xA1\xA4"},
+        {0x2043, "\xB7", "\xA1\xA4"},
+        {0x2219, "\xB7", "\xA1\xA4"},
+        {0x00B4, "\xB4", "\xA2\xA5"},
+        {0x2032, "'", "\xA1\xC7"},
+        {0x2033, "\"", "\xA1\xC8"},
+        {0x00A3, "\xA3", "\xA1\xCC"},
+        {0x2212, "-", "\xA3\xAD"}, // U+FF0D, best fit to "-" in 1252
+        {0x02C6, "\x88", "^"},
+        {0x02DC, "\x98", "~"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(Hex(Units(std::u16string(1, row.unit), true)));
+        const std::string& bytes = kKorean ? row.cp949 : row.cp1252;
+        const wchar_t text[] = {(wchar_t)row.unit, 0};
+        char out[8] = {};
+        CHECK(WideToAnsi(text, -1, out, 8) == (int)bytes.size() + 1);
+        CHECK(Hex(out) == Hex(bytes));
+        CHECK(Hex(WideToAnsi(WindowsAnsiCodePage(), std::u16string(1, row.unit))) == Hex(bytes));
+    }
+}
+
+TEST_CASE("files with the fold table's characters: kept where the code page holds them")
+{
+    struct Expect {
+        std::string text;
+        TextLoss loss;
+        bool savesBack;
+    };
+    struct Row {
+        std::string name;
+        std::string bytes;
+        Expect cp1252;
+        Expect cp949;
+    };
+    const std::u16string dashes = u"g\u2013h\u2014i\u00A3j\u00A0k\u2022l\n";
+    const std::string utf8 = "g\xE2\x80\x93h\xE2\x80\x94i\xC2\xA3j\xC2\xA0k\xE2\x80\xA2l\n";
+    const Expect dashes1252 = {"g\x96h\x97i\xA3j\xA0k\x95l\r\n", TextWhole, true};
+    const Expect dashes949 = {"g\xA1\xAAh\xA1\xAAi\xA1\xCCj k\xA1\xA4l\r\n", TextWhole, false};
+    const std::string primes = "\xE2\x80\xB2\xE2\x80\xB3\xC2\xB4\xC2\xAD";
+    const Row rows[] = {
+        {"UTF-8 dashes, pound, NBSP, bullet", utf8, dashes1252, dashes949},
+        {"the same with a mark", "\xEF\xBB\xBF" + utf8, dashes1252, dashes949},
+        {"the same in UTF-16 LE", "\xFF\xFE" + Units(dashes, false), dashes1252, dashes949},
+        {"primes, acute accent, soft hyphen",
+         primes,
+         {"'\"\xB4\xAD", TextWhole, false},
+         {"\xA1\xC7\xA1\xC8\xA2\xA5\xA1\xA9", TextWhole, true}},
+        {"Korean beside an em dash",
+         "\xED\x95\x9C\xE2\x80\x94",
+         {"?\x97", TextLostCharacters, false},
+         {"\xC7\xD1\xA1\xAA", TextWhole, false}},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        const Expect& expect = kKorean ? row.cp949 : row.cp1252;
+        std::string path = Scratch("folds.txt");
+        PutFile(path, row.bytes);
+        Loaded r = Load(path);
+        REQUIRE(r.ok);
+        CHECK(Hex(r.text) == Hex(expect.text));
+        CHECK(r.loss == expect.loss);
+        REQUIRE(WriteTextFile(path.c_str(), r.text.data(), (int32_t)r.text.size(), r.encoding, r.bom, r.eol));
+        CHECK((GetFile(path) == row.bytes) == expect.savesBack);
+    }
 }
 
 TEST_CASE("clipboard text in code page 1252" * doctest::skip(kKorean))
@@ -576,7 +671,9 @@ TEST_CASE("clipboard text in code page 1252" * doctest::skip(kKorean))
     };
     const Row rows[] = {
         {"Unicode wins", {UnicodeClip(u"\u00E9t\u00E9"), AnsiClip("other")}, "\xE9t\xE9"},
-        {"Unicode is folded", {UnicodeClip(u"a\u00A0b\u200Bc\u2022\r")}, "a bc\xB7\r\n"},
+        {"Unicode is folded where the code page lacks a character",
+         {UnicodeClip(u"a\u00A0z\u200Bc\u2022\u2023\u2014\u00A3\u2010\r")},
+         "a\xA0zc\x95\xB7\x97\xA3-\r\n"},
         // CF_TEXT alone: the system makes CF_UNICODETEXT from it with the code page, and
         // that reading wins, so ANSI text whose bytes happen to be valid UTF-8 is kept.
         {"CF_TEXT alone", {AnsiClip("caf\xC3\xA9")}, "caf\xC3\xA9"},
@@ -598,29 +695,8 @@ TEST_CASE("clipboard text in code page 1252" * doctest::skip(kKorean))
     CloseClipboard();
 }
 
-TEST_CASE("code page 949: fold targets, double-byte text, clipboard" *
-          doctest::skip(!kKorean))
+TEST_CASE("code page 949: a folded file, double-byte text, clipboard" * doctest::skip(!kKorean))
 {
-    // Each fold target is a character of the code page, not a question mark.
-    struct Fold {
-        std::u16string source;
-        std::string bytes;
-    };
-    const Fold folds[] = {
-        {u"\u2014", "\xA1\xAA"},
-        {u"\u2022", "\xA1\xA4"},
-        {u"\u00A3", "\xA1\xCC"},
-        {u"\u2212", "\xA3\xAD"},
-    };
-    for (const Fold& f : folds) {
-        CAPTURE(Hex(Units(f.source, true)));
-        char out[8] = {};
-        int n = WideToAnsi((LPCWSTR)f.source.c_str(), -1, out, 8);
-        CHECK(n == 3);
-        CHECK(Hex(out) == Hex(f.bytes));
-        CHECK(Hex(WideToAnsi(WindowsAnsiCodePage(), f.source)) == Hex(f.bytes));
-    }
-
     std::string path = Scratch("korean.txt");
     PutFile(path, "\xE2\x80\x94\xC2\xA0\xED\x95\x9C\xC2\xA3\n");
     Loaded r = Load(path);
