@@ -75,8 +75,17 @@ bool SetDocumentText(TabDocument* doc, const std::string& text)
 
 void TakeDocumentText(TabDocument* doc, std::string& text)
 {
-    if (doc && doc->history)
-        doc->history->snapshot.swap(text);
+    if (!doc || !doc->history)
+        return;
+    std::string& kept = doc->history->snapshot;
+    kept.swap(text);
+    // A decoded text was given room to grow; the document keeps only its bytes.
+    if (kept.capacity() - kept.size() > kept.size() / 32 + 64) {
+        try {
+            kept.shrink_to_fit();
+        } catch (const std::exception&) {
+        }
+    }
 }
 
 void ReportOutOfMemory()

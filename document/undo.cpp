@@ -7,6 +7,7 @@
 #include "document/closed_tabs.h"
 #include "document/document.h"
 #include "document/undo_core.h"
+#include "editor/control_drawing.h"
 #include "editor/gutter.h"
 
 #include <new>
@@ -181,6 +182,8 @@ bool ApplyUndoOrRedo(HWND editor, bool redo)
     UndoOutcome outcome = redo ? TakeRedo(history, *current, &apply) : TakeUndo(history, *current, &apply);
     if (outcome == UndoOutcome::Applied) {
         {
+            // Only the rows of the step are repainted, unless the view moved.
+            ControlDrawingHold hold(editor);
             ScopedFlag applying(gApplyingUndo);
             SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
             SendMessageA(editor, EM_SETSEL, apply.replaceStart, apply.replaceEnd);
@@ -190,10 +193,10 @@ bool ApplyUndoOrRedo(HWND editor, bool redo)
             SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
             gSelBeforeEditStart = apply.selStart;
             gSelBeforeEditEnd = apply.selEnd;
+            hold.Changed(apply.replaceStart, apply.replaceStart + (int)apply.replacement->size());
         }
         ApplyModifiedRule(doc);
         RefreshGutter();
-        InvalidateRect(editor, nullptr, FALSE);
     } else if (outcome == UndoOutcome::HistoryDropped) {
         ApplyModifiedRule(doc);
         // An empty history writes no undo file, so the stale one would come back with the

@@ -618,7 +618,8 @@ void PaintWhitespaceMarks(PaintFrame& f)
     DeleteObject(tools.selectedDot);
 }
 
-void PaintOverlays(HDC mem, HWND editor, const RECT& client)
+// rows: the part of the client area whose lines are drawn.
+void PaintOverlays(HDC mem, HWND editor, const RECT& client, const RECT& rows)
 {
     PaintFrame f;
     f.dc = mem;
@@ -638,6 +639,17 @@ void PaintOverlays(HDC mem, HWND editor, const RECT& client)
             f.y0 = Short(HIWORD(pos));
         }
     }
+    // The lines above the rows are left out; the last one drawn is the last that meets them.
+    if (rows.top > f.y0 + f.lineHeight && f.count > 0) {
+        int skip = (rows.top - f.y0) / f.lineHeight;
+        if (f.first + skip >= f.count)
+            skip = f.count - 1 - f.first;
+        if (skip > 0) {
+            f.first += skip;
+            f.y0 += skip * f.lineHeight;
+        }
+    }
+    f.client.bottom = rows.bottom;
     int cell = MeasureCellWidth(editor);
     f.cell = cell > 0 ? cell : (f.tm.tmAveCharWidth > 0 ? f.tm.tmAveCharWidth : 8);
     f.fixedCells = !(f.tm.tmPitchAndFamily & TMPF_FIXED_PITCH) && f.cell == f.tm.tmAveCharWidth;
@@ -657,7 +669,7 @@ void PaintOverlays(HDC mem, HWND editor, const RECT& client)
 
 } // namespace
 
-void RenderEditor(HWND editor, HDC target, int width, int height)
+void RenderEditor(HWND editor, HDC target, int width, int height, const RECT* area)
 {
     if (!target || width <= 0 || height <= 0)
         return;
@@ -681,12 +693,21 @@ void RenderEditor(HWND editor, HDC target, int width, int height)
         gSystemCaretHidden = false;
     }
 
+    // Under Wine the control walks its whole line list for every row it paints, so rows
+    // outside the area would cost as much as the rows that change.
+    if (area)
+        IntersectClipRect(mem, area->left, area->top, area->right, area->bottom);
     CallWindowProcA(gEditorOrigProc, editor, WM_PRINTCLIENT, (WPARAM)mem, PRF_CLIENT | PRF_ERASEBKGND);
     SelectClipRgn(mem, nullptr);
 
     HFONT font = (HFONT)SendMessageA(editor, WM_GETFONT, 0, 0);
     HGDIOBJ oldFont = font ? SelectObject(mem, font) : nullptr;
-    PaintOverlays(mem, editor, rc);
+    RECT rows = rc;
+    if (area) {
+        rows.top = area->top > rc.top ? area->top : rc.top;
+        rows.bottom = area->bottom < rc.bottom ? area->bottom : rc.bottom;
+    }
+    PaintOverlays(mem, editor, rc, rows);
     if (oldFont)
         SelectObject(mem, oldFont);
 
@@ -706,7 +727,7 @@ void PaintEditor(HWND editor)
     HDC dc = BeginPaint(editor, &ps);
     RECT rc;
     GetClientRect(editor, &rc);
-    RenderEditor(editor, dc, rc.right - rc.left, rc.bottom - rc.top);
+    RenderEditor(editor, dc, rc.right - rc.left, rc.bottom - rc.top, &ps.rcPaint);
     EndPaint(editor, &ps);
 }
 

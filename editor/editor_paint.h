@@ -20,8 +20,10 @@ void ResetEditorPaintState();
 // WM_PAINT of the editor.
 void PaintEditor(HWND editor);
 // The whole composed picture of the editor's client area (width x height from 0, 0)
-// copied into target: what WM_PAINT shows. Nothing for a size of 0 or less.
-void RenderEditor(HWND editor, HDC target, int width, int height);
+// copied into target: what WM_PAINT shows. Nothing for a size of 0 or less. With an area
+// (the part a paint must renew), the control and the overlays draw only the rows that
+// meet it, since only that part reaches the screen.
+void RenderEditor(HWND editor, HDC target, int width, int height, const RECT* area = nullptr);
 // Width in pixels of one character cell of the editor font; at least 1.
 int MeasureCellWidth(HWND editor);
 int GetFirstVisibleLineX(HWND editor);

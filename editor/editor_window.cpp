@@ -45,11 +45,15 @@ static LRESULT PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 static LRESULT PassOnAsEdit(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     RememberSelectionBeforeEdit(hwnd);
+    int before = gSelBeforeEditStart < gSelBeforeEditEnd ? gSelBeforeEditStart : gSelBeforeEditEnd;
     BeginKeystrokeEdit();
     LRESULT result;
     {
         ControlDrawingHold hold(hwnd);
         result = PassOn(hwnd, msg, wParam, lParam);
+        DWORD s = 0, e = 0;
+        SendMessageA(hwnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
+        hold.Changed(before, (int)e);
     }
     EndKeystrokeEdit();
     return result;
@@ -60,10 +64,10 @@ static LRESULT PassOnAsEdit(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 static LRESULT SetRedraw(HWND hwnd, WPARAM on, LPARAM lParam)
 {
     if (!on)
-        HoldControlDrawing(hwnd);
+        SetControlRedraw(hwnd, false);
     LRESULT result = PassOn(hwnd, WM_SETREDRAW, on, lParam);
     if (on)
-        ReleaseControlDrawing(hwnd);
+        SetControlRedraw(hwnd, true);
     return result;
 }
 

@@ -5,10 +5,12 @@
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/tabs.h"
+#include "document/undo.h"
 #include "editor/block_mode.h"
 #include "editor/editor_paint.h"
 #include "editor/visual_columns_win.h"
 
+#include <functional>
 #include <stdio.h>
 #include <string>
 #include <vector>
@@ -270,6 +272,49 @@ TEST_CASE("typing and edits with redrawing off reach the screen with the next pa
     CHECK(si.nMax > rc.right);
     CHECK(si.nPos > 0);
     CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & WS_VISIBLE) != 0);
+}
+
+// Under Wine each row the control paints costs a walk of its line list: a change asks the
+// next paint for the rows it changed, as the control itself would.
+TEST_CASE("a keystroke, a new line and Undo ask the next paint for the rows they changed")
+{
+    PaintFixture f;
+    REQUIRE(f.hwnd);
+    std::string text;
+    for (int i = 0; i < 30; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    f.Open(text);
+    RECT client;
+    GetClientRect(gEditorWnd, &client);
+    int lh = f.LineHeight(), row2 = f.RowTop(2);
+    auto pending = [&]() {
+        RECT r = {};
+        GetUpdateRect(gEditorWnd, &r, FALSE);
+        UpdateWindow(gEditorWnd);
+        return std::make_pair(r.top, r.bottom);
+    };
+    UpdateWindow(gEditorWnd);
+    // The line break typed after "line 2x" is recorded as the one at the start of line 3
+    // (the text before it already ended in one), so its Undo changes the rows from there.
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int top, bottom; // of the rows asked for
+    } steps[] = {
+        {"a typed character", [&] { SelectInEditor(f.LineStart(2) + 6, f.LineStart(2) + 6); TypeText("x"); }, row2,
+         row2 + lh},
+        {"a new line", [&] { TypeText("\r"); }, row2, client.bottom},
+        {"Undo of the new line", [&] { Undo(gEditorWnd); }, row2 + lh, client.bottom},
+        {"Undo of the character", [&] { Undo(gEditorWnd); }, row2, row2 + lh},
+    };
+    for (const Step& step : steps) {
+        CAPTURE(std::string(step.what));
+        step.act();
+        std::pair<int, int> rows = pending();
+        CHECK(rows.first == step.top);
+        CHECK(rows.second == step.bottom);
+    }
+    CHECK(EditorText() == text);
 }
 
 TEST_CASE("a long line and scrolling far down paint the visible lines")
