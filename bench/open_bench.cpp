@@ -73,11 +73,14 @@ InProcess MeasureInProcess(HWND mainWnd, const std::string& path)
 
     HWND host;
     HWND bare = CreateBareEditLike(gEditorWnd, &host);
+    // With the focus, as the program's editor has it: the control places its caret.
+    SetFocus(bare);
     t0 = BenchNow();
     SendMessageA(bare, WM_SETTEXT, 0, (LPARAM)text.c_str());
     r.bareSetText = BenchNow() - t0;
     r.barePaint = Paint(host);
     DestroyWindow(host);
+    SetFocus(gEditorWnd);
     std::string().swap(text);
 
     Cold(path);

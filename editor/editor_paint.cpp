@@ -35,11 +35,16 @@ const COLORREF kMarkSelected = RGB(255, 255, 255);
 
 // First guess for a line's buffer; a longer line is read again at its full length.
 const int kLineGuess = 512;
+// Under Wine, EM_POSFROMCHAR on a line costs time in proportion to the whole line (0.7 s
+// on a 5 MB line, for any character of it): on longer lines positions come from the
+// columns and the view's origin, which a fixed-pitch font makes exact.
+const int kMeasuredLineLimit = 4096;
 
 // A visible line as every paint step shares it: each is read from the control once per
 // paint.
 struct PaintLine {
     EditLine text; // count excludes any trailing CR and LF
+    bool Long() const { return text.length > kMeasuredLineLimit; }
     int ascii = 0; // bytes before this index are all below 0x80
     int x = 0, y = 0; // where the control draws the line's first character
 };
@@ -87,6 +92,18 @@ int LineOriginX(HWND editor, int reported)
             return origin;
     }
     return reported - 0x10000;
+}
+
+void ViewOrigin(HWND editor, int* x, int* y)
+{
+    RECT area;
+    SendMessageA(editor, EM_GETRECT, 0, (LPARAM)&area);
+    SCROLLINFO si;
+    ZeroMemory(&si, sizeof(si));
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_POS;
+    *x = area.left - (GetScrollInfo(editor, SB_HORZ, &si) ? si.nPos : 0);
+    *y = area.top;
 }
 
 void TrimLineBreak(EditLine& t)
@@ -164,7 +181,7 @@ void ReadVisibleLines(PaintFrame& f)
         entry.x = f.x0;
         entry.y = f.y0 + k * f.lineHeight;
         FinishLine(entry);
-        if (line < f.count - 1 || entry.text.length > 0)
+        if ((line < f.count - 1 || entry.text.length > 0) && !entry.Long())
             checked = k;
         start += entry.text.length + 2;
     }
@@ -189,7 +206,7 @@ void ReadVisibleLines(PaintFrame& f)
         PaintLine& entry = f.lines.back();
         ReadEditLine(f.editor, line, &entry.text);
         FinishLine(entry);
-        LRESULT pos = entry.text.start < 0 ? -1 : SendMessageA(f.editor, EM_POSFROMCHAR, entry.text.start, 0);
+        LRESULT pos = entry.text.start < 0 || entry.Long() ? -1 : SendMessageA(f.editor, EM_POSFROMCHAR, entry.text.start, 0);
         entry.x = pos == -1 ? f.x0 : LineOriginX(f.editor, Short(LOWORD(pos)));
         entry.y = pos == -1 ? f.y0 + k * f.lineHeight : Short(HIWORD(pos));
     }
@@ -224,7 +241,7 @@ int XAt(const PaintFrame& f, const PaintLine& entry, int i, int column, bool* me
 {
     if (measured)
         *measured = false;
-    if (!(f.fixedCells && i <= entry.ascii)) {
+    if (!(f.fixedCells && i <= entry.ascii) && !entry.Long()) {
         LRESULT pos = SendMessageA(f.editor, EM_POSFROMCHAR, entry.text.start + i, 0);
         if (pos != -1 && Short(HIWORD(pos)) == entry.y) {
             if (measured)
@@ -355,6 +372,8 @@ bool OccurrenceBox(PaintFrame& f, OccurrenceLine& current, int s, int e, RECT* b
         y = entry.y;
         x = XAt(f, entry, s - t.start, current.walk.At(entry, s - t.start));
     } else {
+        if (entry.Long())
+            return false;
         LRESULT pos = SendMessageA(f.editor, EM_POSFROMCHAR, s, 0);
         if (pos == -1)
             return false;
@@ -398,7 +417,7 @@ void PaintOccurrenceHighlights(PaintFrame& f)
     int visibleStart = StartOfLine(f, f.first);
     if (visibleStart < 0)
         visibleStart = 0;
-    int last = f.first + f.client.bottom / f.lineHeight + 1;
+    int last = f.first + (f.client.bottom - f.y0) / f.lineHeight + 1;
     if (last > f.count)
         last = f.count;
     int limit = INT_MAX;
@@ -483,7 +502,7 @@ void PaintBlockOverlay(PaintFrame& f)
         return;
     }
     int top = BlockTop(), bottom = BlockBottom();
-    int visibleTop = f.first - 1, visibleBottom = f.first + f.client.bottom / f.lineHeight + 1;
+    int visibleTop = f.first - 1, visibleBottom = f.first + (f.client.bottom - f.y0) / f.lineHeight + 1;
     for (int row = top > visibleTop ? top : visibleTop; row <= bottom && row <= visibleBottom; ++row) {
         PaintLine* entry;
         int y;
@@ -597,7 +616,7 @@ void PaintLineMarks(PaintFrame& f, const MarkTools& tools, const PaintLine& entr
 
 void PaintWhitespaceMarks(PaintFrame& f)
 {
-    int end = f.first + f.client.bottom / f.lineHeight + 1;
+    int end = f.first + (f.client.bottom - f.y0) / f.lineHeight + 1;
     MarkTools tools;
     tools.pen = CreatePen(PS_SOLID, 1, kMark);
     tools.selectedPen = CreatePen(PS_SOLID, 1, kMarkSelected);
@@ -630,15 +649,10 @@ void PaintOverlays(HDC mem, HWND editor, const RECT& client, const RECT& rows)
     f.first = (int)SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
     f.count = (int)SendMessageA(editor, EM_GETLINECOUNT, 0, 0);
     f.lineHeight = f.tm.tmHeight > 0 ? f.tm.tmHeight : 14;
-    f.x0 = f.y0 = 0;
-    int firstStart = (int)SendMessageA(editor, EM_LINEINDEX, f.first, 0);
-    if (firstStart >= 0) {
-        LRESULT pos = SendMessageA(editor, EM_POSFROMCHAR, firstStart, 0);
-        if (pos != -1) {
-            f.x0 = LineOriginX(editor, Short(LOWORD(pos)));
-            f.y0 = Short(HIWORD(pos));
-        }
-    }
+    // The first visible line starts at the top of the text area, as far left of it as the
+    // view is scrolled; ReadVisibleLines checks this against the control where a line is
+    // short enough to ask.
+    ViewOrigin(editor, &f.x0, &f.y0);
     // The lines above the rows are left out; the last one drawn is the last that meets them.
     if (rows.top > f.y0 + f.lineHeight && f.count > 0) {
         int skip = (rows.top - f.y0) / f.lineHeight;
@@ -736,7 +750,8 @@ int MeasureCellWidth(HWND editor)
     int lines = (int)SendMessageA(editor, EM_GETLINECOUNT, 0, 0);
     for (int line = 0; line < lines && line < 40; ++line) {
         int start = (int)SendMessageA(editor, EM_LINEINDEX, line, 0);
-        if (start < 0 || SendMessageA(editor, EM_LINELENGTH, start, 0) <= 1)
+        LRESULT length = start < 0 ? 0 : SendMessageA(editor, EM_LINELENGTH, start, 0);
+        if (length <= 1 || length > kMeasuredLineLimit)
             continue;
         LRESULT p[3];
         for (int i = 0; i < 3; ++i)
