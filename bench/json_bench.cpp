@@ -6,6 +6,11 @@
 // tools can be timed on the same bytes (under Wine, where this program cannot start them).
 // --compare (not on Windows) also times `jq .`, `jq -c .`, `python3 -m json.tool` and
 // `python3 -m json.tool --compact` on the saved file in the same run.
+//
+//   json_bench --file FILE format|minify
+//
+// runs as a whole-process tool instead: the file formatted or minified to standard output
+// (bench/text_tools_bench.sh times it under Wine beside jq and python the same way).
 
 #include <chrono>
 #include <cstdint>
@@ -15,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_file_tool.h"
 #include "bench/bench_memory.h"
 #include "tools/json/json.h"
 
@@ -106,6 +112,14 @@ void TimeCommand(const char* what, const std::string& command, double mb)
 int main(int argc, char** argv)
 {
     // Unbuffered, so that what was measured shows even if a later size fails.
+    if (argc == 4 && strcmp(argv[1], "--file") == 0) {
+        std::string text;
+        if (!ReadToolInput(argv[2], &text))
+            return 2;
+        JsonCheckResult r = CheckJson(text, strcmp(argv[3], "minify") == 0 ? JsonToolMode::Minify : JsonToolMode::Format,
+                                      BenchCodePage());
+        return r.ok && WriteToolOutput(r.output) ? 0 : 1;
+    }
     setvbuf(stdout, nullptr, _IONBF, 0);
     BenchKeepFreedMemory();
     bool save = false;
