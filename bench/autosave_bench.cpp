@@ -41,6 +41,19 @@ void NewTabWith(HWND mainWnd, const std::string& text)
     ActivateSelectedTab();
 }
 
+// The read of the editor text and the safe write of bytes of the session's size, each timed.
+void TimeReadAndWrite(const std::string& scratch, const std::string& written, std::vector<double>* read,
+                      std::vector<double>* write)
+{
+    std::string current;
+    double t = BenchNow();
+    ReadEditorText(&current);
+    read->push_back(BenchNow() - t);
+    t = BenchNow();
+    WriteFileSafely(scratch, written.empty() ? current : written);
+    write->push_back(BenchNow() - t);
+}
+
 // The old way, for comparison: every text copied into a record, then into one buffer.
 double BuildInMemoryAndWrite(const std::string& path)
 {
@@ -80,13 +93,7 @@ void OneLargeTab(HWND mainWnd, size_t bytes)
         double t = BenchNow();
         SaveSessionNow(mainWnd);
         pause.push_back(BenchNow() - t);
-        std::string current;
-        t = BenchNow();
-        ReadEditorText(&current);
-        read.push_back(BenchNow() - t);
-        t = BenchNow();
-        WriteFileSafely(scratch, current);
-        write.push_back(BenchNow() - t);
+        TimeReadAndWrite(scratch, std::string(), &read, &write);
         old.push_back(BuildInMemoryAndWrite(scratch));
     }
     DeleteFileA(scratch.c_str());
@@ -114,16 +121,10 @@ void TenTabsOneChanged(HWND mainWnd)
         t = BenchNow();
         SaveSessionNow(mainWnd);
         pause.push_back(BenchNow() - t);
-        std::string current;
-        t = BenchNow();
-        ReadEditorText(&current);
-        read.push_back(BenchNow() - t);
         std::string all;
         for (int k = 0; k < GetTabCount(); ++k)
             all += DocumentText(GetTabDocument(k));
-        t = BenchNow();
-        WriteFileSafely(scratch, all);
-        write.push_back(BenchNow() - t);
+        TimeReadAndWrite(scratch, all, &read, &write);
         old.push_back(BuildInMemoryAndWrite(scratch));
     }
     DeleteFileA(scratch.c_str());

@@ -173,13 +173,30 @@ inline std::string NotepadPath()
     return std::string(folder) + "\\notepad.exe";
 }
 
-inline std::string PrepareZorvikCopy(const std::string& benchFolder)
+// source: another build's Zorvik.exe to time (say the one before a change), else the one
+// of this build tree.
+inline std::string PrepareZorvikCopy(const std::string& benchFolder, const char* source = nullptr)
 {
     std::string folder = benchFolder + "zorvik_copy";
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string exe = folder + "\\Zorvik.exe";
-    CopyFileA((benchFolder + "..\\Zorvik.exe").c_str(), exe.c_str(), FALSE);
+    CopyFileA(source ? source : (benchFolder + "..\\Zorvik.exe").c_str(), exe.c_str(), FALSE);
     return exe;
+}
+
+// The value of "--zorvik PATH" among the arguments, which are taken out; null without it.
+inline const char* TakeZorvikArgument(int* argc, char** argv)
+{
+    for (int i = 1; i + 1 < *argc; ++i) {
+        if (std::string(argv[i]) == "--zorvik") {
+            const char* path = argv[i + 1];
+            for (int k = i; k + 2 <= *argc; ++k)
+                argv[k] = argv[k + 2];
+            *argc -= 2;
+            return path;
+        }
+    }
+    return nullptr;
 }
 
 inline void RemoveZorvikCopyFiles(const std::string& exe)

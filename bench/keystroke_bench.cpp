@@ -6,7 +6,9 @@
 //      repaint, and typing into a short line of an empty tab;
 //   3. a 5 MB single line: opening it and one character typed in its middle, with the
 //      repaint, beside the bare EDIT control with the same font and styles.
-//   xvfb-run -a build/wine-run.sh build/bench/keystroke_bench.exe [--no-long-line]
+//   xvfb-run -a build/wine-run.sh build/bench/keystroke_bench.exe [--zorvik EXE] [--whole-only] [--no-long-line]
+// --zorvik times another build's Zorvik.exe as the whole program (say the one before a
+// change); --whole-only stops after the whole programs.
 
 #include "app/main_window.h"
 #include "app/scoped_flag.h"
@@ -47,11 +49,11 @@ void Repaint(HWND window)
 }
 
 // 1. Whole programs on the same file.
-void WholePrograms(const std::string& text)
+void WholePrograms(const std::string& text, const char* zorvikSource)
 {
     std::string path = ExeFolder() + "keystroke_bench.txt";
     WriteFileBytes(path, text);
-    std::string zorvik = PrepareZorvikCopy(ExeFolder());
+    std::string zorvik = PrepareZorvikCopy(ExeFolder(), zorvikSource);
     long length = (long)text.size();
     struct Place {
         const char* name;
@@ -201,25 +203,22 @@ void LongLine(HWND mainWnd)
     fflush(stdout);
 
     long middle = (long)line.size() / 2;
+    // A character typed at the offset of an edit control that has the focus, with the
+    // repaint of its top window.
+    auto typeAt = [](HWND edit, HWND top, long offset) {
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, offset, offset);
+        SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+        Repaint(top);
+        double t = BenchNow();
+        SendMessageA(edit, WM_CHAR, 'x', 1);
+        Repaint(top);
+        return BenchNow() - t;
+    };
     std::vector<double> ours, theirs;
     for (int i = 0; i < 3; ++i) {
-        SetFocus(bare);
-        SendMessageA(bare, EM_SETSEL, middle + i, middle + i);
-        SendMessageA(bare, EM_SCROLLCARET, 0, 0);
-        Repaint(host);
-        t = BenchNow();
-        SendMessageA(bare, WM_CHAR, 'x', 1);
-        Repaint(host);
-        theirs.push_back(BenchNow() - t);
-
-        SetFocus(gEditorWnd);
-        SendMessageA(gEditorWnd, EM_SETSEL, middle + i, middle + i);
-        SendMessageA(gEditorWnd, EM_SCROLLCARET, 0, 0);
-        Repaint(mainWnd);
-        t = BenchNow();
-        SendMessageA(gEditorWnd, WM_CHAR, 'x', 1);
-        Repaint(mainWnd);
-        ours.push_back(BenchNow() - t);
+        theirs.push_back(typeAt(bare, host, middle + i));
+        ours.push_back(typeAt(gEditorWnd, mainWnd, middle + i));
     }
     DestroyWindow(host);
     double o = BenchMedian(ours), b = BenchMedian(theirs);
@@ -234,9 +233,16 @@ void LongLine(HWND mainWnd)
 
 int main(int argc, char** argv)
 {
-    bool longLine = !(argc > 1 && strcmp(argv[1], "--no-long-line") == 0);
+    const char* zorvik = TakeZorvikArgument(&argc, argv);
+    bool longLine = true, wholeOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        longLine = longLine && strcmp(argv[i], "--no-long-line") != 0;
+        wholeOnly = wholeOnly || strcmp(argv[i], "--whole-only") == 0;
+    }
     std::string text = MakeBenchText(10 << 20);
-    WholePrograms(text);
+    WholePrograms(text, zorvik);
+    if (wholeOnly)
+        return 0;
     RemoveProgramFiles();
     HWND mainWnd = CreateTestMainWindow();
     if (!mainWnd)

@@ -5,7 +5,9 @@
 //      its time goes;
 //   2. as whole programs: Zorvik.exe and notepad.exe started on the same file, timed until
 //      their editor holds the text and has painted it, and the memory each then holds.
-//   xvfb-run -a build/wine-run.sh build/bench/open_bench.exe [MB ...]   (default: 1 10)
+//   xvfb-run -a build/wine-run.sh build/bench/open_bench.exe [--zorvik EXE] [MB ...]   (default: 1 10)
+// --zorvik times another build's Zorvik.exe as the whole program (say the one before a
+// change), beside the same notepad in the same run.
 
 #include "app/command_ids.h"
 #include "app/main_window.h"
@@ -165,7 +167,7 @@ int main(int argc, char** argv)
     HWND mainWnd = CreateTestMainWindow();
     if (!mainWnd)
         return 1;
-    std::string zorvik = PrepareZorvikCopy(ExeFolder());
+    std::string zorvik = PrepareZorvikCopy(ExeFolder(), TakeZorvikArgument(&argc, argv));
     std::string tiny = ExeFolder() + "open_bench_tiny.log";
     WriteFileBytes(tiny, "one line\r\n");
     gZorvikBase = MeasureProgram(zorvik, tiny, "ZorvikWindowClass", 2002, 10).megabytes;
