@@ -6,6 +6,7 @@
 #include "app/tabs.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
+#include "document/session.h"
 #include "document/undo.h"
 #include "editor/block_mode.h"
 #include "editor/editor_paint.h"
@@ -55,6 +56,7 @@ void InitializeGlobals()
     ResetSingleInstanceState();
     ResetDocumentState();
     ResetUndoState();
+    ResetSessionState();
     ClearClosedTabs();
     ResetBlockState();
     ResetEditorPaintState();

@@ -24,6 +24,10 @@ namespace {
 
 const char kSessionFileName[] = "Zorvik.session";
 
+// A session file that could not be read and could not be moved aside either (another
+// program held it open): until it is moved aside, no write or delete may touch it.
+std::string gSessionHeldBack;
+
 // Where the session goes when the program's folder takes no file; empty without APPDATA.
 std::string AppDataSessionFolder()
 {
@@ -179,7 +183,25 @@ std::string KeepSessionAside(const std::string& path, const char* why)
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
             break;
     }
+    gSessionHeldBack = path;
     return std::string(why) + "; it could not be kept aside";
+}
+
+// Tries again to move the held-back session file aside. True when nothing is held back
+// any more; the status bar then says where the file went.
+bool ReleaseHeldBackSession()
+{
+    if (gSessionHeldBack.empty())
+        return true;
+    std::string path;
+    path.swap(gSessionHeldBack);
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return true;
+    std::string notice = KeepSessionAside(path, "The session file could not be read");
+    if (!gSessionHeldBack.empty())
+        return false;
+    SetStatusText(notice.c_str());
+    return true;
 }
 
 // The session file's bytes and where they came from: the portable file when it can be
@@ -210,8 +232,15 @@ void GetPortableSessionPath(char* buffer, int size)
     PathBesideExecutable(kSessionFileName, buffer, size);
 }
 
+void ResetSessionState()
+{
+    gSessionHeldBack.clear();
+}
+
 void DeleteSessionFiles()
 {
+    if (!ReleaseHeldBackSession())
+        return;
     char path[MAX_PATH];
     GetPortableSessionPath(path, sizeof(path));
     DeleteFileA(path);
@@ -240,7 +269,9 @@ void SaveSession(HWND)
     GetPortableSessionPath(path, sizeof(path));
     int active = GetSelectedTabIndex();
     bool created = false;
-    if (!WriteSessionFile(path, active, tabs, &created) && !created) {
+    // An unreadable file that could not be moved aside yet stays as it is; the undo files
+    // below are written all the same.
+    if (ReleaseHeldBackSession() && !WriteSessionFile(path, active, tabs, &created) && !created) {
         std::string folder = AppDataSessionFolder();
         if (folder.empty())
             return;

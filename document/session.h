@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+void ResetSessionState();
 void GetPortableSessionPath(char* buffer, int size);
 void DeleteSessionFiles();
 void SaveSession(HWND owner);

@@ -222,6 +222,15 @@ TEST_CASE("a session file that cannot be read is kept aside, never deleted")
         if (row.locked) {
             CHECK(kept.empty());
             CHECK(ReadFileBytes(SessionPath()) == row.bytes);
+            // Typed text while it is held back is no reason to replace it either; once the
+            // other program lets go, the next write moves it aside first.
+            SendMessageA(gEditorWnd, EM_REPLACESEL, FALSE, (LPARAM) "typed");
+            SaveSession(f.hwnd);
+            kept = KeptSessions();
+            REQUIRE(kept.size() == 1);
+            CHECK(ReadFileBytes(ExeFolder() + kept[0]) == row.bytes);
+            CHECK(StatusText() == "The session file could not be read; it was kept as " + kept[0]);
+            CHECK(ReadFileBytes(SessionPath()).compare(0, 13, "ZRVK_SESS_01\n") == 0);
         } else {
             REQUIRE(kept.size() == 1);
             CHECK(ReadFileBytes(ExeFolder() + kept[0]) == row.bytes);
