@@ -29,5 +29,7 @@ DWORD WINAPI XpGetThreadId(HANDLE thread);
 // Gives the state of every module its first value (each module's ResetXxxState): WinMain
 // calls it first, the window tests before each fresh main window. Process-wide state (the
 // hand-over message, the mutex, registered window classes, the first dialog field's
-// procedure, the SFTP password cache) is left alone.
+// procedure, the SFTP password cache) is left alone, and so are the popup windows' handles,
+// which each window clears in its own WM_DESTROY, and the SFTP window's saved connections,
+// which it reads afresh whenever it opens.
 void InitializeGlobals();

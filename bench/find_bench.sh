@@ -12,7 +12,7 @@ export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-"$ZV_WINE" "$ZV_TEST_BUILD/bench/find_bench.exe" --save
+"$root/scripts/wine-ns.sh" "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_bench.exe" --save
 
 sed_run() {  # label expected-output sed-arguments...
   local label=$1 expected=$2
@@ -41,7 +41,7 @@ sed_run "sed -E 's/worker-([0-9]+)/w\\1/g'" find_bench_regex.txt -E 's/worker-([
 
 echo
 if [ -n "${DISPLAY:-}" ]; then
-  "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
+  "$root/scripts/wine-ns.sh" "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
 else
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
+  "$root/scripts/wine-ns.sh" xvfb-run -a -s "-screen 0 1280x1024x24" "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
 fi

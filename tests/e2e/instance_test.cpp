@@ -247,7 +247,7 @@ TEST_CASE("a running instance that does not answer: the second start falls back 
     REQUIRE(PeekMessageA(&msg, receiver.window, PendingOpenFilesMessage(), PendingOpenFilesMessage(), PM_REMOVE));
     CHECK(msg.lParam == (LPARAM)second.info.dwProcessId);
     REQUIRE(PeekMessageA(&msg, receiver.window, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-    CHECK(msg.wParam == 8999);
+    CHECK(msg.wParam == IDM_HANDOVER_FILES);
     CHECK(msg.lParam == (LPARAM)second.info.dwProcessId);
     CHECK_FALSE(Exists(HandOverFilePath(TempFolder(), second.info.dwProcessId)));
     CHECK_FALSE(Exists(HandOverPartialFilePath(TempFolder(), second.info.dwProcessId)));

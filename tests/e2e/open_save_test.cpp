@@ -113,7 +113,7 @@ TEST_CASE("killed while saving, the file holds its old or its new text, never a 
         WriteFileBytes(path, old);
         ZorvikProcess process;
         REQUIRE(StartZorvik(exe, "big.log", &process));
-        HWND editor = GetDlgItem(process.window, 2002);
+        HWND editor = GetDlgItem(process.window, IDC_EDITOR);
         // GetWindowTextLength of another process's window reads no text: ask the control.
         int loaded = 0;
         for (int i = 0; i < 300 && loaded != (int)old.size(); ++i) {
@@ -129,7 +129,7 @@ TEST_CASE("killed while saving, the file holds its old or its new text, never a 
         SendMessageA(editor, WM_CHAR, 'X', 1);
 
         DWORD start = GetTickCount();
-        PostMessageA(process.window, WM_COMMAND, 1003, 0);
+        PostMessageA(process.window, WM_COMMAND, IDM_FILE_SAVE, 0);
         if (round == 0) {
             // A finished save clears the editor's modification flag.
             while (SendMessageA(editor, EM_GETMODIFY, 0, 0) && GetTickCount() - start < 20000)
