@@ -337,11 +337,60 @@ TEST_CASE("a click, Esc, PgDn or a tab switch leaves block mode")
     // The control paged from the block caret.
     CHECK(SendMessageA(gEditorWnd, EM_LINEFROMCHAR, f.CaretOffset(), 0) > 5);
 
+    // Keys that go on to the control after leaving: it selects from the block caret.
+    struct Exit {
+        const char* name;
+        int vk;
+        bool ctrl, alt, shift;
+    };
+    const Exit exits[] = {
+        {"Shift+Home", VK_HOME, false, false, true},
+        {"Ctrl+Alt+Home", VK_HOME, true, true, false},
+        {"Ctrl+Alt+End", VK_END, true, true, false},
+    };
+    for (const Exit& exit : exits) {
+        CAPTURE(exit.name);
+        enter();
+        f.Press(exit.vk, exit.ctrl, exit.alt, exit.shift);
+        CHECK_FALSE(gBlockMode);
+    }
+
+    enter();
+    p = f.At(f.LineStart(1) + 2);
+    f.Mouse(WM_LBUTTONDBLCLK, p.x + 1, p.y + 2, false);
+    f.Mouse(WM_LBUTTONUP, p.x + 1, p.y + 2, false);
+    CHECK_FALSE(gBlockMode);
+
     f.Caret(3, 2);
     enter();
     f.Open("another\r\ntab\r\n");
     CHECK_FALSE(gBlockMode);
     CHECK_FALSE(gPerLineCaretColumnsOn);
+}
+
+TEST_CASE("Tab and Shift+Tab on a block are one undo step each and keep block mode")
+{
+    BlockFixture f;
+    REQUIRE(f.hwnd);
+    const std::string text = "abc\r\nde\r\nfghij\r\n";
+    f.Open(text);
+    f.Caret(0, 1);
+    f.AltShift(VK_DOWN, 2);
+    f.AltShift(VK_RIGHT);
+    REQUIRE(gBlockMode);
+    // A block with width: the whole lines are indented, the block moves with them.
+    f.Press(VK_TAB);
+    const std::string indented = "  abc\r\n  de\r\n  fghij\r\n";
+    CHECK(EditorText() == indented);
+    CHECK(gBlockMode);
+    CHECK((gBlockAnchorColumn == 3 && gBlockCaretColumn == 4));
+    f.Press(VK_TAB, false, false, true);
+    CHECK(EditorText() == text);
+    CHECK((gBlockAnchorColumn == 1 && gBlockCaretColumn == 2));
+    f.Undo();
+    CHECK(EditorText() == indented);
+    f.Undo();
+    CHECK(EditorText() == text);
 }
 
 TEST_CASE("an Alt+Shift drag selects a block and scrolls when it leaves the window")
