@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "tests/window/harness.h"
+
 #include <string>
 
 // A text of at least `bytes` bytes in lines of 78 characters.
@@ -33,4 +35,18 @@ inline HWND CreateBareEditLike(HWND editor, HWND* host)
     SendMessageA(bare, WM_SETFONT, SendMessageA(editor, WM_GETFONT, 0, 0), FALSE);
     SendMessageA(bare, EM_SETLIMITTEXT, 0, 0);
     return bare;
+}
+
+// The main of a benchmark that measures one main window at 1 MB and at 10 MB of text.
+inline int MeasureAtOneAndTenMegabytes(void (*measure)(size_t bytes))
+{
+    RemoveProgramFiles();
+    HWND mainWnd = CreateTestMainWindow();
+    if (!mainWnd)
+        return 1;
+    measure(1 << 20);
+    measure(10 << 20);
+    DestroyTestMainWindow(mainWnd);
+    RemoveProgramFiles();
+    return 0;
 }

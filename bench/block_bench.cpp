@@ -108,13 +108,5 @@ void Measure(size_t bytes)
 
 int main()
 {
-    RemoveProgramFiles();
-    HWND mainWnd = CreateTestMainWindow();
-    if (!mainWnd)
-        return 1;
-    Measure(1 << 20);
-    Measure(10 << 20);
-    DestroyTestMainWindow(mainWnd);
-    RemoveProgramFiles();
-    return 0;
+    return MeasureAtOneAndTenMegabytes(Measure);
 }

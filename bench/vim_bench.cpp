@@ -7,6 +7,7 @@
 #include "document/document.h"
 #include "document/undo.h"
 #include "bench/bench_clock.h"
+#include "bench/bench_editor.h"
 #include "tests/unit/vim_keys.h"
 #include "tests/window/harness.h"
 #include "vim/vim.h"
@@ -118,13 +119,5 @@ void Measure(size_t bytes)
 
 int main()
 {
-    RemoveProgramFiles();
-    HWND mainWnd = CreateTestMainWindow();
-    if (!mainWnd)
-        return 1;
-    Measure(1 << 20);
-    Measure(10 << 20);
-    DestroyTestMainWindow(mainWnd);
-    RemoveProgramFiles();
-    return 0;
+    return MeasureAtOneAndTenMegabytes(Measure);
 }

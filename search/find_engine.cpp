@@ -598,18 +598,28 @@ int32_t FindTextBackward(const char* text, int32_t length, int32_t start, const 
     return -1;
 }
 
+namespace {
+
+// An empty find text or an empty document leaves every search with nothing to do.
+bool NothingToSearch(const std::string& text, const FindOptions& options, FindOutcome* outcome)
+{
+    if (options.findText.empty())
+        *outcome = FindOutcome::EmptyFindText;
+    else if (text.empty())
+        *outcome = FindOutcome::EmptyDocument;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
 FindHit FindInText(const std::string& text, int32_t selStart, int32_t selEnd, bool forward,
                    const FindOptions& options)
 {
     FindHit empty;
-    if (options.findText.empty()) {
-        empty.outcome = FindOutcome::EmptyFindText;
+    if (NothingToSearch(text, options, &empty.outcome))
         return empty;
-    }
-    if (text.empty()) {
-        empty.outcome = FindOutcome::EmptyDocument;
-        return empty;
-    }
     if (selStart > selEnd)
         std::swap(selStart, selEnd);
     if (selStart < 0)
@@ -630,14 +640,8 @@ FindHit FindInText(const std::string& text, int32_t selStart, int32_t selEnd, bo
 CountResult CountInText(const std::string& text, const FindOptions& options)
 {
     CountResult r;
-    if (options.findText.empty()) {
-        r.outcome = FindOutcome::EmptyFindText;
+    if (NothingToSearch(text, options, &r.outcome))
         return r;
-    }
-    if (text.empty()) {
-        r.outcome = FindOutcome::EmptyDocument;
-        return r;
-    }
     r.outcome = FindOutcome::Found;
     if (!options.regex) {
         PlainForward search(text.data(), (int64_t)text.size(), options);
@@ -718,14 +722,8 @@ void RegexReplaceAll(const std::string& text, const FindOptions& o, ReplaceAllRe
 ReplaceAllResult ReplaceAllInText(const std::string& text, const FindOptions& options)
 {
     ReplaceAllResult r;
-    if (options.findText.empty()) {
-        r.outcome = FindOutcome::EmptyFindText;
+    if (NothingToSearch(text, options, &r.outcome))
         return r;
-    }
-    if (text.empty()) {
-        r.outcome = FindOutcome::EmptyDocument;
-        return r;
-    }
     try {
         if (options.regex)
             RegexReplaceAll(text, options, r);
