@@ -126,7 +126,11 @@ void ReleaseControlDrawing(HWND editor, int from, int to)
         return;
     }
     int first = (int)SendMessageA(editor, EM_LINEFROMCHAR, from, 0);
-    int last = now.lines != gWhenHeld.lines ? -1 : (int)SendMessageA(editor, EM_LINEFROMCHAR, to, 0);
+    int last = -1;
+    // A change that left no bytes behind (an undone insertion) ends on the line it starts
+    // on, which saves the control another walk of its line list.
+    if (now.lines == gWhenHeld.lines)
+        last = to == from ? first : (int)SendMessageA(editor, EM_LINEFROMCHAR, to, 0);
     InvalidateRows(editor, now, first, last);
 }
 
