@@ -249,9 +249,12 @@ void OnClose(HWND hwnd)
         gSftpDialogWnd = nullptr;
     }
     // The questions and the session work on the stored texts: without them the window
-    // stays open with the editor as it is.
-    if (!StoreEditorTextInTab())
+    // stays open with the editor as it is, and an update that asked for this close is not
+    // started at some later exit.
+    if (!StoreEditorTextInTab()) {
+        CancelRestartAfterExit();
         return;
+    }
     TabDocument* active = GetActiveDocument();
     if (active && SendMessageA(gEditorWnd, EM_GETMODIFY, 0, 0))
         active->modified = true;
