@@ -20,9 +20,6 @@ int gVimVisualCursor = -1;
 
 namespace {
 
-// The largest paste that a count may build; beyond it a count pastes fewer copies.
-const long long kVimPasteLimit = 8 * 1024 * 1024;
-
 std::string ReadText(const VimEditor& ed)
 {
     std::string text;
