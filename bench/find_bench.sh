@@ -9,10 +9,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine, through the qemu namespace where 32-bit processes need one.
+wine=("$root/scripts/wine-ns.sh" "$ZV_WINE")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-"$root/scripts/wine-ns.sh" "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_bench.exe" --save
+"${wine[@]}" "$ZV_TEST_BUILD/bench/find_bench.exe" --save
 
 sed_run() {  # label expected-output sed-arguments...
   local label=$1 expected=$2
@@ -41,7 +43,7 @@ sed_run "sed -E 's/worker-([0-9]+)/w\\1/g'" find_bench_regex.txt -E 's/worker-([
 
 echo
 if [ -n "${DISPLAY:-}" ]; then
-  "$root/scripts/wine-ns.sh" "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
+  "${wine[@]}" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
 else
-  "$root/scripts/wine-ns.sh" xvfb-run -a -s "-screen 0 1280x1024x24" "$ZV_WINE" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
+  xvfb-run -a -s "-screen 0 1280x1024x24" "${wine[@]}" "$ZV_TEST_BUILD/bench/find_window_bench.exe"
 fi

@@ -149,21 +149,32 @@ double SecondsPerCall(const std::string& text, HtmlLeadByteTest lead, size_t* ou
     return best;
 }
 
-// How the time grows with the input over two decades (the input of each size made by
-// make). Crossing a cache size costs the time per byte once, after which it stays flat; but a
-// case whose output is fifty times its input crosses a cache in each decade (its output goes
-// from under 1 MB to tens of MB), and its time then grows by x12 to x18 in both while its
+struct ScalingCase {
+    const char* name;
+    std::function<std::string(int)> make;
+    int count; // units of the middle size; the others are a tenth and ten times as many
+};
+
+// The input of a case at size k (0, 1 or 2).
+std::string ScalingInput(const ScalingCase& c, int k)
+{
+    return c.make(c.count / 10 * (k == 0 ? 1 : k == 1 ? 10 : 100));
+}
+
+// How the time grows with the input over two decades (the case at each of its sizes).
+// Crossing a cache size costs the time per byte once, after which it stays flat; but a case
+// whose output is fifty times its input crosses a cache in each decade (its output goes from
+// under 1 MB to tens of MB), and its time then grows by x12 to x18 in both while its
 // instructions grow tenfold. So a case over x12 in both decades is judged by its time per
 // output byte as well: memory raises that by less than x2 a decade, a quadratic step by
 // nearly x10. The output must grow with the input too, else a quadratic output (indentation
 // without its limit) would keep the time per output byte flat.
-template <typename Make>
-bool Scaling(const char* what, Make make, int count)
+bool Scaling(const ScalingCase& c)
 {
     double t[3];
     size_t in[3], out[3];
     for (int k = 0; k < 3; ++k) {
-        std::string text = make(count / 10 * (k == 0 ? 1 : k == 1 ? 10 : 100));
+        std::string text = ScalingInput(c, k);
         in[k] = text.size();
         t[k] = SecondsPerCall(text, nullptr, &out[k]);
     }
@@ -181,19 +192,13 @@ bool Scaling(const char* what, Make make, int count)
                           : !timeLinear ? "  ALGORITHM: OVER x12 IN BOTH DECADES, PER OUTPUT BYTE TOO"
                           : first > 12.0 || second > 12.0 ? "  (one decade over x12: memory, not the algorithm)"
                                                           : "";
-    std::printf("  %-30s %9zu B %8.3f ms | %9zu B %8.3f ms x%.1f | %10zu B %9.3f ms x%.1f | %5.1f ns/B%s\n", what,
+    std::printf("  %-30s %9zu B %8.3f ms | %9zu B %8.3f ms x%.1f | %10zu B %9.3f ms x%.1f | %5.1f ns/B%s\n", c.name,
                 in[0], t[0] * 1e3, in[1], t[1] * 1e3, first, in[2], t[2] * 1e3, second, t[2] * 1e9 / in[2],
                 verdict);
     std::printf("    output %zu, %zu and %zu bytes: %.2f, %.2f and %.2f ns per output byte\n", out[0], out[1],
                 out[2], perByte[0], perByte[1], perByte[2]);
     return linear;
 }
-
-struct ScalingCase {
-    const char* name;
-    std::function<std::string(int)> make;
-    int count; // units of the middle size; the others are a tenth and ten times as many
-};
 
 const std::vector<ScalingCase>& ScalingCases()
 {
@@ -226,7 +231,7 @@ int main(int argc, char** argv)
         for (const ScalingCase& c : ScalingCases()) {
             if (std::strcmp(c.name, argv[2]) != 0)
                 continue;
-            std::string text = c.make(c.count / 10 * (k == 0 ? 1 : k == 1 ? 10 : 100));
+            std::string text = ScalingInput(c, k);
             std::string out = BeautifyHtml(text, 2, nullptr);
             std::printf("%zu bytes in, %zu bytes out\n", text.size(), out.size());
             return 0;
@@ -297,7 +302,7 @@ int main(int argc, char** argv)
                 "output byte in both):\n");
     bool linear = true;
     for (const ScalingCase& c : ScalingCases())
-        linear &= Scaling(c.name, c.make, c.count);
+        linear &= Scaling(c);
     std::printf(linear ? "no case grew faster than its input in both decades, other than by memory\n"
                        : "SOME CASE GREW FASTER THAN ITS INPUT IN BOTH DECADES, per output byte as well; count\n"
                          "its instructions at each size to be sure (--case NAME 0|1|2 under valgrind\n"

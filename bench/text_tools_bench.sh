@@ -11,6 +11,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine, through the qemu namespace where 32-bit processes need one.
+wine=("$root/scripts/wine-ns.sh" "$ZV_WINE")
 mb=${1:-10}
 json_exe="$ZV_TEST_BUILD/bench/json_bench.exe"
 html_exe="$ZV_TEST_BUILD/bench/html_bench.exe"
@@ -18,10 +20,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-"$root/scripts/wine-ns.sh" "$ZV_WINE" "$json_exe" --save "$mb" > /dev/null
+"${wine[@]}" "$json_exe" --save "$mb" > /dev/null
 json=json_bench_${mb}mb.json
 # Its exit code is its scaling verdict, shown again below; only the saved page matters here.
-"$root/scripts/wine-ns.sh" "$ZV_WINE" "$html_exe" --save page.html --no-tidy > /dev/null || [ -s page.html ]
+"${wine[@]}" "$html_exe" --save page.html --no-tidy > /dev/null || [ -s page.html ]
 printf '[{"a": 1}]' > tiny.json
 printf '<p>x</p>\r\n' > tiny.html
 
@@ -56,17 +58,17 @@ row() {  # label input tiny-input command-with-INPUT...
 }
 
 echo "JSON, $(stat -c %s "$json") bytes, whole processes (median of 7):"
-row "Zorvik JSON format (Windows build, Wine)" "$json" tiny.json "$root/scripts/wine-ns.sh" "$ZV_WINE" "$json_exe" --file INPUT format
+row "Zorvik JSON format (Windows build, Wine)" "$json" tiny.json "${wine[@]}" "$json_exe" --file INPUT format
 row "jq ." "$json" tiny.json jq . INPUT
 row "python3 -m json.tool" "$json" tiny.json python3 -m json.tool INPUT
-row "Zorvik JSON minify (Windows build, Wine)" "$json" tiny.json "$root/scripts/wine-ns.sh" "$ZV_WINE" "$json_exe" --file INPUT minify
+row "Zorvik JSON minify (Windows build, Wine)" "$json" tiny.json "${wine[@]}" "$json_exe" --file INPUT minify
 row "jq -c ." "$json" tiny.json jq -c . INPUT
 row "python3 -m json.tool --compact" "$json" tiny.json python3 -m json.tool --compact INPUT
 echo
 echo "HTML, $(stat -c %s page.html) bytes, whole processes (median of 7):"
-row "Zorvik HTML Beautifier (Windows build, Wine)" page.html tiny.html "$root/scripts/wine-ns.sh" "$ZV_WINE" "$html_exe" --file INPUT
+row "Zorvik HTML Beautifier (Windows build, Wine)" page.html tiny.html "${wine[@]}" "$html_exe" --file INPUT
 row "tidy -i -q" page.html tiny.html tidy -i -q INPUT
 echo
 echo "In memory, the Windows build under Wine:"
-"$root/scripts/wine-ns.sh" "$ZV_WINE" "$json_exe" "$mb"
-"$root/scripts/wine-ns.sh" "$ZV_WINE" "$html_exe" --no-tidy
+"${wine[@]}" "$json_exe" "$mb"
+"${wine[@]}" "$html_exe" --no-tidy

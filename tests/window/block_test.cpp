@@ -337,7 +337,7 @@ TEST_CASE("a click, Esc, PgDn or a tab switch leaves block mode")
     // The control paged from the block caret.
     CHECK(SendMessageA(gEditorWnd, EM_LINEFROMCHAR, f.CaretOffset(), 0) > 5);
 
-    // Keys that go on to the control after leaving: it selects from the block caret.
+    // Keys that leave block mode and then go on to the control.
     struct Exit {
         const char* name;
         int vk;
