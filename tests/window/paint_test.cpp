@@ -317,6 +317,66 @@ TEST_CASE("a keystroke, a new line and Undo ask the next paint for the rows they
     CHECK(EditorText() == text);
 }
 
+namespace {
+
+// Counts the frame paints the editor is sent, in front of its own window procedure.
+int gFramePaints = 0;
+WNDPROC gCountedProc = nullptr;
+LRESULT CALLBACK CountFramePaints(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NCPAINT)
+        ++gFramePaints;
+    return CallWindowProcA(gCountedProc, hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+// Wine marks the frame of a window made visible again as due for painting; the scroll bars
+// would be drawn again after every change.
+TEST_CASE("a change leaves the frame alone unless a scroll bar moved or the frame was due anyway")
+{
+    PaintFixture f;
+    REQUIRE(f.hwnd);
+    f.Open("short line\r\nanother line\r\n");
+    gCountedProc = (WNDPROC)SetWindowLongPtrA(gEditorWnd, GWLP_WNDPROC, (LONG_PTR)CountFramePaints);
+    // Every window painted, as between two keys the user presses.
+    auto paintAll = [&] { RedrawWindow(f.hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); };
+    paintAll();
+    std::string wide(400, 'w');
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool framePainted;
+    } steps[] = {
+        {"a typed character", [&] { SelectInEditor(5, 5); TypeText("x"); }, false},
+        {"its Undo", [&] { Undo(gEditorWnd); }, false},
+        {"a key pressed through the message loop",
+         [&] {
+             PostMessageA(gEditorWnd, WM_KEYDOWN, 'Z', 0x002C0001);
+             PostMessageA(gEditorWnd, WM_KEYUP, 'Z', 0xC02C0001);
+             PumpMessages(f.hwnd);
+         },
+         false},
+        {"a line that outgrows the view", [&] { TypeText(wide.c_str()); }, true},
+        {"a character typed while the frame is due",
+         [&] {
+             RedrawWindow(gEditorWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE);
+             TypeText("y");
+         },
+         true},
+    };
+    for (const Step& step : steps) {
+        CAPTURE(std::string(step.what));
+        gFramePaints = 0;
+        step.act();
+        paintAll();
+        CHECK((gFramePaints > 0) == step.framePainted);
+    }
+    // The key pressed through the loop was typed.
+    CHECK(EditorText().compare(0, 6, "shortz") == 0);
+    SetWindowLongPtrA(gEditorWnd, GWLP_WNDPROC, (LONG_PTR)gCountedProc);
+}
+
 TEST_CASE("a long line and scrolling far down paint the visible lines")
 {
     PaintFixture f;
