@@ -4,7 +4,8 @@
 //      and the program's whole open (OpenFileByPath and the paint after it), with where
 //      its time goes;
 //   2. as whole programs: Zorvik.exe and notepad.exe started on the same file, timed until
-//      their editor holds the text and has painted it, and the memory each then holds.
+//      their editor holds the text and has painted it, and the memory each then holds, split
+//      into the bare control's share (measured with the same text), the document's copy and the rest.
 //   xvfb-run -a build/wine-run.sh build/bench/open_bench.exe [--zorvik EXE] [MB ...]   (default: 1 10)
 // --zorvik times another build's Zorvik.exe as the whole program (say the one before a
 // change), beside the same notepad in the same run.
@@ -60,6 +61,8 @@ double Paint(HWND window)
 
 struct InProcess {
     double load, bareSetText, barePaint, open, openPaint, session, reactivate;
+    double bareMegabytes; // what the bare control holds with the text
+    double documentMegabytes; // the document's own copy of it
 };
 
 InProcess MeasureInProcess(HWND mainWnd, const std::string& path)
@@ -77,10 +80,12 @@ InProcess MeasureInProcess(HWND mainWnd, const std::string& path)
     HWND bare = CreateBareEditLike(gEditorWnd, &host);
     // With the focus, as the program's editor has it: the control places its caret.
     SetFocus(bare);
+    double before = ProcessMegabytes(GetCurrentProcess());
     t0 = BenchNow();
     SendMessageA(bare, WM_SETTEXT, 0, (LPARAM)text.c_str());
     r.bareSetText = BenchNow() - t0;
     r.barePaint = Paint(host);
+    r.bareMegabytes = ProcessMegabytes(GetCurrentProcess()) - before;
     DestroyWindow(host);
     SetFocus(gEditorWnd);
     std::string().swap(text);
@@ -90,6 +95,7 @@ InProcess MeasureInProcess(HWND mainWnd, const std::string& path)
     OpenFileByPath(mainWnd, path.c_str());
     r.open = BenchNow() - t0;
     r.openPaint = Paint(mainWnd);
+    r.documentMegabytes = DocumentText(GetActiveDocument()).size() / 1048576.0;
     // Where the open's time goes, each part once more on its own.
     t0 = BenchNow();
     SaveSession(mainWnd);
@@ -151,6 +157,10 @@ void Measure(HWND mainWnd, size_t bytes, const std::string& zorvik)
                "memory %.0f MB (%.2f bytes per byte of the document above a one-line file) against %.0f MB (%.2f)\n",
                z.open, n.open, z.open / n.open, z.megabytes, (z.megabytes - gZorvikBase) / mb, n.megabytes,
                (n.megabytes - gNotepadBase) / mb);
+        printf("      of the memory per byte: the bare control with the same text %.2f, the document's copy of the "
+               "text %.2f, the rest %.2f\n",
+               r.bareMegabytes / mb, r.documentMegabytes / mb,
+               (z.megabytes - gZorvikBase - r.bareMegabytes - r.documentMegabytes) / mb);
         printf("      verdict: %s notepad, %s 10%% of the bare control, memory %s 3.5 bytes per byte\n",
                z.open <= n.open ? "no slower than" : "SLOWER than", whole <= 1.1 * bare ? "within" : "NOT within",
                (z.megabytes - gZorvikBase) / mb <= 3.5 ? "within" : "ABOVE");
