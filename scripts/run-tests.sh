@@ -6,6 +6,9 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 jobs=$(nproc 2>/dev/null || echo 4)
+# The folders include one way; a break fails the run, after the tests have run as well.
+status=0
+"$root/scripts/check-layers.sh" || status=1
 ns="$root/scripts/wine-ns.sh"
 "$ns" "$root/scripts/wine-prefix.sh" "$ZV_TEST_BUILD/wineprefix" --unmanaged || exit 1
 export WINEPREFIX="$ZV_TEST_BUILD/wineprefix" WINEARCH=$ZV_WINE_ARCH WINEDEBUG=-all WINEDLLOVERRIDES="$ZV_WINE_DLL_OVERRIDES"
@@ -58,7 +61,6 @@ trap stop_lanes EXIT
 # /dev/null: started by the first test, they would hold CTest's output pipe open.
 "$ns" wineserver -p >/dev/null 2>&1 || true
 "$ns" "$ZV_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
-status=0
 start_lanes || status=1
 ctest --test-dir "$root/build-native" -j "$jobs" --output-on-failure || status=1
 [ ${#lane_starts[@]} -eq 0 ] || wait "${lane_starts[@]}"
