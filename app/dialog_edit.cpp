@@ -3,10 +3,6 @@
 #include "document/textfile.h"
 #include "editor/clipboard.h"
 #include "editor/editor_window.h"
-#include "search/find.h"
-#include "search/find_ids.h"
-#include "sftp/sftp_ids.h"
-#include "sftp/sftp_window.h"
 
 #include <ctype.h>
 #include <stdlib.h>
@@ -19,6 +15,9 @@ WNDPROC gDialogEditOrigProc = nullptr;
 namespace {
 
 const char kOldProcProperty[] = "zv_OldEditProc";
+const char kEnterProperty[] = "zv_EnterButton";
+const char kShiftEnterProperty[] = "zv_ShiftEnterButton";
+const char kEscapeProperty[] = "zv_EscapeButton";
 
 enum ByteClass { kBlank, kWord, kPunctuation };
 
@@ -72,6 +71,13 @@ void DeleteWord(HWND field, bool backward)
     free(text);
 }
 
+// A button id is never 0, so 0 stands for a property that is not there.
+int ButtonProperty(HWND window, const char* name, int fallback)
+{
+    INT_PTR id = window ? (INT_PTR)GetPropA(window, name) : 0;
+    return id ? (int)id : fallback;
+}
+
 void PressButton(HWND field, int id)
 {
     SendMessageA(GetParent(field), WM_COMMAND, (WPARAM)id, 0);
@@ -98,21 +104,14 @@ bool OnKeyDown(HWND field, WPARAM key)
     }
     if (!IsSingleLine(field))
         return false;
-    HWND parent = GetParent(field);
-    if (key == VK_RETURN) {
-        if (parent && parent == gFindWnd)
-            PressButton(field, Held(VK_SHIFT) ? IDC_FIND_PREV : IDOK);
-        else if (parent && parent == gSftpDialogWnd)
-            PressButton(field, IDC_SFTP_OPEN);
-        else
-            PressButton(field, IDOK);
-        return true;
-    }
-    if (key == VK_ESCAPE) {
-        PressButton(field, parent && parent == gSftpDialogWnd ? IDC_SFTP_CANCEL : IDCANCEL);
-        return true;
-    }
-    return false;
+    if (key != VK_RETURN && key != VK_ESCAPE)
+        return false;
+    PopupButtons buttons = PopupButtonsOf(GetParent(field));
+    if (key == VK_ESCAPE)
+        PressButton(field, buttons.escape);
+    else
+        PressButton(field, Held(VK_SHIFT) ? buttons.shiftEnter : buttons.enter);
+    return true;
 }
 
 bool IsConsumedChar(HWND field, WPARAM c)
@@ -198,6 +197,28 @@ bool FindWordDeletion(const char* text, int length, int caret, bool backward, in
         *end = i;
     }
     return *start < *end;
+}
+
+void SetPopupButtons(HWND window, const PopupButtons& buttons)
+{
+    SetPropA(window, kEnterProperty, (HANDLE)(INT_PTR)buttons.enter);
+    SetPropA(window, kShiftEnterProperty, (HANDLE)(INT_PTR)buttons.shiftEnter);
+    SetPropA(window, kEscapeProperty, (HANDLE)(INT_PTR)buttons.escape);
+}
+
+void ForgetPopupButtons(HWND window)
+{
+    RemovePropA(window, kEnterProperty);
+    RemovePropA(window, kShiftEnterProperty);
+    RemovePropA(window, kEscapeProperty);
+}
+
+PopupButtons PopupButtonsOf(HWND window)
+{
+    const PopupButtons& fallback = kDefaultPopupButtons;
+    return {ButtonProperty(window, kEnterProperty, fallback.enter),
+            ButtonProperty(window, kShiftEnterProperty, fallback.shiftEnter),
+            ButtonProperty(window, kEscapeProperty, fallback.escape)};
 }
 
 void SubclassDialogEdit(HWND field)

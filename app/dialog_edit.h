@@ -1,10 +1,27 @@
 #pragma once
 // The EDIT fields of the dialog-like windows share one subclass: Ctrl+A selects all,
 // Ctrl+Backspace and Ctrl+Delete delete a word, Ctrl+Y undoes, Enter and Esc press the
-// window's default and cancel buttons, a single-line field pastes without line breaks,
+// window's buttons (SetPopupButtons), a single-line field pastes without line breaks,
 // and cut and copy respect password and read-only fields.
 
 #include <windows.h>
+
+// The buttons (WM_COMMAND ids) that Enter, Shift+Enter and Esc in a window's single-line
+// fields press.
+struct PopupButtons {
+    int enter;
+    int shiftEnter;
+    int escape;
+};
+// What a window that names no buttons gets.
+const PopupButtons kDefaultPopupButtons = {IDOK, IDOK, IDCANCEL};
+
+// The window names its buttons once it exists (in WM_CREATE, say) and takes them back with
+// ForgetPopupButtons while it is destroyed (WM_DESTROY); they are properties of the window.
+void SetPopupButtons(HWND window, const PopupButtons& buttons);
+void ForgetPopupButtons(HWND window);
+// The window's buttons; kDefaultPopupButtons' for a window that named none.
+PopupButtons PopupButtonsOf(HWND window);
 
 // The previous procedure of the first field ever subclassed; the fallback for a field
 // whose "zv_OldEditProc" property is missing.

@@ -43,8 +43,8 @@
 // IDOK and IDCANCEL (and on WM_CLOSE) with CloseModalPopup; Ctrl+A selects the text of
 // the given field.
 // Every control gets DEFAULT_GUI_FONT, and every single-line EDIT the dialog field
-// subclass (SubclassDialogEdit: Ctrl+A, word deletion, Enter and Esc as the window's
-// buttons, paste without line breaks).
+// subclass (SubclassDialogEdit: Ctrl+A, word deletion, Enter, Shift+Enter and Esc as the
+// buttons the window names with SetPopupButtons, paste without line breaks).
 
 #include <windows.h>
 

@@ -21,6 +21,7 @@ bool gFindMatchCase = false;
 bool gFindWrapAround = true;
 bool gFindRegex = false;
 bool gFindClassRegistered = false;
+const PopupButtons kFindWindowButtons = {IDOK, IDC_FIND_PREV, IDCANCEL};
 
 void ResetFindState()
 {
@@ -394,6 +395,7 @@ LRESULT CALLBACK FindReplaceWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 {
     switch (msg) {
     case WM_CREATE:
+        SetPopupButtons(hwnd, kFindWindowButtons);
         CreateFindControls(hwnd);
         return 0;
     case WM_COMMAND:
@@ -412,6 +414,7 @@ LRESULT CALLBACK FindReplaceWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         DestroyWindow(hwnd);
         return 0;
     case WM_DESTROY:
+        ForgetPopupButtons(hwnd);
         if (gFindWnd == hwnd)
             gFindWnd = nullptr;
         if (gEditorWnd && IsWindow(gEditorWnd))

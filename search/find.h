@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "app/dialog_edit.h"
+
 extern HWND gFindWnd;
 extern std::string gFindText;
 extern std::string gReplaceText;
@@ -13,6 +15,8 @@ extern bool gFindMatchCase;
 extern bool gFindWrapAround;
 extern bool gFindRegex;
 extern bool gFindClassRegistered;
+// Enter in a field of the Find window finds forward, Shift+Enter backward, Esc closes.
+extern const PopupButtons kFindWindowButtons;
 
 // The find settings of a fresh start: empty texts, only Wrap around on.
 void ResetFindState();

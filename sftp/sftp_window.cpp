@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 
-#include "app/dialog_edit.h"
 #include "app/popup_window.h"
 #include "app/settings.h"
 #include "sftp/password_scramble.h"
@@ -14,6 +13,7 @@
 HWND gSftpDialogWnd = nullptr;
 HWND gSftpDialogOwner = nullptr;
 std::vector<SftpProfile> gSftpProfiles;
+const PopupButtons kSftpWindowButtons = {IDC_SFTP_OPEN, IDC_SFTP_OPEN, IDC_SFTP_CANCEL};
 
 namespace {
 
@@ -343,6 +343,7 @@ void OnCreate(HWND window, const CREATESTRUCTA* create)
 {
     gSftpDialogWnd = window;
     gSftpDialogOwner = (HWND)create->lpCreateParams;
+    SetPopupButtons(window, kSftpWindowButtons);
     CreateSftpControls(window);
     LoadSftpProfiles();
     FillSavedConnectionsCombo(window);
@@ -427,6 +428,7 @@ LRESULT CALLBACK SftpDialogWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         }
         break;
     case WM_DESTROY:
+        ForgetPopupButtons(hwnd);
         if (gSftpDialogWnd == hwnd)
             gSftpDialogWnd = nullptr;
         return 0;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_edit.h"
 #include "sftp/psftp_download.h"
 #include "sftp/sftp_connection.h"
 #include "sftp/sftp_profiles.h"
@@ -16,6 +17,8 @@ struct TabDocument;
 extern HWND gSftpDialogWnd;
 extern HWND gSftpDialogOwner;
 extern std::vector<SftpProfile> gSftpProfiles;
+// Enter in a field of the SFTP window opens, with Shift as well; Esc cancels.
+extern const PopupButtons kSftpWindowButtons;
 
 // Command 1025: opens the window, or brings an open one to the front.
 void ShowSftpDialog(HWND owner);

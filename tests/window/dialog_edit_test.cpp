@@ -56,8 +56,7 @@ struct DialogFixture {
     }
     ~DialogFixture()
     {
-        gFindWnd = nullptr;
-        gSftpDialogWnd = nullptr;
+        ForgetPopupButtons(popup);
         SetModifiers(false, false, false);
         DestroyWindow(popup);
     }
@@ -261,7 +260,7 @@ TEST_CASE("Enter and Esc get past IsDialogMessage to the field and press the win
     REQUIRE(d.popup);
     SetText(d.single, "typed", 5);
 
-    gFindWnd = d.popup;
+    SetPopupButtons(d.popup, kFindWindowButtons);
     LoopKey(d.single, VK_RETURN, false);
     CHECK(gCommands == std::vector<int>{IDOK});
     gCommands.clear();
@@ -270,16 +269,15 @@ TEST_CASE("Enter and Esc get past IsDialogMessage to the field and press the win
     gCommands.clear();
     LoopKey(d.single, VK_ESCAPE, false);
     CHECK(gCommands == std::vector<int>{IDCANCEL});
-    gFindWnd = nullptr;
 
-    gSftpDialogWnd = d.popup;
+    SetPopupButtons(d.popup, kSftpWindowButtons);
     gCommands.clear();
     LoopKey(d.single, VK_RETURN, false);
     CHECK(gCommands == std::vector<int>{IDC_SFTP_OPEN});
     gCommands.clear();
     LoopKey(d.password, VK_ESCAPE, false);
     CHECK(gCommands == std::vector<int>{IDC_SFTP_CANCEL});
-    gSftpDialogWnd = nullptr;
+    ForgetPopupButtons(d.popup);
 
     // Any other window, with its own dialog loop, as Go to Line runs it.
     gCommands.clear();
