@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/paths.h"
+#include "document/paths.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 #include "app/shell_integration.h"
 
 #include "app/main_window.h"
-#include "app/paths.h"
 #include "app/shell_paths.h"
 #include "document/document.h"
+#include "document/paths.h"
 #include "editor/clipboard.h"
 
 #include <commctrl.h>

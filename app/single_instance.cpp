@@ -5,7 +5,7 @@
 #include "app/globals.h"
 #include "app/handover_list.h"
 #include "app/main_window.h"
-#include "app/paths.h"
+#include "document/paths.h"
 #include "app/tabs.h"
 
 #include <string.h>

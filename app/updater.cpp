@@ -1,6 +1,6 @@
 #include "app/updater.h"
 
-#include "app/paths.h"
+#include "document/paths.h"
 #include "app/popup_window.h"
 #include "app/update_rules.h"
 

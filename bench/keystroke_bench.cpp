@@ -11,16 +11,16 @@
 // change); --whole-only stops after the whole programs.
 
 #include "app/main_window.h"
-#include "app/scoped_flag.h"
 #include "app/status_bar.h"
 #include "app/tabs.h"
-#include "document/document.h"
-#include "document/undo.h"
-#include "editor/editor_window.h"
-#include "editor/gutter.h"
 #include "bench/bench_clock.h"
 #include "bench/bench_editor.h"
 #include "bench/bench_process.h"
+#include "document/document.h"
+#include "document/scoped_flag.h"
+#include "document/undo.h"
+#include "editor/editor_window.h"
+#include "editor/gutter.h"
 #include "tests/window/harness.h"
 
 #include <algorithm>

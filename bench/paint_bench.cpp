@@ -8,9 +8,9 @@
 #include "tests/window/harness.h"
 
 #include "app/main_window.h"
-#include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "document/document.h"
+#include "document/scoped_flag.h"
 #include "editor/editor_paint.h"
 
 #include <algorithm>

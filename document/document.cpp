@@ -1,11 +1,11 @@
 #include "document/document.h"
 
 #include "app/main_window.h"
-#include "app/scoped_flag.h"
 #include "app/settings.h"
 #include "app/status_bar.h"
 #include "app/tab_strip.h"
 #include "app/tabs.h"
+#include "document/scoped_flag.h"
 #include "document/textcodec.h"
 #include "document/undo.h"
 #include "document/undo_core.h"

@@ -1,11 +1,11 @@
 #include "document/undo.h"
 
 #include "app/main_window.h"
-#include "app/scoped_flag.h"
 #include "app/status_bar.h"
 #include "app/tab_strip.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
+#include "document/scoped_flag.h"
 #include "document/undo_core.h"
 #include "editor/control_drawing.h"
 #include "editor/gutter.h"

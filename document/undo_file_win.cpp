@@ -5,7 +5,7 @@
 #include <memory>
 #include <new>
 
-#include "app/paths.h"
+#include "document/paths.h"
 #include "document/safe_write.h"
 
 namespace {

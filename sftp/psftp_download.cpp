@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/paths.h"
+#include "document/paths.h"
 #include "sftp/psftp_command.h"
 
 HANDLE gSftpProcess = nullptr;

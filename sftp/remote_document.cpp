@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "app/main_window.h"
-#include "app/paths.h"
+#include "document/paths.h"
 #include "app/popup_window.h"
-#include "app/scoped_flag.h"
+#include "document/scoped_flag.h"
 #include "app/settings.h"
 #include "app/tab_strip.h"
 #include "app/tabs.h"

@@ -2,7 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/handover_list.h"
-#include "app/paths.h"
+#include "document/paths.h"
 #include "document/session_format.h"
 #include "tests/e2e/process.h"
 #include "tests/window/harness.h"

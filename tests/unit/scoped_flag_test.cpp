@@ -1,6 +1,6 @@
 #include <doctest/doctest.h>
 
-#include "app/scoped_flag.h"
+#include "document/scoped_flag.h"
 
 #include <stdexcept>
 

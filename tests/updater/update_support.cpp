@@ -1,6 +1,6 @@
 #include "tests/updater/update_support.h"
 
-#include "app/paths.h"
+#include "document/paths.h"
 #include "tests/window/harness.h"
 
 #include <stdlib.h>

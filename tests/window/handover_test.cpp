@@ -3,9 +3,9 @@
 #include "app/command_ids.h"
 #include "app/globals.h"
 #include "app/handover_list.h"
-#include "app/paths.h"
 #include "app/single_instance.h"
 #include "document/document.h"
+#include "document/paths.h"
 #include "document/session_format.h"
 #include "tests/window/harness.h"
 

@@ -1,4 +1,4 @@
-#include "app/paths.h"
+#include "document/paths.h"
 
 #include <windows.h>
 
