@@ -3,6 +3,7 @@
 #include "app/about.h"
 #include "app/command_ids.h"
 #include "app/main_window.h"
+#include "app/save_as.h"
 #include "app/settings.h"
 #include "app/shell_integration.h"
 #include "app/single_instance.h"

@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/globals.h"
 #include "app/menus.h"
+#include "app/save_as.h"
 #include "app/settings.h"
 #include "app/shortcuts.h"
 #include "app/single_instance.h"

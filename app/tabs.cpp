@@ -3,6 +3,7 @@
 #include "app/command_ids.h"
 #include "app/file_dialog.h"
 #include "app/main_window.h"
+#include "app/save_as.h"
 #include "app/settings.h"
 #include "app/shortcuts.h"
 #include "app/tab_strip.h"

@@ -1,6 +1,5 @@
 #include "document/save.h"
 
-#include "app/file_dialog.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/tab_strip.h"
@@ -15,7 +14,6 @@
 #include "document/undo_file.h"
 #include "editor/gutter.h"
 
-#include <commctrl.h>
 #include <new>
 #include <stdio.h>
 #include <stdlib.h>
@@ -51,13 +49,17 @@ void ReportSaveFailure(HWND owner, const char* path)
     MessageBoxA(owner, message.c_str(), "Zorvik - Save Error", MB_ICONERROR);
 }
 
-// The active tab's document and index; null without the tab bar, the editor or a tab.
-TabDocument* DocumentToSave(int* index)
+// Steps both writes share: the editor's text goes into the document first, and a write
+// the user asked for that fails is never silent.
+bool StoreAndWrite(HWND owner, TabDocument* doc, const char* path)
 {
-    if (!gTabsWnd || !gEditorWnd)
-        return nullptr;
-    *index = GetSelectedTabIndex();
-    return *index < 0 ? nullptr : GetTabDocument(*index);
+    if (!StoreEditorTextInTab())
+        return false;
+    if (!WriteDocument(doc, path)) {
+        ReportSaveFailure(owner, path);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -81,66 +83,19 @@ bool RefuseLossySave(HWND owner, const TabDocument* doc)
     return true;
 }
 
-bool SaveFile(HWND owner)
+bool WriteActiveDocument(HWND owner, TabDocument* doc)
 {
-    int index = -1;
-    TabDocument* doc = DocumentToSave(&index);
-    if (!doc)
+    if (!StoreAndWrite(owner, doc, doc->path))
         return false;
-    if (!doc->path || !doc->path[0])
-        return SaveFileAs(owner);
-    if (RefuseLossySave(owner, doc) || !StoreEditorTextInTab())
-        return false;
-    if (!WriteDocument(doc, doc->path)) {
-        ReportSaveFailure(owner, doc->path);
-        return false;
-    }
     SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
     MarkSaved(doc);
-    UpdateTabIcon(index);
-    SaveSession(owner);
-    UpdateStatusBar();
-    AddRecentFile(doc->path);
     return true;
 }
 
-bool SaveFileAs(HWND owner)
+bool WriteActiveDocumentAs(HWND owner, TabDocument* doc, const char* path)
 {
-    int index = -1;
-    TabDocument* doc = DocumentToSave(&index);
-    if (!doc)
+    if (!StoreAndWrite(owner, doc, path))
         return false;
-    char file[MAX_PATH];
-    ZeroMemory(file, sizeof(file));
-    if (doc->path)
-        lstrcpynA(file, doc->path, sizeof(file));
-    // The dialog runs message loops: no tab may be closed under it, and the document it
-    // was opened for is the one saved.
-    // Save As also runs inside the close questions' loops, whose protection must outlast it.
-    bool chosen;
-    {
-        ScopedFlag questionLoop(gTabQuestionLoop);
-        chosen = AskForFileName(owner, true, file, sizeof(file));
-    }
-    if (!chosen || FindTabOfDocument(doc) != GetSelectedTabIndex())
-        return false;
-    return SaveActiveDocumentAs(owner, file);
-}
-
-bool SaveActiveDocumentAs(HWND owner, const char* path)
-{
-    int index = GetSelectedTabIndex();
-    TabDocument* doc = GetTabDocument(index);
-    if (!doc || !path || !path[0])
-        return false;
-    bool samePath = doc->path && doc->path[0] &&
-                    _stricmp(MakeFullPath(path).c_str(), MakeFullPath(doc->path).c_str()) == 0;
-    if ((samePath && RefuseLossySave(owner, doc)) || !StoreEditorTextInTab())
-        return false;
-    if (!WriteDocument(doc, path)) {
-        ReportSaveFailure(owner, path);
-        return false;
-    }
     std::string oldUndoFile = doc->history ? doc->history->undoFilePath : std::string();
     bool wasUntitled = !doc->path || !doc->path[0];
     SetDocumentString(&doc->path, path);
@@ -154,17 +109,6 @@ bool SaveActiveDocumentAs(HWND owner, const char* path)
     // The history now lives in the new path's undo file; an untitled one is left to no one.
     if (wasUntitled)
         DeleteUntitledUndoFile(nullptr, oldUndoFile);
-
-    TCITEMA item;
-    ZeroMemory(&item, sizeof(item));
-    item.mask = TCIF_TEXT | TCIF_IMAGE;
-    item.pszText = (char*)FileNamePart(path);
-    item.iImage = 0;
-    SendMessageA(gTabsWnd, TCM_SETITEMA, index, (LPARAM)&item);
-    SaveSession(owner);
-    UpdateStatusBar();
-    UpdateTabIcon(index);
-    AddRecentFile(path);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_window.h"
+#include "app/save_as.h"
 #include "app/settings.h"
 #include "app/tabs.h"
 #include "document/document.h"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/save_as.h"
 #include "app/tabs.h"
 #include "document/document.h"
 #include "document/save.h"
