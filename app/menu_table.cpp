@@ -2,6 +2,8 @@
 
 #include "app/command_ids.h"
 
+#include <vector>
+
 namespace {
 
 // clang-format off
@@ -145,14 +147,16 @@ const MenuEntry kTabBarMenu[] = {
     ITEM(IDM_FILE_REOPEN_CLOSED, kReopenClosedTabText),
 };
 
-// clang-format off
-const int kGreyableCommands[] = {
-    IDM_FILE_OPEN_FOLDER_EXPLORER, IDM_FILE_OPEN_FOLDER_CMD, IDM_EDIT_COPY_FULL_PATH,
-    IDM_EDIT_COPY_DIR_PATH,        IDM_FILE_CLOSE_OTHERS,    IDM_FILE_REOPEN_CLOSED,
-    IDM_FILE_REFRESH_SFTP,         IDM_TAB_MOVE_LEFT,        IDM_TAB_MOVE_RIGHT,
-    IDM_TAB_MOVE_FIRST,            IDM_TAB_MOVE_LAST,
+struct CommandRuleRow {
+    int first, last;
+    CommandRule rule;
 };
-// clang-format on
+
+const CommandRuleRow kCommandRules[] = {
+#define COMMAND(first, last, handler, rule) {first, last, rule},
+#include "app/command_table.inc"
+#undef COMMAND
+};
 
 const MenuTable kMainMenus[] = {
     TABLE("&File", kFileMenu),         TABLE("&Edit", kEditMenu),
@@ -178,33 +182,48 @@ MenuTable TabBarMenuTable()
     return TABLE(nullptr, kTabBarMenu);
 }
 
+namespace {
+
+bool RuleAllows(CommandRule rule, const CommandState& state)
+{
+    switch (rule) {
+    case kAlwaysEnabled:
+        return true;
+    case kNeedsPath:
+        return state.hasPath;
+    case kNeedsOtherTabs:
+        return state.tabCount >= 2;
+    case kNeedsClosedTab:
+        return state.closedTabs;
+    case kNeedsSftpUrl:
+        return state.hasSftpUrl;
+    case kNeedsTabBefore:
+        return state.tab != 0;
+    case kNeedsTabAfter:
+        return state.tab != state.tabCount - 1;
+    }
+    return true;
+}
+
+} // namespace
+
 bool CommandEnabled(int id, const CommandState& state)
 {
-    switch (id) {
-    case IDM_FILE_OPEN_FOLDER_EXPLORER:
-    case IDM_FILE_OPEN_FOLDER_CMD:
-    case IDM_EDIT_COPY_FULL_PATH:
-    case IDM_EDIT_COPY_DIR_PATH:
-        return state.hasPath;
-    case IDM_FILE_CLOSE_OTHERS:
-        return state.tabCount >= 2;
-    case IDM_FILE_REOPEN_CLOSED:
-        return state.closedTabs;
-    case IDM_FILE_REFRESH_SFTP:
-        return state.hasSftpUrl;
-    case IDM_TAB_MOVE_LEFT:
-    case IDM_TAB_MOVE_FIRST:
-        return state.tab != 0;
-    case IDM_TAB_MOVE_RIGHT:
-    case IDM_TAB_MOVE_LAST:
-        return state.tab != state.tabCount - 1;
-    default:
-        return true;
-    }
+    for (const CommandRuleRow& row : kCommandRules)
+        if (id >= row.first && id <= row.last)
+            return RuleAllows(row.rule, state);
+    return true;
 }
 
 const int* GreyableCommands(int* count)
 {
-    *count = (int)(sizeof(kGreyableCommands) / sizeof(kGreyableCommands[0]));
-    return kGreyableCommands;
+    static const std::vector<int> ids = [] {
+        std::vector<int> greyable;
+        for (const CommandRuleRow& row : kCommandRules)
+            for (int id = row.first; row.rule != kAlwaysEnabled && id <= row.last; ++id)
+                greyable.push_back(id);
+        return greyable;
+    }();
+    *count = (int)ids.size();
+    return ids.data();
 }

@@ -37,8 +37,19 @@ struct CommandState {
     bool closedTabs;  // a closed tab can be reopened
 };
 
-// The one greying rule of the menu bar and the context menus: false for a command that
-// cannot act in that state.
+// When a command can act; each row of the command table (app/command_table.inc) names one.
+enum CommandRule {
+    kAlwaysEnabled,
+    kNeedsPath,       // its document has a file
+    kNeedsOtherTabs,  // there is another tab
+    kNeedsClosedTab,  // a closed tab can be reopened
+    kNeedsSftpUrl,    // its document came over SFTP
+    kNeedsTabBefore,  // the tab is not the first
+    kNeedsTabAfter,   // the tab is not the last
+};
+
+// The one greying rule of the menu bar and the context menus, by the command table's
+// rules: false for a command that cannot act in that state.
 bool CommandEnabled(int id, const CommandState& state);
 // The commands CommandEnabled can grey, for the menu bar to refresh when a menu opens.
 const int* GreyableCommands(int* count);
