@@ -119,6 +119,38 @@ std::string Units(const std::u16string& text, bool bigEndian)
     return out;
 }
 
+// One text in the spellings the encoders start from.
+struct Spellings {
+    std::string ansi;
+    std::string utf8;
+    std::u16string unicode;
+};
+
+// The forms a text file takes on disk, each with its encoder.
+struct FileForm {
+    const char* name;
+    int32_t encoding;
+    bool bom;
+    std::string (*encode)(const Spellings& text);
+};
+
+const FileForm kFileForms[] = {
+    {"ANSI", Ansi, false, [](const Spellings& t) { return t.ansi; }},
+    {"UTF-8", Utf8, false, [](const Spellings& t) { return t.utf8; }},
+    {"UTF-8 BOM", Utf8, true, [](const Spellings& t) { return "\xEF\xBB\xBF" + t.utf8; }},
+    {"UTF-16 LE", Utf16Le, true, [](const Spellings& t) { return "\xFF\xFE" + Units(t.unicode, false); }},
+    {"UTF-16 BE", Utf16Be, true, [](const Spellings& t) { return "\xFE\xFF" + Units(t.unicode, true); }},
+};
+
+const FileForm& Form(const std::string& name)
+{
+    for (const FileForm& form : kFileForms)
+        if (name == form.name)
+            return form;
+    FAIL("no file form " << name);
+    return kFileForms[0];
+}
+
 // Every encoding x mark x line-end style of the sample, each line ended.
 std::vector<Fixture> AllFixtures()
 {
@@ -130,21 +162,17 @@ std::vector<Fixture> AllFixtures()
     const Style styles[] = {{"CR LF", Crlf, "\r\n"}, {"LF", Lf, "\n"}, {"CR", Cr, "\r"}};
     std::vector<Fixture> out;
     for (const Style& s : styles) {
-        std::string ansi, utf8;
-        std::u16string unicode;
+        Spellings text;
         for (const Line& line : SampleLines()) {
-            ansi += line.ansi + s.end;
-            utf8 += line.utf8 + s.end;
-            unicode += line.unicode;
+            text.ansi += line.ansi + s.end;
+            text.utf8 += line.utf8 + s.end;
+            text.unicode += line.unicode;
             for (const char* p = s.end; *p; ++p)
-                unicode.push_back((char16_t)*p);
+                text.unicode.push_back((char16_t)*p);
         }
-        std::string n = std::string(" ") + s.name;
-        out.push_back({"ANSI" + n, ansi, Ansi, false, s.eol});
-        out.push_back({"UTF-8" + n, utf8, Utf8, false, s.eol});
-        out.push_back({"UTF-8 BOM" + n, "\xEF\xBB\xBF" + utf8, Utf8, true, s.eol});
-        out.push_back({"UTF-16 LE" + n, "\xFF\xFE" + Units(unicode, false), Utf16Le, true, s.eol});
-        out.push_back({"UTF-16 BE" + n, "\xFE\xFF" + Units(unicode, true), Utf16Be, true, s.eol});
+        for (const FileForm& form : kFileForms)
+            out.push_back(
+                {std::string(form.name) + " " + s.name, form.encode(text), form.encoding, form.bom, s.eol});
     }
     return out;
 }
@@ -632,13 +660,14 @@ TEST_CASE("files with the fold table's characters: kept where the code page hold
     };
     const std::u16string dashes = u"g\u2013h\u2014i\u00A3j\u00A0k\u2022l\n";
     const std::string utf8 = "g\xE2\x80\x93h\xE2\x80\x94i\xC2\xA3j\xC2\xA0k\xE2\x80\xA2l\n";
+    const Spellings dashText = {"", utf8, dashes};
     const Expect dashes1252 = {"g\x96h\x97i\xA3j\xA0k\x95l\r\n", TextWhole, true};
     const Expect dashes949 = {"g\xA1\xAAh\xA1\xAAi\xA1\xCCj k\xA1\xA4l\r\n", TextWhole, false};
     const std::string primes = "\xE2\x80\xB2\xE2\x80\xB3\xC2\xB4\xC2\xAD";
     const Row rows[] = {
         {"UTF-8 dashes, pound, NBSP, bullet", utf8, dashes1252, dashes949},
-        {"the same with a mark", "\xEF\xBB\xBF" + utf8, dashes1252, dashes949},
-        {"the same in UTF-16 LE", "\xFF\xFE" + Units(dashes, false), dashes1252, dashes949},
+        {"the same with a mark", Form("UTF-8 BOM").encode(dashText), dashes1252, dashes949},
+        {"the same in UTF-16 LE", Form("UTF-16 LE").encode(dashText), dashes1252, dashes949},
         {"primes, acute accent, soft hyphen",
          primes,
          {"'\"\xB4\xAD", TextWhole, false},
