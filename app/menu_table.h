@@ -40,12 +40,12 @@ struct CommandState {
 // When a command can act; each row of the command table (app/command_table.inc) names one.
 enum CommandRule {
     kAlwaysEnabled,
-    kNeedsPath,       // its document has a file
-    kNeedsOtherTabs,  // there is another tab
-    kNeedsClosedTab,  // a closed tab can be reopened
-    kNeedsSftpUrl,    // its document came over SFTP
-    kNeedsTabBefore,  // the tab is not the first
-    kNeedsTabAfter,   // the tab is not the last
+    kNeedsPath,      // its document has a file
+    kNeedsOtherTabs, // there is another tab
+    kNeedsClosedTab, // a closed tab can be reopened
+    kNeedsSftpUrl,   // its document came over SFTP
+    kNeedsTabBefore, // the tab is not the first
+    kNeedsTabAfter,  // the tab is not the last
 };
 
 // The one greying rule of the menu bar and the context menus, by the command table's
