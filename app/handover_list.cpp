@@ -64,3 +64,32 @@ std::string HandOverFilePattern(const std::string& tempFolder)
 {
     return tempFolder + "zorvik_open_*.txt";
 }
+
+std::string HandOverPartialFilePattern(const std::string& tempFolder)
+{
+    return tempFolder + "zorvik_open_*.part";
+}
+
+bool ParseHandOverPartialName(const std::string& name, unsigned long* processId)
+{
+    const std::string prefix = "zorvik_open_", suffix = ".part";
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    unsigned long long id = 0;
+    for (size_t i = prefix.size(); i < name.size() - suffix.size(); ++i) {
+        char c = name[i];
+        if (c < '0' || c > '9')
+            return false;
+        id = id * 10 + (unsigned)(c - '0');
+        if (id > 0xFFFFFFFFULL)
+            return false;
+    }
+    *processId = (unsigned long)id;
+    return true;
+}
+
+bool HandOverPartialAbandoned(bool senderRuns, unsigned long long ageMs)
+{
+    return !senderRuns || ageMs > kHandOverPartialMaxAgeMs;
+}
