@@ -41,7 +41,8 @@ TEST_CASE("a download that is no whole program never replaces the executable")
          "Downloaded update file is not a Windows program."},
     };
     for (const Row& row : rows) {
-        INFO(row.name);
+        const std::string name = row.name;
+        INFO(name);
         UpdateCase update;
         WriteSiteFile(row.files + kDescriptionPath, ReleaseDescription("1.4.0", "", row.downloadUrl));
         WriteSiteFile(row.files + "/files/update.exe", ProgramBytes(120000));
@@ -78,7 +79,8 @@ TEST_CASE("a valid update replaces the executable, keeps the old one as .bak and
         {"404 at the address, then the server's newest", "v5", Root("v5") + "/files/missing.exe", 60000},
     };
     for (const Row& row : rows) {
-        INFO(row.name);
+        const std::string name = row.name;
+        INFO(name);
         UpdateCase update;
         const std::string program = ProgramBytes(row.size, 'n');
         WriteSiteFile(row.files + kDescriptionPath, ReleaseDescription("1.3.1", "", row.downloadUrl));
@@ -113,7 +115,8 @@ TEST_CASE("without HttpQueryInfoA a download goes on without the status and the 
          "Downloaded update file is incomplete."},
     };
     for (const Row& row : rows) {
-        INFO(row.name);
+        const std::string name = row.name;
+        INFO(name);
         UpdateCase update;
         SetUpdateLibraryForTesting(library.c_str());
         const std::string program = ProgramBytes(150000, 'q');
