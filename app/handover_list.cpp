@@ -1,6 +1,7 @@
 #include "app/handover_list.h"
 
 #include "app/cmdline.h"
+#include "app/decimal_text.h"
 
 #include <string.h>
 
@@ -76,17 +77,7 @@ bool ParseHandOverPartialName(const std::string& name, unsigned long* processId)
     if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
         name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
         return false;
-    unsigned long long id = 0;
-    for (size_t i = prefix.size(); i < name.size() - suffix.size(); ++i) {
-        char c = name[i];
-        if (c < '0' || c > '9')
-            return false;
-        id = id * 10 + (unsigned)(c - '0');
-        if (id > 0xFFFFFFFFULL)
-            return false;
-    }
-    *processId = (unsigned long)id;
-    return true;
+    return ParseDecimal32(name, prefix.size(), name.size() - suffix.size(), processId);
 }
 
 bool HandOverPartialAbandoned(bool senderRuns, unsigned long long ageMs)

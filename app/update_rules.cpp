@@ -1,5 +1,7 @@
 #include "app/update_rules.h"
 
+#include "app/decimal_text.h"
+
 #include <stdio.h>
 #include <string.h>
 
@@ -156,20 +158,9 @@ std::string DownloadProgressText(unsigned long received, unsigned long size)
 bool ParseContentLength(const std::string& value, unsigned long* length)
 {
     size_t at = value.find_first_not_of(" \t");
-    size_t end = value.find_last_not_of(" \t");
     if (at == std::string::npos)
         return false;
-    unsigned long long n = 0;
-    for (size_t i = at; i <= end; ++i) {
-        char c = value[i];
-        if (c < '0' || c > '9')
-            return false;
-        n = n * 10 + (unsigned)(c - '0');
-        if (n > 0xFFFFFFFFULL)
-            return false;
-    }
-    *length = (unsigned long)n;
-    return true;
+    return ParseDecimal32(value, at, value.find_last_not_of(" \t") + 1, length);
 }
 
 ProgramImage JudgeProgramImage(const std::string& head, unsigned long size)
