@@ -1,6 +1,7 @@
 #include "app/handover_list.h"
 
 #include "app/cmdline.h"
+#include "app/decimal_text.h"
 
 #include <string.h>
 
@@ -63,4 +64,23 @@ std::string HandOverPartialFilePath(const std::string& tempFolder, unsigned long
 std::string HandOverFilePattern(const std::string& tempFolder)
 {
     return tempFolder + "zorvik_open_*.txt";
+}
+
+std::string HandOverPartialFilePattern(const std::string& tempFolder)
+{
+    return tempFolder + "zorvik_open_*.part";
+}
+
+bool ParseHandOverPartialName(const std::string& name, unsigned long* processId)
+{
+    const std::string prefix = "zorvik_open_", suffix = ".part";
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    return ParseDecimal32(name, prefix.size(), name.size() - suffix.size(), processId);
+}
+
+bool HandOverPartialAbandoned(bool senderRuns, unsigned long long ageMs)
+{
+    return !senderRuns || ageMs > kHandOverPartialMaxAgeMs;
 }

@@ -43,3 +43,13 @@ std::string HandOverFilePath(const std::string& tempFolder, unsigned long proces
 std::string HandOverPartialFilePath(const std::string& tempFolder, unsigned long processId);
 // "<temp>zorvik_open_*.txt", the files a receiver takes without a sender's message.
 std::string HandOverFilePattern(const std::string& tempFolder);
+
+// "<temp>zorvik_open_*.part": files a sender may have left when it died while writing.
+std::string HandOverPartialFilePattern(const std::string& tempFolder);
+// The sender's process id in the name of such a file ("zorvik_open_<pid>.part", no folder);
+// false for any other name.
+bool ParseHandOverPartialName(const std::string& name, unsigned long* processId);
+// A partial file is abandoned once its sender no longer runs, or once it is older than a
+// minute (the id may since belong to another process; a live sender writes it in one go).
+const unsigned long long kHandOverPartialMaxAgeMs = 60000;
+bool HandOverPartialAbandoned(bool senderRuns, unsigned long long ageMs);

@@ -202,8 +202,50 @@ FileRead ReadHandOverFile(const std::string& path, std::string* list)
     return ok ? FileRead::Taken : FileRead::Refused;
 }
 
+bool ProcessRuns(DWORD processId)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    // Another user's process cannot be opened, but it runs.
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    bool runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return runs;
+}
+
+unsigned long long AgeMs(const FILETIME& written)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER a, b;
+    a.LowPart = now.dwLowDateTime;
+    a.HighPart = now.dwHighDateTime;
+    b.LowPart = written.dwLowDateTime;
+    b.HighPart = written.dwHighDateTime;
+    // A file from the future (the clock was set back) counts as new.
+    return a.QuadPart > b.QuadPart ? (a.QuadPart - b.QuadPart) / 10000 : 0;
+}
+
+// A sender that died while writing its list left its partial file: nobody else would
+// ever delete it.
+void DeleteAbandonedPartialFiles(const std::string& temp)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(HandOverPartialFilePattern(temp).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        unsigned long sender = 0;
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ParseHandOverPartialName(data.cFileName, &sender) &&
+            HandOverPartialAbandoned(ProcessRuns(sender), AgeMs(data.ftLastWriteTime)))
+            DeleteFileA((temp + data.cFileName).c_str());
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
 void TakeEveryHandOverFile(HWND mainWnd, const std::string& temp)
 {
+    DeleteAbandonedPartialFiles(temp);
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(HandOverFilePattern(temp).c_str(), &data);

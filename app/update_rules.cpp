@@ -1,5 +1,7 @@
 #include "app/update_rules.h"
 
+#include "app/decimal_text.h"
+
 #include <stdio.h>
 #include <string.h>
 
@@ -153,15 +155,60 @@ std::string DownloadProgressText(unsigned long received, unsigned long size)
     return text;
 }
 
+bool ParseContentLength(const std::string& value, unsigned long* length)
+{
+    size_t at = value.find_first_not_of(" \t");
+    if (at == std::string::npos)
+        return false;
+    return ParseDecimal32(value, at, value.find_last_not_of(" \t") + 1, length);
+}
+
+ProgramImage JudgeProgramImage(const std::string& head, unsigned long size)
+{
+    // Offsets of the image headers: the DOS header's e_lfanew, then the signature, the
+    // file header (machine, section count, optional header size) and the section table.
+    const size_t kLfanewAt = 0x3C, kSignatureBytes = 4, kFileHeaderBytes = 20, kSectionBytes = 40;
+    const unsigned kMachineI386 = 0x14C;
+    size_t held = head.size() < size ? head.size() : size;
+    if (held > kProgramHeadBytes)
+        held = kProgramHeadBytes;
+    const unsigned char* bytes = (const unsigned char*)head.data();
+    auto u16 = [&](size_t at) { return (unsigned)bytes[at] | (unsigned)bytes[at + 1] << 8; };
+    auto u32 = [&](size_t at) { return (unsigned long long)u16(at) | (unsigned long long)u16(at + 2) << 16; };
+    if (held < kLfanewAt + 4 || bytes[0] != 'M' || bytes[1] != 'Z')
+        return ProgramImage::NotProgram;
+    unsigned long long pe = u32(kLfanewAt);
+    if (pe + kSignatureBytes + kFileHeaderBytes > held || memcmp(bytes + pe, "PE\0\0", 4) != 0)
+        return ProgramImage::NotProgram;
+    size_t fileHeader = (size_t)pe + kSignatureBytes;
+    unsigned sections = u16(fileHeader + 2);
+    unsigned long long table = fileHeader + kFileHeaderBytes + u16(fileHeader + 16);
+    if (u16(fileHeader) != kMachineI386 || sections == 0 || table + sections * kSectionBytes > held)
+        return ProgramImage::NotProgram;
+    unsigned long long end = 0;
+    for (unsigned i = 0; i < sections; ++i) {
+        size_t section = (size_t)table + i * kSectionBytes;
+        unsigned long long rawSize = u32(section + 16), rawAt = u32(section + 20);
+        if (rawSize > 0 && rawAt + rawSize > end)
+            end = rawAt + rawSize;
+    }
+    return end > size ? ProgramImage::Cut : ProgramImage::Whole;
+}
+
 DownloadVerdict JudgeDownload(const FinishedDownload& download)
 {
-    if (download.failed || download.received < kMinimumDownloadBytes)
+    if (download.failed || download.lengthUnreadable || download.received < kMinimumDownloadBytes)
         return DownloadVerdict::Incomplete;
     if (download.announced != 0 && download.received != download.announced)
         return DownloadVerdict::Incomplete;
-    if (download.head.size() < 2 || download.head[0] != 'M' || download.head[1] != 'Z')
+    switch (JudgeProgramImage(download.head, download.received)) {
+    case ProgramImage::Whole:
+        return DownloadVerdict::Accepted;
+    case ProgramImage::Cut:
+        return DownloadVerdict::Incomplete;
+    default:
         return DownloadVerdict::NotProgram;
-    return DownloadVerdict::Accepted;
+    }
 }
 
 std::string DownloadTargetPath(const std::string& tempFolder, bool installer, unsigned long tick)

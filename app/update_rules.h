@@ -64,17 +64,34 @@ std::vector<DownloadTry> DownloadTries(const std::string& downloadUrl, const std
 int DownloadPercent(unsigned long received, unsigned long size);
 std::string DownloadProgressText(unsigned long received, unsigned long size);
 
+// The Content-Length header's value: decimal digits, blanks around them allowed, at most
+// 4,294,967,295. False for anything else, which is no length a download can be held to.
+bool ParseContentLength(const std::string& value, unsigned long* length);
+
+// What the first bytes and the size of a file say of it as a 32-bit Windows program.
+enum class ProgramImage {
+    Whole,      // headers of an i386 program, and every section's raw data inside the file
+    Cut,        // such headers, but the file ends before its last section's raw data
+    NotProgram, // no "MZ", no "PE\0\0" where e_lfanew points, another machine, no sections
+};
+// head: the file's first bytes, which must hold its headers and section table (at most
+// kProgramHeadBytes are looked at); size: the file's whole length.
+const size_t kProgramHeadBytes = 64 * 1024;
+ProgramImage JudgeProgramImage(const std::string& head, unsigned long size);
+
 // What a finished download is good for.
 enum class DownloadVerdict {
     Accepted,
-    Incomplete, // too short, shorter than announced, or a read or write failed
-    NotProgram, // no "MZ" at its start: an error page or anything but a Windows program
+    Incomplete, // too short, shorter or longer than announced, ended before its end, or a
+                // length that cannot be read: nothing says it is whole
+    NotProgram, // not a Windows program (an error page, anything that merely starts "MZ")
 };
 struct FinishedDownload {
-    unsigned long announced = 0; // Content-Length, 0 when unknown
+    unsigned long announced = 0; // Content-Length, 0 when absent
+    bool lengthUnreadable = false; // a Content-Length header that ParseContentLength refuses
     unsigned long received = 0;
     bool failed = false; // a read from the server or a write to the file failed
-    std::string head;    // its first bytes
+    std::string head;    // its first bytes, up to kProgramHeadBytes
 };
 DownloadVerdict JudgeDownload(const FinishedDownload& download);
 

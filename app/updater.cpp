@@ -10,6 +10,7 @@
 #include <stdio.h>
 #include <wininet.h> // types and constants only: the functions are looked up at run time
 
+#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
@@ -145,12 +146,31 @@ public:
         *got = 0;
         return read_(request, buffer, size, got) != FALSE;
     }
-    // A numeric header or the status code; false when unknown.
-    bool Number(HINTERNET request, DWORD query, DWORD* value)
+    // HttpQueryInfoA is optional: without it neither the status nor the length is known.
+    bool CanQuery() const { return query_ != nullptr; }
+    // The status code; false when unknown.
+    bool Status(HINTERNET request, DWORD* value)
     {
         *value = 0;
         DWORD size = sizeof(*value);
-        return query_ && query_(request, query | HTTP_QUERY_FLAG_NUMBER, value, &size, nullptr);
+        return query_ && query_(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, value, &size, nullptr);
+    }
+    // The Content-Length header as the server sent it. Read as text, not with
+    // HTTP_QUERY_FLAG_NUMBER: that answers 0 or fails for a value it cannot convert (above
+    // 4 GB, not a number), which would make a length the download cannot be held to look
+    // like no length at all.
+    void ContentLength(HINTERNET request, FinishedDownload* download)
+    {
+        char text[64];
+        DWORD size = sizeof(text) - 1;
+        if (!query_)
+            return;
+        if (!query_(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) {
+            download->lengthUnreadable = GetLastError() != ERROR_HTTP_HEADER_NOT_FOUND;
+            return;
+        }
+        download->lengthUnreadable =
+            !ParseContentLength(std::string(text, size < sizeof(text) ? size : 0), &download->announced);
     }
     void Close(HINTERNET request)
     {
@@ -255,7 +275,7 @@ HINTERNET OpenDownload(Internet& net, const std::vector<DownloadTry>& tries, Upd
         if (!request)
             continue;
         DWORD status = 0;
-        if (net.Number(request, HTTP_QUERY_STATUS_CODE, &status) && status == 200) {
+        if (!net.CanQuery() || (net.Status(request, &status) && status == 200)) {
             *installer = attempt.installer;
             return request;
         }
@@ -264,33 +284,131 @@ HINTERNET OpenDownload(Internet& net, const std::vector<DownloadTry>& tries, Upd
     return nullptr;
 }
 
-FinishedDownload ReceiveDownload(Internet& net, HINTERNET request, HANDLE file, DWORD size,
-                                 UpdateContext* context)
+// A download in the temporary folder. From its creation until it is deleted or handed on
+// it is on a list that the end of the program empties: a worker may then be waiting in a
+// read from the server, and the process would end without it, leaving half a program in
+// the temporary folder. Everything touching the file runs under the replacement lock,
+// which the end of the program keeps, so no write or rename follows its deletion.
+class DownloadFile;
+DownloadFile* gDownloads = nullptr;
+
+class DownloadFile {
+public:
+    DownloadFile() = default;
+    DownloadFile(const DownloadFile&) = delete;
+    DownloadFile& operator=(const DownloadFile&) = delete;
+    // However the worker leaves, a download it did not hand on goes.
+    ~DownloadFile()
+    {
+        Close();
+        Forget(true);
+    }
+
+    bool Create(const std::string& target)
+    {
+        // A cut path would name another file.
+        if (target.size() >= sizeof(path_))
+            return false;
+        LockReplacement();
+        handle_ = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+        if (handle_ != INVALID_HANDLE_VALUE) {
+            lstrcpynA(path_, target.c_str(), sizeof(path_));
+            next_ = gDownloads;
+            gDownloads = this;
+        }
+        UnlockReplacement();
+        return handle_ != INVALID_HANDLE_VALUE;
+    }
+    bool Write(const char* bytes, DWORD size)
+    {
+        LockReplacement();
+        DWORD written = 0;
+        bool ok = handle_ != INVALID_HANDLE_VALUE && WriteFile(handle_, bytes, size, &written, nullptr) &&
+                  written == size;
+        UnlockReplacement();
+        return ok;
+    }
+    // False when closing failed (the last writes may not have reached the disk).
+    bool Close()
+    {
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return true;
+        LockReplacement();
+        bool ok = CloseHandle(handle_) != FALSE;
+        handle_ = INVALID_HANDLE_VALUE;
+        UnlockReplacement();
+        return ok;
+    }
+    // Deleted (remove) or handed on: no longer the program's to clean up.
+    void Forget(bool remove)
+    {
+        if (!path_[0])
+            return;
+        LockReplacement();
+        ForgetLocked(remove);
+        UnlockReplacement();
+    }
+    // The same while the caller holds the lock.
+    void ForgetLocked(bool remove)
+    {
+        if (!path_[0])
+            return;
+        if (remove)
+            DeleteFileA(path_);
+        path_[0] = 0;
+        for (DownloadFile** link = &gDownloads; *link; link = &(*link)->next_)
+            if (*link == this) {
+                *link = next_;
+                break;
+            }
+    }
+    const char* Path() const { return path_; }
+
+    // At the end of the program, holding the lock for good.
+    static void DeleteAllLocked()
+    {
+        for (DownloadFile* file = gDownloads; file; file = file->next_) {
+            if (file->handle_ != INVALID_HANDLE_VALUE)
+                CloseHandle(file->handle_);
+            file->handle_ = INVALID_HANDLE_VALUE;
+            DeleteFileA(file->path_);
+            file->path_[0] = 0;
+        }
+        gDownloads = nullptr;
+    }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    char path_[MAX_PATH] = "";
+    DownloadFile* next_ = nullptr;
+};
+
+void ReceiveDownload(Internet& net, HINTERNET request, DownloadFile& file, FinishedDownload* download,
+                     UpdateContext* context)
 {
-    FinishedDownload download;
-    download.announced = size;
+    const unsigned long size = download->lengthUnreadable ? 0 : download->announced;
     std::vector<char> piece(kDownloadPiece);
     while (!IsCancelled(context)) {
         DWORD got = 0;
         if (!net.Read(request, piece.data(), kDownloadPiece, &got)) {
-            download.failed = true;
+            download->failed = true;
             break;
         }
         if (got == 0)
             break;
-        DWORD written = 0;
-        if (!WriteFile(file, piece.data(), got, &written, nullptr) || written != got) {
-            download.failed = true;
+        // A server that sends more than 4 GB must not make the count start again at 0.
+        if (download->received > 0xFFFFFFFFUL - got || !file.Write(piece.data(), got)) {
+            download->failed = true;
             break;
         }
-        if (download.head.size() < 2)
-            download.head.append(piece.data(), got < 2 ? got : 2);
-        download.received += got;
+        if (download->head.size() < kProgramHeadBytes)
+            download->head.append(piece.data(), std::min<size_t>(got, kProgramHeadBytes - download->head.size()));
+        download->received += got;
         if (size > 0)
-            SetProgress(context, DownloadPercent(download.received, size));
-        SetStatus(context, DownloadProgressText(download.received, size));
+            SetProgress(context, DownloadPercent(download->received, size));
+        SetStatus(context, DownloadProgressText(download->received, size));
     }
-    return download;
 }
 
 // Arms the restart that FinishUpdateAtExit carries out, then asks the main window to close.
@@ -305,7 +423,7 @@ void RestartWhenClosed(HWND owner, const std::string& exe)
     PostMessageA(owner, WM_CLOSE, 0, 0);
 }
 
-void ReplaceExecutable(UpdateContext* context, const std::string& target)
+void ReplaceExecutable(UpdateContext* context, DownloadFile& target)
 {
     std::string exe = ExecutablePath();
     std::string bak = exe + ".bak";
@@ -318,13 +436,13 @@ void ReplaceExecutable(UpdateContext* context, const std::string& target)
     } else if (!exe.empty()) {
         DeleteFileA(bak.c_str());
         if (MoveFileExA(exe.c_str(), bak.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            replaced = CopyFileA(target.c_str(), exe.c_str(), FALSE) != FALSE;
+            replaced = CopyFileA(target.Path(), exe.c_str(), FALSE) != FALSE;
             if (!replaced)
                 MoveFileExA(bak.c_str(), exe.c_str(), MOVEFILE_REPLACE_EXISTING);
         }
     }
+    target.ForgetLocked(true);
     UnlockReplacement();
-    DeleteFileA(target.c_str());
     if (cancelled) {
         EndCheck(context);
         return;
@@ -365,8 +483,11 @@ bool LaunchInstaller(HWND owner, const std::string& target, const std::string& p
     return false;
 }
 
-void StartInstaller(UpdateContext* context, const std::string& target)
+void StartInstaller(UpdateContext* context, DownloadFile& file)
 {
+    // From here on the installer is the user's: it stays in the temporary folder.
+    const std::string target = file.Path();
+    file.Forget(false);
     HRESULT com = CoInitialize(nullptr);
     bool started = LaunchInstaller(context->owner, target, InstallerParameters(ExecutablePath()));
     if (SUCCEEDED(com))
@@ -404,32 +525,34 @@ void DownloadAndApply(Internet& net, UpdateContext* context, const std::string& 
                  kUpdateErrorTitle);
         return;
     }
-    DWORD size = 0;
-    net.Number(request, HTTP_QUERY_CONTENT_LENGTH, &size);
+    FinishedDownload download;
+    net.ContentLength(request, &download);
     std::string temp = TempFolder();
     std::string target = DownloadTargetPath(temp, installer, GetTickCount());
-    HANDLE file = temp.empty() ? INVALID_HANDLE_VALUE
-                               : CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    DownloadFile file;
+    if (temp.empty() || !file.Create(target)) {
         net.Close(request);
         net.Release();
         EndCheck(context, "Failed to create temporary file for update.", kUpdateErrorTitle);
         return;
     }
-    FinishedDownload download = ReceiveDownload(net, request, file, size, context);
-    if (!CloseHandle(file))
+    ReceiveDownload(net, request, file, &download, context);
+    if (!file.Close())
         download.failed = true;
     net.Close(request);
     net.Release();
     if (IsCancelled(context)) {
-        DeleteFileA(target.c_str());
+        file.Forget(true);
         EndCheck(context);
         return;
     }
+    // Under Wine a chunked body cut off between two chunks ends as a whole one does
+    // (InternetReadFile answers TRUE with 0 bytes; measured), and so does a body shorter
+    // than a Content-Length it announced: the length and the program image are what refuse
+    // a download cut short.
     DownloadVerdict verdict = JudgeDownload(download);
     if (verdict != DownloadVerdict::Accepted) {
-        DeleteFileA(target.c_str());
+        file.Forget(true);
         EndCheck(context,
                  verdict == DownloadVerdict::Incomplete ? "Downloaded update file is incomplete."
                                                         : "Downloaded update file is not a Windows program.",
@@ -439,9 +562,9 @@ void DownloadAndApply(Internet& net, UpdateContext* context, const std::string& 
     SetStatus(context, "Applying update...");
     SetProgress(context, 100);
     if (installer)
-        StartInstaller(context, target);
+        StartInstaller(context, file);
     else
-        ReplaceExecutable(context, target);
+        ReplaceExecutable(context, file);
 }
 
 void CheckForUpdate(UpdateContext* context)
@@ -617,6 +740,7 @@ void FinishUpdateAtExit()
 {
     // Kept from here on: the process ends next, and no replacement may start and be cut.
     LockReplacement();
+    DownloadFile::DeleteAllLocked();
     if (InterlockedExchange(&gRestartArmed, 0))
         ShellExecuteA(nullptr, "open", gRestartPath, nullptr, nullptr, SW_SHOWNORMAL);
 }

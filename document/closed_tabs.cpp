@@ -3,12 +3,18 @@
 #include "app/main_window.h"
 #include "document/scoped_flag.h"
 #include "app/settings.h"
+#include "document/codepage.h"
 #include "document/document.h"
+#include "document/restore_text.h"
 #include "document/session.h"
+#include "document/textfile.h"
 #include "document/undo_file.h"
 
 #include <commctrl.h>
 #include <stdio.h>
+#include <stdlib.h>
+
+#include <new>
 
 std::vector<ClosedTab> gClosedTabs;
 
@@ -96,6 +102,61 @@ void PushClosedTab(HWND, TabDocument* doc, const char* title)
     }
 }
 
+namespace {
+
+enum class FileNow { Read, Unreadable, NoMemory };
+
+// What the file of a tab that closed unmodified holds now, read as the session restore
+// reads it (RestoreTabText): the file may have changed since, and a later save would put
+// the closed copy's older text back over it. Unreadable: the closed copy stands.
+FileNow ReadFileNow(const ClosedTab& tab, RestoredText* facts)
+{
+    char* bytes = nullptr;
+    size_t length = 0;
+    FileReadResult read = ReadTextFileBytes(tab.path.c_str(), &bytes, &length);
+    if (read != FileReadResult::Ok)
+        return read == FileReadResult::NoMemory ? FileNow::NoMemory : FileNow::Unreadable;
+    FileNow result = FileNow::Read;
+    try {
+        RestoreTabText(WindowsAnsiCodePage(), bytes, length, tab.encoding, tab.bom, false, tab.text, facts);
+    } catch (const std::bad_alloc&) {
+        result = FileNow::NoMemory;
+    }
+    free(bytes);
+    return result;
+}
+
+// The document of a closed tab with everything that needs memory: its strings and, for a
+// tab that closed unmodified, its file's text. Null without memory; the record is left as
+// it was, and its text and history move over only once nothing can fail any more.
+TabDocument* ReopenedDocument(const ClosedTab& tab, RestoredText* facts)
+{
+    if (!tab.modified && !tab.path.empty() && ReadFileNow(tab, facts) == FileNow::NoMemory)
+        return nullptr;
+    TabDocument* doc = CreateDocument(NullIfEmpty(tab.path));
+    if (!doc)
+        return nullptr;
+    if (!SetDocumentString(&doc->path, tab.path.c_str()) ||
+        !SetDocumentString(&doc->sftpUrl, NullIfEmpty(tab.sftpUrl)) ||
+        !SetDocumentString(&doc->sftpHost, NullIfEmpty(tab.sftpHost)) ||
+        !SetDocumentString(&doc->sftpUser, NullIfEmpty(tab.sftpUser)) ||
+        !SetDocumentString(&doc->sftpKeyPath, NullIfEmpty(tab.sftpKeyPath)) ||
+        !SetDocumentString(&doc->sftpRemotePath, NullIfEmpty(tab.sftpRemotePath))) {
+        FreeTabDocument(doc);
+        return nullptr;
+    }
+    doc->encoding = tab.encoding;
+    doc->bom = tab.bom;
+    doc->eol = tab.eol;
+    doc->readOnly = tab.readOnly;
+    doc->textLoss = tab.textLoss;
+    doc->sftpPort = tab.sftpPort > 0 ? tab.sftpPort : 22;
+    doc->modified = tab.modified;
+    return doc;
+}
+
+} // namespace
+
 bool ReopenClosedTab(HWND mainWnd)
 {
     if (!gTabsWnd)
@@ -107,32 +168,32 @@ bool ReopenClosedTab(HWND mainWnd)
     // The active tab is about to be switched away from: its latest typing goes into it.
     if (!StoreEditorTextInTab())
         return false;
+    RestoredText facts;
+    TabDocument* doc = ReopenedDocument(gClosedTabs.back(), &facts);
+    if (!doc) {
+        ReportOutOfMemory();
+        return false;
+    }
     ClosedTab tab = std::move(gClosedTabs.back());
     gClosedTabs.pop_back();
     bool replaceLone = IsLonePristineTab();
 
-    TabDocument* doc = CreateDocument(NullIfEmpty(tab.path));
-    SetDocumentString(&doc->path, tab.path.c_str());
-    doc->encoding = tab.encoding;
-    doc->bom = tab.bom;
-    doc->eol = tab.eol;
-    doc->readOnly = tab.readOnly;
-    doc->textLoss = tab.textLoss;
-    SetDocumentString(&doc->sftpUrl, NullIfEmpty(tab.sftpUrl));
-    SetDocumentString(&doc->sftpHost, NullIfEmpty(tab.sftpHost));
-    SetDocumentString(&doc->sftpUser, NullIfEmpty(tab.sftpUser));
-    SetDocumentString(&doc->sftpKeyPath, NullIfEmpty(tab.sftpKeyPath));
-    SetDocumentString(&doc->sftpRemotePath, NullIfEmpty(tab.sftpRemotePath));
-    doc->sftpPort = tab.sftpPort > 0 ? tab.sftpPort : 22;
-    doc->modified = tab.modified;
     UndoHistory& history = *doc->history;
-    history.undo = std::move(tab.undo);
-    history.redo = std::move(tab.redo);
+    history.undo.swap(tab.undo);
+    history.redo.swap(tab.redo);
     history.savedIndex = tab.savedIndex;
-    history.undoFilePath = tab.undoFilePath;
+    history.undoFilePath.swap(tab.undoFilePath);
     history.snapshot.swap(tab.text);
-    if (history.undo.empty() && !tab.undoFilePath.empty())
-        LoadUndoFile(tab.undoFilePath, history.undo, history.redo, &history.savedIndex);
+    if (history.undo.empty() && !history.undoFilePath.empty())
+        LoadUndoFile(history.undoFilePath, history.undo, history.redo, &history.savedIndex);
+    if (facts.fromFile) {
+        // The closed steps no longer fit this text; an undo that meets one drops them.
+        history.snapshot.swap(facts.text);
+        doc->encoding = facts.encoding;
+        doc->bom = facts.bom;
+        doc->eol = facts.eol;
+        ApplyTextLoss(doc, facts.loss);
+    }
 
     {
         ScopedFlag programmatic(gProgrammaticChange);

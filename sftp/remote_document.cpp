@@ -61,12 +61,14 @@ bool LoadCopy(const std::string& path, LoadedText* loaded)
     }
 }
 
-// The document takes the loaded text and its connection. A text the model could not keep
-// whole (a NUL, characters the code page lacks) is not saved over its file: it is
-// read-only as a local file with one would be.
-void TakeRemoteText(TabDocument* doc, const std::string& path, LoadedText* loaded, const SftpConnection& c)
+// The document takes the loaded text and its connection; false, changing nothing, without
+// memory for the path. A text the model could not keep whole (a NUL, characters the code
+// page lacks) is read-only as a local file with one is, and a later reading that keeps
+// it whole lifts that again; the connection's own read-only choice stays.
+bool TakeRemoteText(TabDocument* doc, const std::string& path, LoadedText* loaded, const SftpConnection& c)
 {
-    SetDocumentString(&doc->path, path.c_str());
+    if (!SetDocumentString(&doc->path, path.c_str()))
+        return false;
     TakeDocumentText(doc, loaded->text);
     doc->encoding = loaded->encoding;
     doc->bom = loaded->bom;
@@ -74,8 +76,8 @@ void TakeRemoteText(TabDocument* doc, const std::string& path, LoadedText* loade
     doc->modified = false;
     doc->keptMissing = false;
     SetDocumentRemoteInfo(doc, c);
-    doc->readOnly = doc->readOnly || loaded->loss != TextWhole;
-    doc->textLoss = loaded->loss;
+    ApplyTextLoss(doc, loaded->loss);
+    return true;
 }
 
 void ReplaceLoneEmptyTab()
@@ -152,15 +154,20 @@ void ReplaceEditorText(const TabDocument* doc)
 }
 
 // The active document takes the refreshed copy's text as one undo step (typing not yet
-// recorded becomes a step of its own first); its previous copy goes.
-void ApplyRefreshedCopy(HWND mainWnd, TabDocument* doc, const std::string& local, LoadedText* loaded,
+// recorded becomes a step of its own first); its previous copy goes. False without
+// memory: the document keeps its copy and text.
+bool ApplyRefreshedCopy(HWND mainWnd, TabDocument* doc, const std::string& local, LoadedText* loaded,
                         const SftpConnection& c)
 {
     RecordTypingChange();
     BeginUndoCapture();
-    if (HasText(doc->path) && _stricmp(doc->path, local.c_str()) != 0)
-        DeleteOwnCopy(doc->path);
-    TakeRemoteText(doc, local, loaded, c);
+    const std::string previous = OrEmpty(doc->path);
+    if (!TakeRemoteText(doc, local, loaded, c)) {
+        EndUndoCapture();
+        return false;
+    }
+    if (!previous.empty() && _stricmp(previous.c_str(), local.c_str()) != 0)
+        DeleteOwnCopy(previous);
     ReplaceEditorText(doc);
     EndUndoCapture();
 
@@ -170,6 +177,7 @@ void ApplyRefreshedCopy(HWND mainWnd, TabDocument* doc, const std::string& local
     SetStatusText("SFTP file refreshed from server");
     if (gAutoSave)
         SaveSession(mainWnd);
+    return true;
 }
 
 } // namespace
@@ -222,10 +230,16 @@ bool OpenSftpDownloadInTab(HWND owner, const SftpConnection& connection, const s
     }
     if (!gTabsWnd || !StoreEditorTextInTab())
         return false;
-    ReplaceLoneEmptyTab();
-
+    // The new document is whole before any tab changes: without memory for it the tabs
+    // stay as they were, and the copy that no tab shows goes.
     TabDocument* doc = CreateDocument(localPath.c_str());
-    TakeRemoteText(doc, localPath, &loaded, connection);
+    if (!doc || !TakeRemoteText(doc, localPath, &loaded, connection)) {
+        FreeTabDocument(doc);
+        DeleteOwnCopy(localPath);
+        ReportOutOfMemory();
+        return false;
+    }
+    ReplaceLoneEmptyTab();
     {
         ScopedFlag programmatic(gProgrammaticChange);
         int at = InsertTabItem(GetTabCount(), RemoteTabTitle(connection.remotePath).c_str(), doc);
@@ -302,7 +316,12 @@ bool RefreshFromSftp(HWND mainWnd)
         return false;
     }
 
-    ApplyRefreshedCopy(mainWnd, doc, local, &loaded, c);
+    if (!ApplyRefreshedCopy(mainWnd, doc, local, &loaded, c)) {
+        DeleteOwnCopy(local);
+        UpdateStatusBar();
+        ReportOutOfMemory();
+        return false;
+    }
     return true;
 }
 

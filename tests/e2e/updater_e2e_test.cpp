@@ -142,3 +142,47 @@ TEST_CASE("the program replaces itself, restarts after its own end, and the next
         KillZorvik(&next);
     SetEnvironmentVariableA("ZV_UPDATE_ROOT", nullptr);
 }
+
+TEST_CASE("the program closed during a download leaves no partial download behind")
+{
+    REQUIRE_MESSAGE(!ServerRoot().empty(), "the loopback update server did not start");
+    const std::string original = ReadFileBytes(ExeFolder() + "..\\standin\\zorvik_loopback_update.exe");
+    REQUIRE(original.size() > kMinimumDownloadBytes);
+    // The server sends the first 20,000 bytes and then keeps the download waiting.
+    WriteSiteFile("e2e-stall/downloads/kelto/zorvik/version.json",
+                  ReleaseDescription("1.3.1", "", ServerRoot() + "/stall/e2e-stall/files/Zorvik.exe"));
+    WriteSiteFile("e2e-stall/files/Zorvik.exe", original);
+    for (const std::string& file : TempFilesLike("Zorvik_update_*.exe"))
+        DeleteFileA(file.c_str());
+
+    const std::string folder = ExeFolder() + "closing\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* name : {"Zorvik.ini", "Zorvik.session", "Zorvik.exe.bak"})
+        DeleteFileA((folder + name).c_str());
+    const std::string exe = folder + "Zorvik.exe";
+    WriteFileBytes(exe, original);
+    SetEnvironmentVariableA("ZV_UPDATE_ROOT", (ServerRoot() + "/e2e-stall").c_str());
+
+    ZorvikProcess running;
+    REQUIRE(StartZorvik(exe, "", &running));
+    PostMessageA(running.window, WM_COMMAND, kCheckForUpdates, 0);
+    SeenBox box;
+    REQUIRE(WaitForBox(running.info.dwProcessId, &box));
+    CHECK(box.title == "Zorvik Update Available");
+    AnswerMessageBox(box.window, IDYES);
+    DWORD start = GetTickCount();
+    while (TempFilesLike("Zorvik_update_*.exe").empty() && GetTickCount() - start < kBoundMs)
+        Sleep(20);
+    REQUIRE_FALSE(TempFilesLike("Zorvik_update_*.exe").empty());
+
+    PostMessageA(running.window, WM_CLOSE, 0, 0);
+    int code = WaitForExit(&running, kBoundMs);
+    if (code < 0)
+        KillZorvik(&running);
+    CHECK(code == 0);
+    CHECK(TempFilesLike("Zorvik_update_*.exe").empty());
+    CHECK(ReadFileBytes(exe) == original);
+    CHECK_FALSE(Exists(exe + ".bak"));
+    ReleaseServerRequests();
+    SetEnvironmentVariableA("ZV_UPDATE_ROOT", nullptr);
+}

@@ -94,6 +94,38 @@ TEST_CASE("hand-over files: sizes taken and names")
     CHECK(HandOverFilePattern("C:\\Temp\\") == "C:\\Temp\\zorvik_open_*.txt");
 }
 
+TEST_CASE("a partial hand-over file: its sender, and when it is abandoned")
+{
+    CHECK(HandOverPartialFilePattern("C:\\Temp\\") == "C:\\Temp\\zorvik_open_*.part");
+    struct Row {
+        const char* name;
+        bool read;
+        unsigned long processId;
+    };
+    const Row rows[] = {
+        {"zorvik_open_1234.part", true, 1234},
+        {"zorvik_open_0.part", true, 0},
+        {"zorvik_open_4294967295.part", true, 4294967295UL},
+        {"zorvik_open_4294967296.part", false, 0},
+        {"zorvik_open_.part", false, 0},
+        {"zorvik_open_12a.part", false, 0},
+        {"zorvik_open_-1.part", false, 0},
+        {"zorvik_open_1234.txt", false, 0},
+        {"zorvik_open_1234.part.bak", false, 0},
+        {"other_open_1234.part", false, 0},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        unsigned long id = 7;
+        CHECK(ParseHandOverPartialName(row.name, &id) == row.read);
+        CHECK(id == (row.read ? row.processId : 7UL));
+    }
+    CHECK(HandOverPartialAbandoned(false, 0));
+    CHECK_FALSE(HandOverPartialAbandoned(true, 0));
+    CHECK_FALSE(HandOverPartialAbandoned(true, kHandOverPartialMaxAgeMs));
+    CHECK(HandOverPartialAbandoned(true, kHandOverPartialMaxAgeMs + 1));
+}
+
 #ifdef _WIN32
 TEST_CASE("a file still being written never matches the receiver's search")
 {

@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "app/update_rules.h"
+#include "tests/updater/program_image.h"
 
 #include <string>
 
@@ -183,30 +184,129 @@ TEST_CASE("download progress")
     }
 }
 
-TEST_CASE("what a finished download may be used for")
+TEST_CASE("the Content-Length a download is held to")
+{
+    struct Row {
+        const char* value;
+        bool read;
+        unsigned long length;
+    };
+    const Row rows[] = {
+        {"60000", true, 60000},
+        {" 60000\t", true, 60000},
+        {"0", true, 0},
+        {"4294967295", true, 4294967295UL},
+        // Above 4 GB: no 32-bit count of the bytes received can be held to it.
+        {"4294967296", false, 0},
+        {"5000000000", false, 0},
+        {"", false, 0},
+        {"  ", false, 0},
+        {"-1", false, 0},
+        {"+60000", false, 0},
+        {"60000x", false, 0},
+        {"6 0000", false, 0},
+        {"60000, 60000", false, 0},
+        {"0x1000", false, 0},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.value);
+        unsigned long length = 7;
+        CHECK(ParseContentLength(row.value, &length) == row.read);
+        CHECK(length == (row.read ? row.length : 7UL));
+    }
+}
+
+TEST_CASE("what the headers say of a file as a 32-bit Windows program")
 {
     struct Row {
         const char* name;
-        unsigned long announced, received;
+        ProgramShape shape;
+        size_t sizeGiven; // the length judged (0: the bytes' own), as a download cut short
+        ProgramImage image;
+    };
+    auto shape = [](void (*change)(ProgramShape&)) {
+        ProgramShape s;
+        change(s);
+        return s;
+    };
+    const Row rows[] = {
+        {"a whole program", ProgramShape(), 0, ProgramImage::Whole},
+        {"one section", shape([](ProgramShape& s) { s.sections = 1; }), 0, ProgramImage::Whole},
+        {"bytes after the last section", shape([](ProgramShape& s) { s.rawEndShift = -5000; }), 0,
+         ProgramImage::Whole},
+        {"the last section ends a byte past the file", shape([](ProgramShape& s) { s.rawEndShift = 1; }), 0,
+         ProgramImage::Cut},
+        {"cut inside its last section", ProgramShape(), 50000, ProgramImage::Cut},
+        {"no signature at e_lfanew", shape([](ProgramShape& s) { s.signature = "PX\0\0"; }), 0,
+         ProgramImage::NotProgram},
+        {"\"PE\" without its two zeros", shape([](ProgramShape& s) { s.signature = "PE\0p"; }), 0,
+         ProgramImage::NotProgram},
+        {"a 64-bit program", shape([](ProgramShape& s) { s.machine = 0x8664; }), 0, ProgramImage::NotProgram},
+        {"no sections", shape([](ProgramShape& s) { s.sections = 0; }), 0, ProgramImage::NotProgram},
+        {"e_lfanew past the file's end", shape([](ProgramShape& s) { s.lfanew = 0x7FFFFFF0; }), 0,
+         ProgramImage::NotProgram},
+        {"e_lfanew whose file header runs past the end", ProgramShape(), 0x80 + 20, ProgramImage::NotProgram},
+        {"a section table past the headers looked at",
+         shape([](ProgramShape& s) { s.optionalHeaderSize = 0xFFFF; }), 0, ProgramImage::NotProgram},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        std::string bytes = ProgramImageBytes(row.shape);
+        size_t size = row.sizeGiven ? row.sizeGiven : bytes.size();
+        CHECK(JudgeProgramImage(bytes.substr(0, size), (unsigned long)size) == row.image);
+    }
+    // Only the bytes held count, however long the file is said to be.
+    CHECK(JudgeProgramImage("MZ", 60000) == ProgramImage::NotProgram);
+    CHECK(JudgeProgramImage("", 0) == ProgramImage::NotProgram);
+    std::string page = "<html>" + std::string(60000, 'x');
+    CHECK(JudgeProgramImage(page, (unsigned long)page.size()) == ProgramImage::NotProgram);
+}
+
+TEST_CASE("what a finished download may be used for")
+{
+    const std::string program = ProgramImageBytes();
+    const unsigned long whole = (unsigned long)program.size();
+    ProgramShape big;
+    big.size = 200000;
+    const std::string bigProgram = ProgramImageBytes(big);
+    std::string mz(60000, 'z');
+    mz[0] = 'M';
+    mz[1] = 'Z';
+    ProgramShape tiny;
+    tiny.size = kMinimumDownloadBytes - 1;
+    struct Row {
+        const char* name;
+        unsigned long announced;
+        bool lengthUnreadable;
+        unsigned long received;
         bool failed;
-        const char* head;
+        std::string head;
         DownloadVerdict verdict;
     };
     const Row rows[] = {
-        {"program of announced size", 60000, 60000, false, "MZ", DownloadVerdict::Accepted},
-        {"program of unknown size", 0, 50000, false, "MZ", DownloadVerdict::Accepted},
-        {"one byte too short", 0, 49999, false, "MZ", DownloadVerdict::Incomplete},
-        {"cut short of its announced size", 90000, 60000, false, "MZ", DownloadVerdict::Incomplete},
-        {"longer than announced", 60000, 70000, false, "MZ", DownloadVerdict::Incomplete},
-        {"a read or write failed", 0, 60000, true, "MZ", DownloadVerdict::Incomplete},
-        {"an error page", 0, 60000, false, "<!", DownloadVerdict::NotProgram},
-        {"lower-case mz", 0, 60000, false, "mz", DownloadVerdict::NotProgram},
-        {"no head", 0, 60000, false, "", DownloadVerdict::NotProgram},
+        {"program of announced size", whole, false, whole, false, program, DownloadVerdict::Accepted},
+        {"program of unknown size", 0, false, whole, false, program, DownloadVerdict::Accepted},
+        {"a program below 50,000 bytes", 0, false, kMinimumDownloadBytes - 1, false,
+         ProgramImageBytes(tiny), DownloadVerdict::Incomplete},
+        {"cut short of its announced size", 90000, false, whole, false, program, DownloadVerdict::Incomplete},
+        {"longer than announced", whole - 1, false, whole, false, program, DownloadVerdict::Incomplete},
+        {"a read or write failed", 0, false, whole, true, program, DownloadVerdict::Incomplete},
+        {"a length that cannot be read", 0, true, whole, false, program, DownloadVerdict::Incomplete},
+        // A chunked body cut off, or a length the 32-bit query could not give: the size is
+        // unknown, and the image shows the cut.
+        {"of unknown size, cut inside its sections", 0, false, 120000, false,
+         bigProgram.substr(0, kProgramHeadBytes), DownloadVerdict::Incomplete},
+        {"of unknown size, starts with MZ but is no program", 0, false, 60000, false, mz,
+         DownloadVerdict::NotProgram},
+        {"an error page", 0, false, 60000, false, "<!DOCTYPE html>", DownloadVerdict::NotProgram},
+        {"lower-case mz", 0, false, 60000, false, "mz", DownloadVerdict::NotProgram},
+        {"no head", 0, false, 60000, false, "", DownloadVerdict::NotProgram},
     };
     for (const Row& row : rows) {
         CAPTURE(row.name);
         FinishedDownload download;
         download.announced = row.announced;
+        download.lengthUnreadable = row.lengthUnreadable;
         download.received = row.received;
         download.failed = row.failed;
         download.head = row.head;

@@ -10,6 +10,11 @@ down). Some paths misbehave on purpose:
 
     /cut/PATH       announces the file's whole length, sends half of it and hangs up
     /nolength/PATH  sends the file without a Content-Length
+    /chunked/PATH   sends the file in chunks (Transfer-Encoding: chunked)
+    /chunkcut/PATH  sends the first half of the file in chunks and hangs up after a whole
+                    chunk, before the last (zero-length) one, as a broken connection may
+    /badlength/PATH announces a Content-Length above 4 GB and sends the file
+    /nanlength/PATH announces a Content-Length that is no number and sends the file
     /stall/PATH     announces the whole length, sends the first 20,000 bytes, then waits
     /silent/...     reads the request and never answers
 
@@ -69,19 +74,38 @@ def main():
                 return
             mode = None
             path = self.path
-            for prefix in ("/cut/", "/nolength/", "/stall/"):
+            for prefix in ("/cut/", "/nolength/", "/stall/", "/chunked/", "/chunkcut/",
+                           "/badlength/", "/nanlength/"):
                 if path.startswith(prefix):
                     mode, path = prefix.strip("/"), path[len(prefix) - 1:]
             data = self.local_file(path)
             if data is None:
                 self.not_found()
                 return
+            chunked = mode in ("chunked", "chunkcut")
+            if chunked:
+                self.protocol_version = "HTTP/1.1"  # chunks are HTTP/1.1's
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")
-            if mode != "nolength":
+            if chunked:
+                self.send_header("Transfer-Encoding", "chunked")
+                self.send_header("Connection", "close")
+            elif mode == "badlength":
+                self.send_header("Content-Length", str(5000000000 + len(data)))
+            elif mode == "nanlength":
+                self.send_header("Content-Length", "%dx" % len(data))
+            elif mode != "nolength":
                 self.send_header("Content-Length", str(len(data)))
             self.end_headers()
-            if mode == "cut":
+            if chunked:
+                body = data[: len(data) // 2] if mode == "chunkcut" else data
+                for at in range(0, len(body), 8192):
+                    piece = body[at : at + 8192]
+                    self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+                if mode == "chunked":
+                    self.wfile.write(b"0\r\n\r\n")
+                self.wfile.flush()
+            elif mode == "cut":
                 self.wfile.write(data[: len(data) // 2])
             elif mode == "stall":
                 self.wfile.write(data[:STALL_BYTES])

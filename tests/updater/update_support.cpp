@@ -1,6 +1,7 @@
 #include "tests/updater/update_support.h"
 
 #include "document/paths.h"
+#include "tests/updater/program_image.h"
 #include "tests/window/harness.h"
 
 #include <stdlib.h>
@@ -95,6 +96,14 @@ std::string ProgramLikeBytes(size_t size, char fill)
     bytes[0] = 'M';
     bytes[1] = 'Z';
     return bytes;
+}
+
+std::string ProgramBytes(size_t size, char fill)
+{
+    ProgramShape shape;
+    shape.size = size;
+    shape.fill = fill;
+    return ProgramImageBytes(shape);
 }
 
 bool FindMessageBox(DWORD processId, DWORD skipThread, SeenBox* box)

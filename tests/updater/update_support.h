@@ -28,8 +28,10 @@ void HoldServerRequests();
 // A release description of the four fields.
 std::string ReleaseDescription(const std::string& version, const std::string& stamp,
                                const std::string& downloadUrl = "", const std::string& setupUrl = "");
-// Bytes that start like a program ("MZ") and hold size bytes in all.
+// Bytes that start like a program ("MZ") and hold size bytes in all, but are none.
 std::string ProgramLikeBytes(size_t size, char fill = 'p');
+// A whole 32-bit Windows program image of size bytes, as far as its headers go.
+std::string ProgramBytes(size_t size, char fill = 'p');
 
 struct SeenBox {
     HWND window = nullptr;

@@ -235,3 +235,48 @@ TEST_CASE("the first start holds the single-instance mutex, and no child process
     CloseHandle(gInstanceMutex);
     gInstanceMutex = nullptr;
 }
+
+TEST_CASE("the receiver's scan deletes a partial hand-over file once its sender is gone or it is old")
+{
+    TestWindow w;
+    const std::string temp = TempFolder();
+    REQUIRE(!temp.empty());
+    FILETIME now, old;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t;
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= 2ULL * 60 * 1000 * 10000; // two minutes
+    old.dwLowDateTime = t.LowPart;
+    old.dwHighDateTime = t.HighPart;
+    const unsigned long self = GetCurrentProcessId();
+    // Process ids are multiples of 4 below 2^26 on Windows; no process has this one.
+    const unsigned long gone = 0xFFFFFFF0UL;
+    struct Row {
+        const char* name;
+        std::string path;
+        bool old, deleted;
+    };
+    const Row rows[] = {
+        {"its sender no longer runs", HandOverPartialFilePath(temp, gone), false, true},
+        {"its sender runs and it is new", HandOverPartialFilePath(temp, self), false, false},
+        {"older than a minute, whoever has the id now", HandOverPartialFilePath(temp, self), true, true},
+        {"a name no sender writes", temp + "zorvik_open_x1.part", true, false},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        WriteFileBytes(row.path, "\"C:\\half");
+        if (row.old) {
+            HANDLE file = CreateFileA(row.path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      0, nullptr);
+            REQUIRE(file != INVALID_HANDLE_VALUE);
+            CHECK(SetFileTime(file, nullptr, nullptr, &old));
+            CloseHandle(file);
+        }
+        ReceivePendingOpenFiles(w.hwnd, 0);
+        CHECK((GetFileAttributesA(row.path.c_str()) == INVALID_FILE_ATTRIBUTES) == row.deleted);
+        DeleteFileA(row.path.c_str());
+    }
+    // Nothing of them was opened.
+    CHECK(TabCount() == 1);
+}

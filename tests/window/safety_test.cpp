@@ -6,11 +6,15 @@
 #include "app/main_window.h"
 #include "app/save_as.h"
 #include "app/settings.h"
+#include "app/status_bar.h"
 #include "app/tabs.h"
+#include "document/closed_tabs.h"
 #include "document/document.h"
 #include "document/save.h"
 #include "document/session.h"
 #include "document/undo.h"
+#include "document/undo_core.h"
+#include "sftp/sftp_window.h"
 
 #include <commctrl.h>
 
@@ -464,4 +468,54 @@ TEST_CASE("out of memory for a copy of the text, commands stop, the window lives
     // With memory again, the typing is stored and saved.
     CHECK(SaveFile(f.hwnd));
     CHECK(ReadFileBytes(big) == typed);
+}
+
+TEST_CASE("out of memory for a new document, Reopen Closed Tab and a remote copy change no tab")
+{
+    Fixture f;
+    const char* report = "Not enough memory for a copy of the text: the command was not carried out";
+    std::string typed = f.File("typed.txt", "text\r\n");
+    std::string plain = f.File("plain.txt", "plain\r\n");
+    OpenFileByPath(f.hwnd, typed.c_str());
+    OpenFileByPath(f.hwnd, plain.c_str());
+    Command(f.hwnd, IDM_FILE_CLOSE_TAB);
+    int length = GetWindowTextLengthA(gEditorWnd);
+    SendMessageA(gEditorWnd, EM_SETSEL, length, length);
+    TypeText("typed");
+    {
+        MessageBoxAnswers answers({IDNO});
+        Command(f.hwnd, IDM_FILE_CLOSE_TAB);
+    }
+    REQUIRE(gClosedTabs.size() == 2);
+    REQUIRE(TabCount() == 1);
+
+    // The history of a new document is the first allocation this large.
+    gTextCopiesFailFrom = sizeof(UndoHistory);
+    for (int i = 0; i < 2; ++i) {
+        SetStatusText("");
+        Command(f.hwnd, IDM_FILE_REOPEN_CLOSED);
+        CHECK(StatusText() == report);
+    }
+    SftpConnection c;
+    c.host = "example.test";
+    c.user = "tester";
+    c.remotePath = "/srv/remote.txt";
+    std::string copy = f.File("zrvk_sftp_1_remote.txt", "remote\r\n");
+    SetStatusText("");
+    CHECK_FALSE(OpenSftpDownloadInTab(f.hwnd, c, copy));
+    CHECK(StatusText() == report);
+    gTextCopiesFailFrom = 0;
+
+    // Both closed tabs are still listed, and the lone empty tab is still there.
+    CHECK(gClosedTabs.size() == 2);
+    CHECK(TabCount() == 1);
+    CHECK(TabTitle(0) == "Untitled");
+    Command(f.hwnd, IDM_FILE_REOPEN_CLOSED);
+    CHECK(TabTitle(SelectedTab()) == "typed.txt");
+    CHECK(EditorText() == "text\r\ntyped");
+    CHECK(GetActiveDocument()->modified);
+    Command(f.hwnd, IDM_FILE_REOPEN_CLOSED);
+    CHECK(TabTitle(SelectedTab()) == "plain.txt");
+    CHECK(EditorText() == "plain\r\n");
+    CHECK(gClosedTabs.empty());
 }

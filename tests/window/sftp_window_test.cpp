@@ -15,6 +15,7 @@
 #include "document/document.h"
 #include "document/save.h"
 #include "document/session.h"
+#include "document/textcodec.h"
 #include "document/undo.h"
 #include "sftp/password_scramble.h"
 #include "sftp/sftp_ids.h"
@@ -491,6 +492,39 @@ TEST_CASE("Refresh asks for a password only when none is cached and the document
     CHECK(RefreshFromSftp(f.hwnd));
     PumpMessages(f.hwnd, 300);
     CHECK(gPromptTitle.empty());
+}
+
+TEST_CASE("a remote file whose text the code page cannot hold is read-only until a refresh reads it whole")
+{
+    Fixture f;
+    StandinBehaviour b;
+    b.content = "\xEF\xBB\xBF\xD0\x9F\xD1\x80\xD0\xB8 remote\r\n"; // Cyrillic in UTF-8
+    f.Behave(b);
+    OpenRemote(f.hwnd, Remote("/srv/ru.txt"));
+    CacheSftpPassword(Remote(""));
+    TabDocument* doc = GetActiveDocument();
+    CHECK(doc->textLoss == TextLostCharacters);
+    CHECK(doc->readOnly);
+    CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
+
+    b.content = "whole now\r\n";
+    f.Behave(b);
+    REQUIRE(RefreshFromSftp(f.hwnd));
+    CHECK(EditorText() == "whole now\r\n");
+    CHECK(doc->textLoss == TextWhole);
+    CHECK_FALSE(doc->readOnly);
+    CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) == 0);
+
+    // And back: a refresh that loses characters again makes it read-only again.
+    b.content = "\xEF\xBB\xBF\xD0\x9F again\r\n";
+    f.Behave(b);
+    {
+        // The refresh before is a change that Undo takes back: the question comes first.
+        MessageBoxAnswers answers({IDYES});
+        REQUIRE(RefreshFromSftp(f.hwnd));
+    }
+    CHECK(doc->readOnly);
+    CHECK((GetWindowLongA(gEditorWnd, GWL_STYLE) & ES_READONLY) != 0);
 }
 
 TEST_CASE("Refresh never writes into a tab that was switched or closed during the download")

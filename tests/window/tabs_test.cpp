@@ -11,6 +11,7 @@
 #include "document/document.h"
 #include "document/save.h"
 #include "document/session.h"
+#include "document/textcodec.h"
 #include "document/undo.h"
 
 #include <commctrl.h>
@@ -553,4 +554,55 @@ TEST_CASE("a moved tab keeps a title of 259 characters")
     REQUIRE(TabTitle(1) == title);
     CHECK(MoveTab(f.hwnd, 1, 0));
     CHECK(TabTitle(0) == title);
+}
+
+TEST_CASE("Reopen Closed Tab takes the file's text for a tab that closed unmodified, the closed copy for a modified one")
+{
+    Fixture f;
+    std::string pulled = f.File("pulled.txt", "old\r\n");
+    std::string edited = f.File("edited.txt", "mine\r\n");
+    std::string gone = f.File("gone.txt", "kept\r\n");
+    Open(f.hwnd, pulled);
+    Open(f.hwnd, edited);
+    Open(f.hwnd, gone);
+    Command(f.hwnd, IDM_FILE_CLOSE_TAB);
+    SwitchToTab(1);
+    TypeAtEnd("typed");
+    {
+        MessageBoxAnswers answers({IDNO});
+        Command(f.hwnd, IDM_FILE_CLOSE_TAB);
+        REQUIRE(answers.seen.size() == 1);
+    }
+    Command(f.hwnd, IDM_FILE_CLOSE_TAB);
+    REQUIRE(gClosedTabs.size() == 3);
+
+    // A pull changes the files behind the editor's back; one of them goes.
+    WriteFileBytes(pulled, "pulled\n");
+    WriteFileBytes(edited, "theirs\r\n");
+    DeleteFileA(gone.c_str());
+
+    Command(f.hwnd, IDM_FILE_REOPEN_CLOSED);
+    CHECK(TabTitle(SelectedTab()) == "pulled.txt");
+    CHECK(EditorText() == "pulled\r\n");
+    CHECK(GetActiveDocument()->eol == Lf);
+    CHECK_FALSE(GetActiveDocument()->modified);
+    // The next save writes what the file holds now, not the text it had at closing.
+    TypeAtEnd("+");
+    CHECK(SaveFile(f.hwnd));
+    CHECK(ReadFileBytes(pulled) == "pulled\n+");
+
+    // The unsaved typing of the modified tab is the user's work: its closed copy comes back.
+    Command(f.hwnd, IDM_FILE_REOPEN_CLOSED);
+    CHECK(TabTitle(SelectedTab()) == "edited.txt");
+    CHECK(EditorText() == "mine\r\ntyped");
+    CHECK(GetActiveDocument()->modified);
+
+    // A file that cannot be read any more leaves the closed copy, kept when the user says so.
+    {
+        MessageBoxAnswers answers({IDYES});
+        Command(f.hwnd, IDM_FILE_REOPEN_CLOSED);
+        CHECK(answers.seen.size() == 1);
+    }
+    CHECK(TabTitle(SelectedTab()) == "gone.txt");
+    CHECK(EditorText() == "kept\r\n");
 }

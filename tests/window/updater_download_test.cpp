@@ -31,13 +31,23 @@ TEST_CASE("a download that is no whole program never replaces the executable")
          "Downloaded update file is not a Windows program."},
         {"a file address is not opened", "d5", "file:///" + SiteFolder() + "d5\\files\\update.exe",
          "Failed to start download from update server."},
+        {"chunked, cut off half-way", "d6", ServerRoot() + "/chunkcut/d6/files/update.exe",
+         "Downloaded update file is incomplete."},
+        {"a Content-Length above 4 GB", "d7", ServerRoot() + "/badlength/d7/files/update.exe",
+         "Downloaded update file is incomplete."},
+        {"a Content-Length that is no number", "d8", ServerRoot() + "/nanlength/d8/files/update.exe",
+         "Downloaded update file is incomplete."},
+        {"starts with MZ but is no program", "d9", Root("d9") + "/files/mz.exe",
+         "Downloaded update file is not a Windows program."},
     };
     for (const Row& row : rows) {
-        CAPTURE(row.name);
+        const std::string name = row.name;
+        INFO(name);
         UpdateCase update;
         WriteSiteFile(row.files + kDescriptionPath, ReleaseDescription("1.4.0", "", row.downloadUrl));
-        WriteSiteFile(row.files + "/files/update.exe", ProgramLikeBytes(120000));
-        WriteSiteFile(row.files + "/files/short.exe", ProgramLikeBytes(kMinimumDownloadBytes - 1));
+        WriteSiteFile(row.files + "/files/update.exe", ProgramBytes(120000));
+        WriteSiteFile(row.files + "/files/short.exe", ProgramBytes(kMinimumDownloadBytes - 1));
+        WriteSiteFile(row.files + "/files/mz.exe", ProgramLikeBytes(120000));
         WriteSiteFile(row.files + "/files/page.html", page);
         update.Servers(Root(row.files), DownServerRoot());
         std::vector<SeenBox> boxes = RunCheck(update.window.hwnd, {IDYES});
@@ -63,14 +73,16 @@ TEST_CASE("a valid update replaces the executable, keeps the old one as .bak and
     const Row rows[] = {
         {"with its length announced", "v1", Root("v1") + "/files/update.exe", 300000},
         {"without a Content-Length", "v2", ServerRoot() + "/nolength/v2/files/update.exe", 70000},
+        {"in chunks", "v6", ServerRoot() + "/chunked/v6/files/update.exe", 90000},
         {"exactly 50,000 bytes", "v3", Root("v3") + "/files/update.exe", kMinimumDownloadBytes},
         {"no address: the server's newest", "v4", "", 60000},
         {"404 at the address, then the server's newest", "v5", Root("v5") + "/files/missing.exe", 60000},
     };
     for (const Row& row : rows) {
-        CAPTURE(row.name);
+        const std::string name = row.name;
+        INFO(name);
         UpdateCase update;
-        const std::string program = ProgramLikeBytes(row.size, 'n');
+        const std::string program = ProgramBytes(row.size, 'n');
         WriteSiteFile(row.files + kDescriptionPath, ReleaseDescription("1.3.1", "", row.downloadUrl));
         WriteSiteFile(row.files + "/files/update.exe", program);
         WriteSiteFile(row.files + "/downloads/kelto/zorvik/latest", program);
@@ -88,10 +100,45 @@ TEST_CASE("a valid update replaces the executable, keeps the old one as .bak and
     }
 }
 
+TEST_CASE("without HttpQueryInfoA a download goes on without the status and the length")
+{
+    const std::string library = ExeFolder() + "..\\standin\\wininet_without_query.dll";
+    struct Row {
+        const char* name;
+        std::string files, downloadUrl;
+        const char* title;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"a whole program", "q1", Root("q1") + "/files/update.exe", "Update Complete", kUpdated},
+        {"cut off before its announced length", "q2", ServerRoot() + "/cut/q2/files/update.exe", kErrorTitle,
+         "Downloaded update file is incomplete."},
+    };
+    for (const Row& row : rows) {
+        const std::string name = row.name;
+        INFO(name);
+        UpdateCase update;
+        SetUpdateLibraryForTesting(library.c_str());
+        const std::string program = ProgramBytes(150000, 'q');
+        WriteSiteFile(row.files + kDescriptionPath, ReleaseDescription("1.3.1", "", row.downloadUrl));
+        WriteSiteFile(row.files + "/files/update.exe", program);
+        update.Servers(Root(row.files), DownServerRoot());
+        std::vector<SeenBox> boxes = RunCheck(update.window.hwnd, {IDYES, IDOK});
+        REQUIRE(boxes.size() == 2);
+        CHECK(boxes[0].title == kAvailableTitle);
+        CheckBox(boxes[1], row.title, row.text);
+        bool replaced = row.text == kUpdated;
+        CHECK(update.ProgramUntouched() == !replaced);
+        if (replaced)
+            CHECK(ReadFileBytes(update.exe) == program);
+        CHECK(TempFilesLike("Zorvik_update_*.exe").empty());
+    }
+}
+
 TEST_CASE("a close refused at the save question keeps the update on disk but starts nothing")
 {
     UpdateCase update;
-    const std::string program = ProgramLikeBytes(80000, 'k');
+    const std::string program = ProgramBytes(80000, 'k');
     WriteSiteFile("k1" + std::string(kDescriptionPath),
                   ReleaseDescription("1.3.1", "", Root("k1") + "/files/update.exe"));
     WriteSiteFile("k1/files/update.exe", program);
@@ -173,7 +220,7 @@ TEST_CASE("closing during a download stops it and deletes the partial file")
         UpdateCase update;
         WriteSiteFile("s1" + std::string(kDescriptionPath),
                       ReleaseDescription("1.3.1", "", ServerRoot() + "/stall/s1/files/update.exe"));
-        WriteSiteFile("s1/files/update.exe", ProgramLikeBytes(200000));
+        WriteSiteFile("s1/files/update.exe", ProgramBytes(200000));
         update.Servers(Root("s1"), DownServerRoot());
         ShowUpdateWindow(update.window.hwnd, false);
         SeenBox question;
