@@ -77,9 +77,9 @@ TEST_CASE("code page 949: a class range with Match case off folds single-byte le
     };
     const Row rows[] = {{"[B-a]", 3}, {"[A-z]", 3}, {"[0-Z]", 1}, {"[\xB0-\xC8][\xA1-\xFE]", 1}};
     for (const Row& row : rows) {
-        CAPTURE(row.pattern);
         FindOptions o;
         o.findText = row.pattern;
+        CAPTURE(o.findText);
         o.regex = true;
         o.isLeadByte = PlatformLeadByte;
         CountResult count = CountInText(text, o);
