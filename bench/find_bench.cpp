@@ -1,11 +1,15 @@
 // Measures the find engine: Replace All of 100,000 matches in a 5 MB log, plain and with a
-// regular expression, and Count of a plain word in 50 MB.
+// regular expression, Count of a plain word in 50 MB, Count of a few regular expressions in
+// a 10 MB log, and the time a runaway expression takes to end with the complexity error.
 //
 //   find_bench [--save] [--compare]
 //
 // --save writes the 5 MB input and both results (find_bench_input.txt, find_bench_plain.txt,
-// find_bench_regex.txt) to the current folder, so that bench/find_bench.sh can run `sed` on
-// the same bytes in the same run (under Wine this program cannot start it).
+// find_bench_regex.txt), the 10 MB log (find_bench_log.txt), the runaway's text
+// (find_bench_runaway.txt) and the counts grep must find (find_bench_grep.txt: count, file,
+// extended expression, tab-separated) to the current folder, so that bench/find_bench.sh can
+// run `sed` and `grep` on the same bytes in the same run (under Wine this program cannot start
+// them).
 // --compare (not on Windows) runs those `sed` commands itself and checks their output.
 
 #include <algorithm>
@@ -61,6 +65,21 @@ bool WriteFile(const char* name, const std::string& bytes)
     return ok;
 }
 
+// Count of each expression in a 10 MB log, with its extended form for grep -oE (which has no
+// \d), then the runaway: (a+)+b over 30,000 a's must end with the complexity error, and a
+// repeated choice over a 600-byte line must run to its answer.
+struct RegexCase {
+    const char* pattern;
+    const char* grep;
+};
+const RegexCase kLogCases[] = {
+    {"worker-\\d+", "worker-[0-9]+"},
+    {"INFO .*timeout", "INFO .*timeout"},
+    {"(\\d+)ms", "([0-9]+)ms"},
+    {"[a-z].*z", "[a-z].*z"},
+    {"(a|b)*c", "(a|b)*c"},
+};
+
 FindOptions Options(const char* find, const char* replace, bool regex, bool matchCase)
 {
     FindOptions o;
@@ -98,6 +117,57 @@ void TimeSed(const char* what, const std::string& script, const char* output, co
            got == expected ? "same output" : "OUTPUT DIFFERS");
 }
 #endif
+
+bool TimeRegexLimits(bool save)
+{
+    std::string log = MakeFindBenchLog(kFindBenchRegexLines);
+    printf("Regular expressions, Count in %.2f MB, match case\n", log.size() / 1048576.0);
+    std::string grepList;
+    for (const RegexCase& c : kLogCases) {
+        FindOptions o = Options(c.pattern, "", true, true);
+        CountResult first = CountInText(log, o);
+        if (first.outcome == FindOutcome::Failed) {
+            fprintf(stderr, "%s failed: %s\n", c.pattern, first.error.c_str());
+            return false;
+        }
+        uint32_t count = first.count;
+        std::string label = std::string("regex \"") + c.pattern + "\"";
+        Time(label.c_str(), [&] { return CountInText(log, o).count; }, count);
+        grepList += std::to_string(count) + "\tfind_bench_log.txt\t" + c.grep + "\n";
+    }
+    std::string line;
+    for (int i = 0; i < 600; ++i)
+        line += "ab"[i % 3 == 0];
+    FindOptions choice = Options("(a|b)*c", "", true, true);
+    Time(
+        "regex \"(a|b)*c\" over 600 bytes of a and b",
+        [&] {
+            CountResult r = CountInText(line, choice);
+            return r.outcome == FindOutcome::Failed ? UINT32_MAX : r.count;
+        },
+        0);
+
+    // Each run ends with the complexity error; three runs, since each takes seconds.
+    std::string runaway(30000, 'a');
+    FindOptions nested = Options("(a+)+b", "", true, true);
+    std::vector<double> runs;
+    for (int i = 0; i < 3; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        FindHit hit = FindInText(runaway, 0, 0, true, nested);
+        runs.push_back(Milliseconds(start));
+        if (hit.outcome != FindOutcome::Failed) {
+            fprintf(stderr, "(a+)+b over 30,000 a's did not end with an error\n");
+            return false;
+        }
+    }
+    double first = runs[0];
+    std::sort(runs.begin(), runs.end());
+    printf("  %-44s first %8.1f ms   median %8.1f ms   (the complexity error)\n",
+           "regex \"(a+)+b\" over 30,000 a's", first, runs[1]);
+    grepList += "0\tfind_bench_runaway.txt\t(a+)+b\n";
+    return !save || (WriteFile("find_bench_log.txt", log) && WriteFile("find_bench_runaway.txt", runaway) &&
+                     WriteFile("find_bench_grep.txt", grepList));
+}
 
 } // namespace
 
@@ -175,5 +245,9 @@ int main(int argc, char** argv)
     Time(
         "plain 1001-byte \"a..aba..a\" in 50 MB of \"a\"",
         [&] { return CountInText(repeated, longFind).count; }, 0);
-    return 0;
+    repeated.clear();
+    repeated.shrink_to_fit();
+    big.clear();
+    big.shrink_to_fit();
+    return TimeRegexLimits(save) ? 0 : 1;
 }

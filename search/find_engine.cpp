@@ -1,6 +1,6 @@
 #include "search/find_engine.h"
 
-#include <boost/regex.hpp>
+#include "search/find_regex.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
@@ -17,12 +17,9 @@
 
 namespace {
 
-// The C++ locale traits in both trees: only the ASCII letters fold under icase, as in plain
-// mode, whatever the Windows locale would say about bytes above 0x7F.
-using Regex = boost::basic_regex<char, boost::cpp_regex_traits<char>>;
-using Match = boost::match_results<const char*>;
-
 // ---- plain search ---------------------------------------------------------------------
+
+uint64_t gPlainSteps = 0;
 
 struct ForwardBytes {
     const unsigned char* t;
@@ -89,14 +86,21 @@ struct PlainPattern {
             BuildBorder();
         int32_t m = Length();
         int32_t k = 0;
+        uint64_t steps = 0;
+        int64_t hit = -1;
         for (int64_t i = from; i < n; ++i) {
             unsigned char c = fold[t[i]];
-            while (k >= 0 && needle[(size_t)k] != c)
+            while (k >= 0 && needle[(size_t)k] != c) {
                 k = border[(size_t)k];
-            if (++k == m)
-                return i - m + 1;
+                ++steps;
+            }
+            if (++k == m) {
+                hit = i - m + 1;
+                break;
+            }
         }
-        return -1;
+        gPlainSteps += steps + (uint64_t)((hit < 0 ? n : hit + m) - from);
+        return hit;
     }
 
     // The first occurrence at or after from, else -1.
@@ -107,21 +111,26 @@ struct PlainPattern {
         const unsigned char last = needle[(size_t)m - 1];
         int64_t pos = from;
         int64_t compared = 0;
-        while (pos <= n - m) {
-            unsigned char c = t[pos + m - 1];
-            if (fold[c] == last) {
-                int32_t i = 0;
-                while (i < m - 1 && fold[t[pos + i]] == needle[(size_t)i])
-                    ++i;
-                if (i == m - 1)
-                    return pos;
-                compared += i + 1;
-                if (compared > 4 * (pos - from) + 1024)
-                    return Linear(t, n, pos);
+        int64_t hit = -1;
+        bool handOver = false;
+        for (; pos <= n - m; pos += shift[t[pos + m - 1]]) {
+            if (fold[t[pos + m - 1]] != last)
+                continue;
+            int32_t i = 0;
+            while (i < m - 1 && fold[t[pos + i]] == needle[(size_t)i])
+                ++i;
+            if (i == m - 1) {
+                hit = pos;
+                break;
             }
-            pos += shift[c];
+            compared += i + 1;
+            if (compared > 4 * (pos - from) + 1024) {
+                handOver = true;
+                break;
+            }
         }
-        return -1;
+        gPlainSteps += (uint64_t)(pos - from + compared);
+        return handOver ? Linear(t, n, pos) : hit;
     }
 };
 
@@ -270,15 +279,14 @@ int64_t ScanForward(PlainPattern& p, const unsigned char* t, int64_t n, int64_t 
 #endif
     if (hit == -1)
         hit = ScanBlocksWords(p, t, n, from, &pos, &compared);
-    if (hit == kHandOver)
-        return p.Linear(ForwardBytes{t, n}, n, pos);
-    if (hit >= 0)
-        return hit;
-    const unsigned char first = p.needle[0], last = p.needle[(size_t)m - 1];
-    for (; pos <= n - m; ++pos)
-        if (p.fold[t[pos]] == first && p.fold[t[pos + m - 1]] == last && MatchesAt(p, t, pos, &compared))
-            return pos;
-    return -1;
+    if (hit == -1) {
+        const unsigned char first = p.needle[0], last = p.needle[(size_t)m - 1];
+        for (; pos <= n - m && hit == -1; ++pos)
+            if (p.fold[t[pos]] == first && p.fold[t[pos + m - 1]] == last && MatchesAt(p, t, pos, &compared))
+                hit = pos;
+    }
+    gPlainSteps += (uint64_t)((hit >= 0 ? hit : pos) - from + compared);
+    return hit == kHandOver ? p.Linear(ForwardBytes{t, n}, n, pos) : hit;
 }
 
 // Whether a position lies between two characters of a double-byte code page. A byte that
@@ -344,7 +352,7 @@ struct PlainForward {
 
 // ---- regular expressions --------------------------------------------------------------
 
-Regex Compile(const FindOptions& o)
+FindRegex Compile(const FindOptions& o)
 {
     // ECMAScript without multi-line mode: "^" and "$" only at the ends of the range
     // searched, and "." stops at line breaks.
@@ -352,7 +360,7 @@ Regex Compile(const FindOptions& o)
                  boost::regex_constants::no_mod_s;
     if (!o.matchCase)
         flags |= boost::regex_constants::icase;
-    return Regex(o.findText.data(), o.findText.data() + o.findText.size(), flags);
+    return FindRegex(o.findText.data(), o.findText.data() + o.findText.size(), flags);
 }
 
 // The library's left-to-right iteration over [begin, end), with "^", \b and \B taking begin
@@ -360,7 +368,7 @@ Regex Compile(const FindOptions& o)
 // after an empty match first looks for a non-empty one at the same place. Matches that
 // split a double-byte character are passed over.
 struct RegexWalker {
-    const Regex& re;
+    const FindRegex& re;
     const char* text; // where the character boundaries are counted from
     const char* begin;
     const char* end;
@@ -369,12 +377,12 @@ struct RegexWalker {
     bool afterEmpty = false;
     bool done = false;
 
-    RegexWalker(const Regex& r, const char* t, const char* b, const char* e, FindLeadByteTest isLead)
+    RegexWalker(const FindRegex& r, const char* t, const char* b, const char* e, FindLeadByteTest isLead)
         : re(r), text(t), begin(b), end(e), boundaries{(const unsigned char*)t, e - t, isLead}, next(b)
     {
     }
 
-    bool Search(const char* from, Match& m, boost::regex_constants::match_flag_type extra)
+    bool Search(const char* from, FindMatch& m, boost::regex_constants::match_flag_type extra)
     {
         auto flags = boost::regex_constants::match_default | extra;
         if (from != begin)
@@ -382,9 +390,9 @@ struct RegexWalker {
         return boost::regex_search(from, end, m, re, flags, begin);
     }
 
-    bool Aligned(const Match& m) { return boundaries.Whole(m[0].first - text, m[0].second - text); }
+    bool Aligned(const FindMatch& m) { return boundaries.Whole(m[0].first - text, m[0].second - text); }
 
-    bool Next(Match& m)
+    bool Next(FindMatch& m)
     {
         if (done)
             return false;
@@ -410,7 +418,7 @@ struct RegexWalker {
         return false;
     }
 
-    bool Took(const Match& m)
+    bool Took(const FindMatch& m)
     {
         next = m[0].second;
         afterEmpty = m[0].first == m[0].second;
@@ -418,7 +426,7 @@ struct RegexWalker {
     }
 };
 
-void AppendGroup(std::string& out, const Match& m, int group)
+void AppendGroup(std::string& out, const FindMatch& m, int group)
 {
     if (group < (int)m.size() && m[group].matched)
         out.append(m[group].first, m[group].second);
@@ -433,7 +441,7 @@ bool IsDigit(char c)
 // match), "$'" (from the match to end), "$n" and "$nn". Two digits name a group when that
 // group exists ("$0n" always names group n), else the first digit alone does; groups that
 // do not exist or did not take part give nothing.
-void AppendFormatted(std::string& out, const std::string& tmpl, const Match& m, const char* prefixBegin,
+void AppendFormatted(std::string& out, const std::string& tmpl, const FindMatch& m, const char* prefixBegin,
                      const char* end)
 {
     size_t size = tmpl.size();
@@ -498,11 +506,11 @@ FindHit Failure(const char* description)
 FindHit RegexFind(const std::string& text, int32_t selStart, int32_t selEnd, bool forward,
                   const FindOptions& o)
 {
-    Regex re = Compile(o);
+    FindRegex re = Compile(o);
     const char* base = text.data();
     const char* end = base + text.size();
     int64_t n = (int64_t)text.size();
-    Match m;
+    FindMatch m;
     if (forward) {
         int64_t start = selEnd < n ? selEnd : n;
         if (start < n) {
@@ -563,6 +571,11 @@ FindHit PlainFind(const std::string& text, int32_t selStart, int32_t selEnd, boo
 }
 
 } // namespace
+
+uint64_t PlainSearchSteps()
+{
+    return gPlainSteps;
+}
 
 int32_t FindTextForward(const char* text, int32_t length, int32_t start, const FindOptions& options)
 {
@@ -656,9 +669,9 @@ CountResult CountInText(const std::string& text, const FindOptions& options)
         return r;
     }
     try {
-        Regex re = Compile(options);
+        FindRegex re = Compile(options);
         RegexWalker all(re, text.data(), text.data(), text.data() + text.size(), options.isLeadByte);
-        Match m;
+        FindMatch m;
         while (all.Next(m))
             ++r.count;
     } catch (const std::bad_alloc&) {
@@ -698,12 +711,12 @@ void PlainReplaceAll(const std::string& text, const FindOptions& o, ReplaceAllRe
 
 void RegexReplaceAll(const std::string& text, const FindOptions& o, ReplaceAllResult& r)
 {
-    Regex re = Compile(o);
+    FindRegex re = Compile(o);
     std::string tmpl = ReplacementToRegexFormat(o.replaceText);
     const char* base = text.data();
     const char* end = base + text.size();
     RegexWalker all(re, base, base, end, o.isLeadByte);
-    Match m;
+    FindMatch m;
     const char* copied = base;
     while (all.Next(m)) {
         if (r.count == 0)
@@ -765,8 +778,8 @@ bool ReplacementForSelection(const std::string& selected, const FindOptions& opt
         return true;
     }
     try {
-        Regex re = Compile(options);
-        Match m;
+        FindRegex re = Compile(options);
+        FindMatch m;
         const char* b = selected.data();
         const char* e = b + selected.size();
         if (!boost::regex_match(b, e, m, re))

@@ -28,6 +28,9 @@ int32_t FindTextForward(const char* text, int32_t length, int32_t start, const F
 // The largest position p <= min(start - 1, length - find length) at which findText
 // occurs, else -1; a start past the text (length + 1) scans from the last position.
 int32_t FindTextBackward(const char* text, int32_t length, int32_t start, const FindOptions& options);
+// The steps the plain search has taken since the program started (positions passed and
+// bytes compared): a measure of its work that does not depend on the machine's speed.
+uint64_t PlainSearchSteps();
 
 // Failed: the expression did not compile or its matching failed (the library's description,
 // its complexity limit), or there was no memory for the work.

@@ -64,3 +64,26 @@ TEST_CASE("code page 949: letters that are trail bytes are neither found nor rep
     o.findText = "\xB0\xA1";
     CHECK(CountInText("\xB0\xA1\xB0\xA1", o).count == 2);
 }
+
+TEST_CASE("code page 949: a class range with Match case off folds single-byte letters only")
+{
+    REQUIRE(GetACP() == 949);
+    // U+AC1C (0x81 "a"), "[", "_", U+AC00 (0xB0 0xA1), "A": the trail "a" is never a match.
+    const std::string text = "\x81\x61[_\xB0\xA1"
+                             "A";
+    struct Row {
+        const char* pattern;
+        uint32_t count;
+    };
+    const Row rows[] = {{"[B-a]", 3}, {"[A-z]", 3}, {"[0-Z]", 1}, {"[\xB0-\xC8][\xA1-\xFE]", 1}};
+    for (const Row& row : rows) {
+        FindOptions o;
+        o.findText = row.pattern;
+        CAPTURE(o.findText);
+        o.regex = true;
+        o.isLeadByte = PlatformLeadByte;
+        CountResult count = CountInText(text, o);
+        CHECK(count.outcome == FindOutcome::Found);
+        CHECK(count.count == row.count);
+    }
+}
