@@ -214,13 +214,24 @@ TEST_CASE("shifted and Ctrl commands keep their operator and count through the m
             CHECK(ClipboardTextBytes(f.hwnd) == r.clipboard);
         CHECK(gVimMode == kVimNormal);
     }
+}
 
-    // A count, then Ctrl+R: as many redoes.
-    SetWindowTextA(gEditorWnd, "abc");
-    Caret(0);
-    VimKeys(f.hwnd, "xxx3u");
+TEST_CASE("a count, then Ctrl+R, redoes as many steps")
+{
+    TestWindow f;
+    REQUIRE(f.hwnd);
+    SetFocus(gEditorWnd);
+    TypeText("abc");
+    PressKey(f.hwnd, VK_F12);
+    PumpMessages(f.hwnd);
+    REQUIRE(gVimEnabled);
+    // Substitutions make one undo step each (typed changes in quick succession would
+    // merge into one).
+    VimKeys(f.hwnd, ":%s/a/x/\r:%s/b/y/\r:%s/c/z/\r");
+    REQUIRE(EditorText() == "xyz");
+    VimKeys(f.hwnd, "3u");
     REQUIRE(EditorText() == "abc");
     VimKeys(f.hwnd, "2");
     CtrlKey(f.hwnd, 'R');
-    CHECK(EditorText() == "c");
+    CHECK(EditorText() == "xyc");
 }
