@@ -508,6 +508,28 @@ bool HasLoneBreak(const std::string& text)
     return false;
 }
 
+// Keys typed over a text from a caret, and the text and caret they leave.
+struct EditRow {
+    const char* text;
+    int caret;
+    const char* keys;
+    const char* result;
+    int resultCaret;
+};
+
+template <size_t N>
+void CheckEdits(const EditRow (&rows)[N])
+{
+    for (const EditRow& r : rows) {
+        CAPTURE(r.text);
+        CAPTURE(r.keys);
+        StringEditor s = EditorOver(r.text, r.caret);
+        Keys(s, r.keys);
+        CHECK(s.text == r.result);
+        CHECK(s.caret == r.resultCaret);
+    }
+}
+
 } // namespace
 
 TEST_CASE("no command splits a CR LF, at a line's end or at a line's start")
@@ -595,13 +617,7 @@ TEST_CASE("a range that reaches into a line break takes it whole or stops before
 
 TEST_CASE("a linewise yank of the last line pastes as a whole line")
 {
-    struct Row {
-        const char* text;
-        int caret;
-        const char* keys;
-        const char* result;
-        int resultCaret;
-    } rows[] = {
+    const EditRow rows[] = {
         {"one\r\nthree", 7, "yyp", "one\r\nthree\r\nthree\r\n", 12},
         {"one\r\nthree", 7, "yyP", "one\r\nthree\r\nthree", 5},
         {"one\r\nthree", 7, "Vyp", "one\r\nthree\r\nthree\r\n", 12},
@@ -610,14 +626,7 @@ TEST_CASE("a linewise yank of the last line pastes as a whole line")
         // An empty last line is a line too.
         {"one\r\n", 5, "yykP", "\r\none\r\n", 0},
     };
-    for (const Row& r : rows) {
-        CAPTURE(r.text);
-        CAPTURE(r.keys);
-        StringEditor s = EditorOver(r.text, r.caret);
-        Keys(s, r.keys);
-        CHECK(s.text == r.result);
-        CHECK(s.caret == r.resultCaret);
-    }
+    CheckEdits(rows);
     // cc copies the last line as a line as well.
     StringEditor s = EditorOver("one\r\nthree", 7);
     Keys(s, "cc\x1b");
@@ -678,13 +687,7 @@ TEST_CASE("a modifier's own key-down changes nothing")
 
 TEST_CASE("the commands with Shift and Ctrl, their modifiers pressed first")
 {
-    struct Row {
-        const char* text;
-        int caret;
-        const char* keys;
-        const char* result;
-        int resultCaret;
-    } rows[] = {
+    const EditRow rows[] = {
         {"ab cd\r\nef", 0, "d$", "\r\nef", 0},
         {"(ab)c", 0, "d%", ")c", 0},
         {"l1\r\nl2\r\nl3", 4, "dG", "l1\r\n", 4},
@@ -694,14 +697,7 @@ TEST_CASE("the commands with Shift and Ctrl, their modifiers pressed first")
         {"a\r\nb\r\nc\r\nd", 0, "3J", "a b c d", 5},
         {"abcd", 0, "3~", "ABCd", 3},
     };
-    for (const Row& r : rows) {
-        CAPTURE(r.text);
-        CAPTURE(r.keys);
-        StringEditor s = EditorOver(r.text, r.caret);
-        Keys(s, r.keys);
-        CHECK(s.text == r.result);
-        CHECK(s.caret == r.resultCaret);
-    }
+    CheckEdits(rows);
     // A count, then Ctrl+R: the count survives Ctrl's own key-down.
     StringEditor s = EditorOver("abc", 0);
     Keys(s, "xxx3u");
