@@ -198,16 +198,19 @@ void ColumnMoveRows(int delta, int lineCount)
     int lo = BlockTop(), hi = BlockBottom();
     if ((delta > 0 && hi >= lineCount - 1) || (delta < 0 && lo <= 0) || lo < 0)
         return;
+    // Block mode outlives an undo that takes lines away: rows past the last line have no
+    // entries to move, and the vectors hold the lines that exist.
+    int last = hi < lineCount - 1 ? hi : lineCount - 1;
     std::vector<int> saved;
-    for (int row = lo; row <= hi; ++row)
+    for (int row = lo; row <= last; ++row)
         saved.push_back(ColumnGetRowCaret(row));
-    MoveEntries(gPerLineCaretColumns, saved, lo, hi, delta, lineCount);
+    MoveEntries(gPerLineCaretColumns, saved, lo, last, delta, lineCount);
     // Anchors travel with their carets, so that each row keeps its own range.
     if (gPerLineAnchorColumnsOn) {
         saved.clear();
-        for (int row = lo; row <= hi; ++row)
+        for (int row = lo; row <= last; ++row)
             saved.push_back(Entry(gPerLineAnchorColumns, row));
-        MoveEntries(gPerLineAnchorColumns, saved, lo, hi, delta, lineCount);
+        MoveEntries(gPerLineAnchorColumns, saved, lo, last, delta, lineCount);
     }
     gBlockCaretLine += delta;
     gBlockAnchorLine += delta;

@@ -295,10 +295,13 @@ bool EditorKey(HWND editor, UINT msg, int vk)
     }
     if (down && gVimEnabled && VimHandleKeyDown(editor, vk, gEditorOrigProc))
         return true;
-    if (down && (FunctionKey(editor, vk, k) || RouteClipboardKey(editor, vk, k)))
+    if (down && FunctionKey(editor, vk, k))
         return true;
-    // Esc, the arrows, the page keys and in block mode Delete, Backspace and Tab.
+    // Esc, the arrows, the page keys and in block mode Delete, Backspace and Tab. Block
+    // mode sees Shift+Delete before it can become Cut: there it deletes as Delete does.
     if (BlockKeyDown(editor, msg, vk))
+        return true;
+    if (down && RouteClipboardKey(editor, vk, k))
         return true;
     if (vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN)
         return ArrowKey(editor, vk, k);

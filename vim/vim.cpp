@@ -5,6 +5,7 @@
 #include "document/codepage.h"
 #include "document/textfile.h"
 #include "document/undo.h"
+#include "editor/clipboard.h"
 #include "editor/editor_window.h"
 #include "editor/gutter.h"
 
@@ -88,6 +89,11 @@ bool CopySelection(void* context)
 {
     SendMessageA(Editor(context), WM_COPY, 0, 0);
     return true;
+}
+
+bool CopyText(void* context, const std::string& text)
+{
+    return CopyTextToClipboard(Editor(context), text);
 }
 
 bool ClipboardIsLinewise(void* context)
@@ -187,6 +193,7 @@ VimEditor WindowVimEditor(VimTarget* target)
     e.replaceAll = ReplaceAll;
     e.sendKey = SendKey;
     e.copySelection = CopySelection;
+    e.copyText = CopyText;
     e.clipboardIsLinewise = ClipboardIsLinewise;
     e.paste = Paste;
     e.undo = UndoStep;

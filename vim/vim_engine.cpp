@@ -1,5 +1,6 @@
 #include "vim/vim_engine.h"
 
+#include "editor/word_bounds.h"
 #include "search/find_engine.h"
 #include "vim/vim_motions.h"
 
@@ -89,15 +90,42 @@ void EnterInsert()
     gVimSwallowChar = true;
 }
 
+// The bytes that VISUAL covers from the anchor to the cursor: the characters at both
+// ends included, a line break under either end taken whole.
+void VisualCharacters(const std::string& text, int a, int c, LeadByteTest lead, int* lo, int* hi)
+{
+    *lo = a < c ? a : c;
+    if (VimInsideLineBreak(text, *lo))
+        --*lo;
+    *hi = VimCharacterEnd(text, a < c ? c : a, lead);
+}
+
+// A position between the CR and the LF of a line break moved out of it, before the
+// break or after it.
+int OutOfLineBreak(const std::string& text, int p, bool after)
+{
+    if (!VimInsideLineBreak(text, p))
+        return p;
+    return after ? p + 1 : p - 1;
+}
+
+// The start of the character before the position, a CR LF counting as one.
+int CharacterBefore(const std::string& text, int p, LeadByteTest lead)
+{
+    return OutOfLineBreak(text, CharStartBefore(text.data(), Length(text), p, lead), false);
+}
+
 void MoveCursorIn(const VimEditor& ed, const std::string& text, int p)
 {
     int a = gVimVisualAnchor;
     if (gVimMode == kVimVisual) {
         gVimVisualCursor = p;
+        int lo = 0, hi = 0;
+        VisualCharacters(text, a, p, ed.isLeadByte, &lo, &hi);
         if (p >= a)
-            Select(ed, a, p + VimGetCharWidth(text, p, ed.isLeadByte));
+            Select(ed, lo, hi);
         else
-            Select(ed, a + VimGetCharWidth(text, a, ed.isLeadByte), p);
+            Select(ed, hi, lo);
     } else if (gVimMode == kVimVisualLine) {
         gVimVisualCursor = p;
         int lo = p < a ? p : a, hi = p < a ? a : p;
@@ -174,9 +202,26 @@ std::string ToggledRange(const std::string& text, int from, int to, LeadByteTest
 
 // ---- operators ----
 
-void ApplyOperator(const VimEditor& ed, int a, int b)
+// Selects lo..hi and copies it. A linewise copy of the last line, which has no line
+// break of its own, gets one, so that it pastes as a whole line like every other line.
+void CopyRange(const VimEditor& ed, const std::string& text, int lo, int hi, bool linewise)
 {
-    int lo = a < b ? a : b, hi = a < b ? b : a;
+    Select(ed, lo, hi);
+    if (linewise && (hi == lo || text[(size_t)hi - 1] != '\n'))
+        ed.copyText(ed.context, text.substr((size_t)lo, (size_t)(hi - lo)) + "\r\n");
+    else
+        ed.copySelection(ed.context);
+}
+
+// The pending operator over a..b of the text as it was read for the command. An end
+// between the CR and the LF of a line break stops before that break: the ranges that
+// take a break whole were widened by their commands.
+void ApplyOperator(const VimEditor& ed, const std::string& text, int a, int b, bool linewise = false)
+{
+    int lo = OutOfLineBreak(text, a < b ? a : b, true);
+    int hi = OutOfLineBreak(text, a < b ? b : a, false);
+    if (hi < lo)
+        hi = lo;
     char op = gVimPendingOperator;
     gVimPendingOperator = 0;
     gVimPendingCharCommand = 0;
@@ -189,17 +234,14 @@ void ApplyOperator(const VimEditor& ed, int a, int b)
     } else if (op == 'c') {
         if (RefusedReadOnly(ed))
             return;
-        if (hi > lo) {
-            Select(ed, lo, hi);
-            ed.copySelection(ed.context);
+        if (hi > lo || linewise)
+            CopyRange(ed, text, lo, hi, linewise);
+        if (hi > lo)
             Replace(ed, "");
-        }
         EnterInsert();
     } else if (op == 'y') {
-        if (hi > lo) {
-            Select(ed, lo, hi);
-            ed.copySelection(ed.context);
-        }
+        if (hi > lo || linewise)
+            CopyRange(ed, text, lo, hi, linewise);
         Select(ed, lo, lo);
     }
 }
@@ -211,7 +253,7 @@ void ApplyLineOperator(const VimEditor& ed, const std::string& text, int c)
     int end = VimLineEnd(text, c);
     if (end + 1 < Length(text))
         end += VimLineBreakLength(text, end);
-    ApplyOperator(ed, start, end);
+    ApplyOperator(ed, text, start, end, true);
 }
 
 void Paste(const VimEditor& ed, const std::string& text, bool before, int count)
@@ -294,7 +336,8 @@ void JoinLines(const VimEditor& ed, const std::string& text, int n)
 void ToggleCaseAtCaret(const VimEditor& ed, const std::string& text, int n)
 {
     int c = VimGetCursor(ed), p = c;
-    for (int i = 0; i < n && p < Length(text); ++i)
+    // Like x, ~ stays on its line: the caret never steps into or over a line break.
+    for (int i = 0; i < n && p < Length(text) && text[p] != '\r' && text[p] != '\n'; ++i)
         p += VimGetCharWidth(text, p, ed.isLeadByte);
     if (p == c)
         return;
@@ -325,8 +368,10 @@ void OpenLine(const VimEditor& ed, const std::string& text, bool above)
 void SearchNext(const VimEditor& ed, const std::string& text, bool backward)
 {
     int m = VimFindNext(text, gVimCommandLine, VimGetCursor(ed), backward, ed.isLeadByte);
+    // * and # on a line break search for blanks, which may match at the LF of a CR LF:
+    // the caret goes before the break.
     if (m >= 0)
-        Select(ed, m, m);
+        Select(ed, OutOfLineBreak(text, m, false), OutOfLineBreak(text, m, false));
 }
 
 void SetCommandLine(const char* text, int length)
@@ -358,7 +403,7 @@ void VisualRange(const VimEditor& ed, const std::string& text, int* lo, int* hi)
     *lo = a < c ? a : c;
     *hi = a < c ? c : a;
     if (gVimMode == kVimVisual) {
-        *hi += VimGetCharWidth(text, *hi, ed.isLeadByte);
+        VisualCharacters(text, a, c, ed.isLeadByte, lo, hi);
     } else {
         *lo = VimLineStart(text, *lo);
         int end = VimLineEnd(text, *hi);
@@ -377,16 +422,15 @@ void VisualOperator(const VimEditor& ed, const std::string& text, char op, int n
     VisualRange(ed, text, &lo, &hi);
     if (op != 'y' && RefusedReadOnly(ed))
         return;
+    bool linewise = gVimMode == kVimVisualLine;
     gVimMode = kVimNormal;
     switch (op) {
     case 'y':
-        Select(ed, lo, hi);
-        ed.copySelection(ed.context);
+        CopyRange(ed, text, lo, hi, linewise);
         MoveCursorIn(ed, text, gVimVisualAnchor);
         break;
     case 'c':
-        Select(ed, lo, hi);
-        ed.copySelection(ed.context);
+        CopyRange(ed, text, lo, hi, linewise);
         Replace(ed, "");
         EnterInsert();
         break;
@@ -414,7 +458,8 @@ void VisualInnerWord(const VimEditor& ed, const std::string& text)
     VimInnerWord(text, VimGetCursor(ed), &start, &end);
     gVimVisualAnchor = start;
     gVimPendingCharCommand = 0;
-    MoveCursorIn(ed, text, end > start ? end - 1 : start);
+    // The cursor on the last character: a run of blanks may end in a CR LF.
+    MoveCursorIn(ed, text, end > start ? CharacterBefore(text, end, ed.isLeadByte) : start);
 }
 
 // A command that enters INSERT from a visual mode would otherwise type over the
@@ -447,6 +492,10 @@ void ArrowKeys(const VimEditor& ed, const std::string& text, int key, int n)
                                      : Length(text) - before;
     if (n > limit)
         n = limit;
+    // A selection left standing (a search's match, what Esc left of VISUAL) collapses
+    // as the control's own key collapses it, also where the caret cannot move.
+    if (n < 1 && s != before)
+        n = 1;
     for (int i = 0; i < n; ++i) {
         ed.sendKey(ed.context, key);
         int after = 0;
@@ -485,7 +534,7 @@ bool OperatorKey(const VimEditor& ed, int vk, VimModifiers m)
     if (gVimPendingCharCommand == 'i' && vk == 'W') {
         int start = 0, end = 0;
         VimInnerWord(text, c, &start, &end);
-        ApplyOperator(ed, start, end);
+        ApplyOperator(ed, text, start, end);
     } else if ((op == 'd' && vk == 'D') || (op == 'c' && vk == 'C') || (op == 'y' && vk == 'Y')) {
         ApplyLineOperator(ed, text, c);
     } else if (vk == 'G' && !shift) {
@@ -499,7 +548,7 @@ bool OperatorKey(const VimEditor& ed, int vk, VimModifiers m)
             return true;
         } else {
             gVimPendingOperator = op == 'e' ? 'c' : op == 'f' ? 'y' : 'd';
-            ApplyOperator(ed, c, target);
+            ApplyOperator(ed, text, c, target);
         }
     } else if (vk == 'J' || vk == 'K') {
         int line = VimLineOfPosition(text, c);
@@ -514,7 +563,7 @@ bool OperatorKey(const VimEditor& ed, int vk, VimModifiers m)
         int end = VimLineEnd(text, VimStartOfLine(text, lower));
         if (end + 1 < Length(text))
             end += VimLineBreakLength(text, end);
-        ApplyOperator(ed, start, end);
+        ApplyOperator(ed, text, start, end, true);
     } else {
         switch (vk) {
         case 'L': t = (long long)c + n > Length(text) ? Length(text) : c + n; break;
@@ -536,6 +585,9 @@ bool OperatorKey(const VimEditor& ed, int vk, VimModifiers m)
         case '5': t = VimMatchBracket(text, c); break;
         case 'G': t = count > 0 ? StartOfLineNumber(text, gVimCount) : Length(text); break;
         case 'I':
+            // Only i starts the text object; Shift+I is a key no operator takes.
+            if (shift)
+                return ClearOperator(vk, m);
             gVimPendingCharCommand = 'i';
             return true;
         case 'F':
@@ -546,7 +598,7 @@ bool OperatorKey(const VimEditor& ed, int vk, VimModifiers m)
         default:
             return ClearOperator(vk, m);
         }
-        ApplyOperator(ed, c, t);
+        ApplyOperator(ed, text, c, t);
     }
     gVimCount = 0;
     return true;
@@ -590,15 +642,27 @@ bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
             ArrowKeys(ed, text(), kVimKeyDown, n);
         return true;
     case 'W': {
-        int t = Repeat(text(), c, n, shift ? VimBigWordForward : VimWordForward);
-        if (gVimMode == kVimVisual && t > c)
-            --t;
+        int (*step)(const std::string&, int) = shift ? VimBigWordForward : VimWordForward;
+        int t;
+        if (gVimMode == kVimVisual) {
+            // The selection holds the cursor's character, and the cursor stops on the
+            // character before the next word: the motion starts after the cursor's
+            // character, or a second w would find the same word again.
+            t = Repeat(text(), VimCharacterEnd(text(), c, ed.isLeadByte), n, step);
+            if (t > c)
+                t = CharacterBefore(text(), t, ed.isLeadByte);
+        } else {
+            t = Repeat(text(), c, n, step);
+        }
         MoveCursorIn(ed, text(), t);
         return true;
     }
-    case 'E':
-        MoveCursorIn(ed, text(), RepeatEnd(text(), c, n, ed.isLeadByte, shift ? VimBigWordEnd : VimWordEnd));
+    case 'E': {
+        // Only blanks after the cursor: e ends on the last byte, never inside a CR LF.
+        int t = RepeatEnd(text(), c, n, ed.isLeadByte, shift ? VimBigWordEnd : VimWordEnd);
+        MoveCursorIn(ed, text(), OutOfLineBreak(text(), t, false));
         return true;
+    }
     case 'B':
         MoveCursorIn(ed, text(), Repeat(text(), c, n, shift ? VimBigWordBackward : VimWordBackward));
         return true;
@@ -665,9 +729,12 @@ bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
             gVimMode = kVimNormal;
             Replace(ed, "");
         } else {
-            // S changes the text of the cursor's line and keeps its line break.
-            gVimPendingOperator = 'c';
-            ApplyOperator(ed, VimLineStart(text(), c), VimLineEnd(text(), c));
+            // S empties the cursor's line and keeps its line break; unlike cc it leaves
+            // the clipboard alone.
+            int start = VimLineStart(text(), c), end = VimLineEnd(text(), c);
+            Select(ed, start, end);
+            if (end > start)
+                Replace(ed, "");
         }
         EnterInsert();
         return true;
@@ -845,10 +912,17 @@ void CharCommand(const VimEditor& ed, int ch)
     int target = command == 't' ? match - 1 : command == 'T' ? match + 1 : match;
     if (target == c)
         return;
-    if (gVimPendingOperator)
-        ApplyOperator(ed, c, forward && target > c ? target + 1 : target);
+    // The character found may be the CR or the LF of a line break: f and F take the
+    // whole break, t and T stop before it (ApplyOperator), and the cursor never lands
+    // between its two bytes.
+    if (!gVimPendingOperator)
+        MoveCursorIn(ed, text, OutOfLineBreak(text, target, command == 'T'));
+    else if (command == 'f')
+        ApplyOperator(ed, text, c, OutOfLineBreak(text, match + 1, true));
+    else if (command == 'F')
+        ApplyOperator(ed, text, OutOfLineBreak(text, match, false), c);
     else
-        MoveCursorIn(ed, text, target);
+        ApplyOperator(ed, text, c, forward ? match : match + 1);
 }
 
 struct ShownState {
@@ -897,9 +971,31 @@ void VimMoveCursor(const VimEditor& editor, int position)
         MoveCursorIn(editor, std::string(), position);
 }
 
+bool VimIsModifierKey(int vk)
+{
+    switch (vk) {
+    case kVimKeyShift:
+    case kVimKeyControl:
+    case kVimKeyAlt:
+    case kVimKeyCapsLock:
+    case kVimKeyLeftWindows:
+    case kVimKeyRightWindows:
+    case kVimKeyLeftShift:
+    case kVimKeyRightShift:
+    case kVimKeyLeftControl:
+    case kVimKeyRightControl:
+    case kVimKeyLeftAlt:
+    case kVimKeyRightAlt:
+        return true;
+    }
+    return false;
+}
+
 bool VimKeyDown(const VimEditor& ed, int vk, VimModifiers m)
 {
-    if (!gVimEnabled)
+    // A modifier alone is no command: the operator, the count and the flag of the key
+    // before it wait for the key that it modifies.
+    if (!gVimEnabled || VimIsModifierKey(vk))
         return false;
     // A key whose character never came (a shortcut, a key sent without one) must not
     // leave the flag for the next typed character.
@@ -993,7 +1089,8 @@ std::string VimStatusSuffix()
     }
     if (gVimPendingOperator) {
         suffix += " (Pending: ";
-        suffix += gVimPendingOperator;
+        // d waiting for the second g of dgg shows as d: h is the mode's own code.
+        suffix += gVimPendingOperator == 'h' ? 'd' : gVimPendingOperator;
         if (gVimPendingCharCommand)
             suffix += gVimPendingCharCommand;
         suffix += ")";

@@ -32,6 +32,19 @@ enum VimKeyCode {
     kVimKeySemicolon = 0xBA, // VK_OEM_1: ":" with Shift
     kVimKeySlash = 0xBF,     // VK_OEM_2
     kVimKeyBackquote = 0xC0, // VK_OEM_3: "~" with Shift
+    // The modifiers, whose own key-downs come before the keys they modify.
+    kVimKeyShift = 0x10,
+    kVimKeyControl = 0x11,
+    kVimKeyAlt = 0x12,
+    kVimKeyCapsLock = 0x14,
+    kVimKeyLeftWindows = 0x5B,
+    kVimKeyRightWindows = 0x5C,
+    kVimKeyLeftShift = 0xA0,
+    kVimKeyRightShift = 0xA1,
+    kVimKeyLeftControl = 0xA2,
+    kVimKeyRightControl = 0xA3,
+    kVimKeyLeftAlt = 0xA4,
+    kVimKeyRightAlt = 0xA5,
 };
 
 enum VimWindowCommand { kVimSave, kVimClose };
@@ -51,6 +64,8 @@ struct VimEditor {
     // An arrow key to the control's own procedure.
     void (*sendKey)(void* context, int virtualKey);
     bool (*copySelection)(void* context);
+    // Puts a text of the mode's own on the clipboard.
+    bool (*copyText)(void* context, const std::string& text);
     // True when the clipboard holds text that ends with a line feed.
     bool (*clipboardIsLinewise)(void* context);
     // Pastes the clipboard `count` times at the selection.
@@ -75,7 +90,11 @@ struct VimModifiers {
 // Counts stop growing here, so no count overflows.
 const int kVimMaxCount = 999999999;
 
-// A key-down while Vim mode is on; true when the mode consumed it.
+// True for the key-down of a modifier alone (Shift, Ctrl, Alt, Caps Lock, the Windows
+// keys, each side), which a keyboard sends before the key it modifies.
+bool VimIsModifierKey(int virtualKey);
+// A key-down while Vim mode is on; true when the mode consumed it. A modifier's own
+// key-down changes nothing and is not consumed.
 bool VimKeyDown(const VimEditor& editor, int virtualKey, VimModifiers modifiers);
 // A typed character; true when the mode consumed it.
 bool VimChar(const VimEditor& editor, int character);

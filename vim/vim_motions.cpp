@@ -44,7 +44,12 @@ bool VimIsPunctChar(char c)
 
 int VimGetCharWidth(const std::string& text, int position, LeadByteTest isLeadByte)
 {
-    return CharWidthAt(text.data(), Length(text), position, isLeadByte);
+    int width = CharWidthAt(text.data(), Length(text), position, isLeadByte);
+    // No code page has CR or LF for a trail byte: a lead byte before a line break (a
+    // broken text) is a character of its own, so the break stays whole.
+    if (width == 2 && (text[(size_t)position + 1] == '\r' || text[(size_t)position + 1] == '\n'))
+        return 1;
+    return width;
 }
 
 int VimWordForward(const std::string& text, int position)
@@ -186,6 +191,22 @@ int VimLineBreakLength(const std::string& text, int lineEnd)
     if (text[lineEnd] == '\n')
         return 1;
     return text[lineEnd] == '\r' && lineEnd + 1 < n && text[lineEnd + 1] == '\n' ? 2 : 0;
+}
+
+bool VimInsideLineBreak(const std::string& text, int position)
+{
+    return position > 0 && position < Length(text) && text[position - 1] == '\r' && text[position] == '\n';
+}
+
+int VimCharacterEnd(const std::string& text, int position, LeadByteTest isLeadByte)
+{
+    int n = Length(text);
+    int p = Clamp(position, 0, n);
+    if (p == n)
+        return n;
+    if (VimLineBreakLength(text, p) == 2)
+        return p + 2;
+    return p + VimGetCharWidth(text, p, isLeadByte);
 }
 
 int VimFirstNonBlank(const std::string& text, int position)

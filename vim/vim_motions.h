@@ -14,7 +14,8 @@ bool VimIsBlank(char c);
 bool VimIsWordChar(char c);
 bool VimIsPunctChar(char c);
 
-// 2 for a lead byte with a byte after it, else 1 (also outside the text).
+// 2 for a lead byte with a byte after it that is no CR or LF, else 1 (also outside the
+// text).
 int VimGetCharWidth(const std::string& text, int position, LeadByteTest isLeadByte);
 
 int VimWordForward(const std::string& text, int position);     // w
@@ -33,6 +34,13 @@ int VimLineEnd(const std::string& text, int position);
 // The length of the line break at a line end: 2 for CR LF, 1 for a lone LF, 0 at the end
 // of the text.
 int VimLineBreakLength(const std::string& text, int lineEnd);
+// True between the CR and the LF of a line break: a range that starts or ends there
+// would leave a lone CR or LF in the text.
+bool VimInsideLineBreak(const std::string& text, int position);
+// The end of the character at the position, a CR LF counting as one character (the line
+// break under a cursor at its line's end), so that a range which takes that character
+// takes the whole break. The text length at or past its end.
+int VimCharacterEnd(const std::string& text, int position, LeadByteTest isLeadByte);
 // ^: the first byte of the line that is neither space nor tab, or the line's end.
 int VimFirstNonBlank(const std::string& text, int position);
 // The 0-based number of the line that holds the position.

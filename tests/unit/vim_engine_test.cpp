@@ -237,6 +237,11 @@ TEST_CASE("x deletes without touching the clipboard; the selection goes first")
     s.lead = HangulLead;
     Keys(s, "x");
     CHECK(s.text == "az");
+    // A lead byte before a line break is no double-byte character: the break stays.
+    s = EditorOver("a\xB0\r\nz", 1);
+    s.lead = HangulLead;
+    Keys(s, "x");
+    CHECK(s.text == "a\r\nz");
 }
 
 TEST_CASE("paste: linewise by the clipboard's last line feed, characterwise otherwise")
@@ -487,4 +492,252 @@ TEST_CASE("a read-only document refuses every edit but keeps motions and yanks")
     CHECK(s.clipboard == "a b\r\n");
     CHECK(s.caret == 6);
     CHECK(s.beeps == 0);
+}
+
+namespace {
+
+// A CR without its LF, or an LF without its CR: what a split line break leaves.
+bool HasLoneBreak(const std::string& text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool pairedCr = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        bool pairedLf = text[i] == '\n' && i > 0 && text[i - 1] == '\r';
+        if ((text[i] == '\r' && !pairedCr) || (text[i] == '\n' && !pairedLf))
+            return true;
+    }
+    return false;
+}
+
+// Keys typed over a text from a caret, and the text and caret they leave.
+struct EditRow {
+    const char* text;
+    int caret;
+    const char* keys;
+    const char* result;
+    int resultCaret;
+};
+
+template <size_t N>
+void CheckEdits(const EditRow (&rows)[N])
+{
+    for (const EditRow& r : rows) {
+        CAPTURE(r.text);
+        CAPTURE(r.keys);
+        StringEditor s = EditorOver(r.text, r.caret);
+        Keys(s, r.keys);
+        CHECK(s.text == r.result);
+        CHECK(s.caret == r.resultCaret);
+    }
+}
+
+} // namespace
+
+TEST_CASE("no command splits a CR LF, at a line's end or at a line's start")
+{
+    const char* texts[] = {"ab\r\ncd", "ab\r\n\r\ncd", "ab\r\n"};
+    // Every command that works on a range, and the motions that could leave the cursor
+    // between CR and LF (followed by typing there).
+    const char* commands[] = {
+        "vd", "vx", "vc", "vy", "vyP", "vS", "v~", "vp", "vhd", "vld", "vjd", "vkd", "vwd", "ved", "vwwy",
+        "dl", "cl", "yl", "yl$p", "3dl", "dh", "ch", "yh", "3dh", "dw", "dW", "db", "dB", "de", "dE",
+        "d0", "d$", "d^", "d%", "diw", "dj", "dk", "dgg", "dG", "cw", "ce", "yw", "ye",
+        "df\r", "dt\r", "dF\r", "dT\r", "df\n", "dt\n", "dF\n", "dT\n", "cf\r", "yf\rP",
+        "viwd", "viwiX", "f\riX", "F\niX", "t\niX", "T\riX", "eiX", "EiX", "~iX", "3~iX", "x", "3x", "s", "J", "S",
+        "yyp", "yyP", "ddp", "Vd", "Vyp", "aX", "AX", "oX", "OX",
+    };
+    for (const char* text : texts) {
+        std::string t = text;
+        for (int at = 0; at <= (int)t.size(); ++at) {
+            // The line ends (before a CR LF) and the line starts (after one).
+            bool lineEnd = at == (int)t.size() || t[(size_t)at] == '\r';
+            bool lineStart = at == 0 || t[(size_t)at - 1] == '\n';
+            if (!lineEnd && !lineStart)
+                continue;
+            for (const char* keys : commands) {
+                CAPTURE(text);
+                CAPTURE(at);
+                CAPTURE(keys);
+                StringEditor s = EditorOver(text, at);
+                s.clipboard = "q";
+                Keys(s, keys);
+                Keys(s, "\x1b");
+                CHECK_FALSE(HasLoneBreak(s.text));
+                CHECK_FALSE(HasLoneBreak(s.clipboard));
+                CHECK_FALSE(VimInsideLineBreak(s.text, s.caret));
+                CHECK_FALSE(VimInsideLineBreak(s.text, s.anchor));
+            }
+        }
+    }
+}
+
+TEST_CASE("a range that reaches into a line break takes it whole or stops before it")
+{
+    struct Row {
+        const char* text;
+        int caret;
+        const char* keys;
+        const char* result;
+        const char* clipboard;
+    } rows[] = {
+        // VISUAL takes the character under the cursor: at a line's end the line break.
+        {"ab\r\ncd", 2, "vd", "abcd", "q"},
+        {"ab\r\ncd", 2, "vy", "ab\r\ncd", "\r\n"},
+        {"ab\r\ncd", 4, "vhd", "abd", "q"},
+        // l and h count bytes, and stop before a line break they would split.
+        {"ab\r\ncd", 2, "dl", "ab\r\ncd", "q"},
+        {"ab\r\ncd", 1, "3dl", "acd", "q"},
+        {"ab\r\ncd", 4, "dh", "ab\r\ncd", "q"},
+        {"ab\r\ncd", 2, "yl", "ab\r\ncd", "q"},
+        // f and F take the line break they found, t and T stop before it.
+        {"ab\r\ncd", 0, "df\r", "cd", "q"},
+        {"ab\r\ncd", 0, "dt\n", "\r\ncd", "q"},
+        {"ab\r\ncd", 5, "dF\n", "abd", "q"},
+        {"ab\r\ncd", 5, "dT\r", "ab\r\nd", "q"},
+        {"ab\r\ncd", 0, "yf\r", "ab\r\ncd", "ab\r\n"},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.text);
+        CAPTURE(r.keys);
+        StringEditor s = EditorOver(r.text, r.caret);
+        s.clipboard = "q";
+        Keys(s, r.keys);
+        CHECK(s.text == r.result);
+        CHECK(s.clipboard == r.clipboard);
+    }
+    // * on a lone LF looks for an LF, and finds the one of a CR LF: the caret goes before
+    // that break.
+    StringEditor s = EditorOver("a\nb\r\nc", 1);
+    Keys(s, "*");
+    CHECK(s.caret == 3);
+    // iw in VISUAL over the blanks of a line break puts the cursor on the whole break.
+    s = EditorOver("ab\r\ncd", 2);
+    Keys(s, "viw");
+    CHECK(gVimVisualCursor == 2);
+}
+
+TEST_CASE("a linewise yank of the last line pastes as a whole line")
+{
+    const EditRow rows[] = {
+        {"one\r\nthree", 7, "yyp", "one\r\nthree\r\nthree\r\n", 12},
+        {"one\r\nthree", 7, "yyP", "one\r\nthree\r\nthree", 5},
+        {"one\r\nthree", 7, "Vyp", "one\r\nthree\r\nthree\r\n", 12},
+        {"one\r\nthree", 0, "yjP", "one\r\nthree\r\none\r\nthree", 0},
+        {"one", 1, "yyp", "one\r\none\r\n", 5},
+        // An empty last line is a line too.
+        {"one\r\n", 5, "yykP", "\r\none\r\n", 0},
+    };
+    CheckEdits(rows);
+    // cc copies the last line as a line as well.
+    StringEditor s = EditorOver("one\r\nthree", 7);
+    Keys(s, "cc\x1b");
+    CHECK(s.clipboard == "three\r\n");
+}
+
+TEST_CASE("w in VISUAL moves on to the next word each time")
+{
+    struct Row {
+        const char* text;
+        const char* keys;
+        int cursor;
+    } rows[] = {
+        {"foo bar baz", "vw", 3},
+        {"foo bar baz", "vww", 7},
+        {"foo bar baz", "vwww", 10},
+        {"foo bar baz", "v2w", 7},
+        {"foo bar baz", "vWW", 7},
+        {"a.b", "vw", 1}, // the punctuation run is a word of its own
+        {"a.b", "vww", 2},
+        // Across a line break the cursor stops at the line's end, then goes on.
+        {"foo\r\nbar x", "vw", 3},
+        {"foo\r\nbar x", "vww", 8},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.text);
+        CAPTURE(r.keys);
+        StringEditor s = EditorOver(r.text, 0);
+        Keys(s, r.keys);
+        CHECK(gVimMode == kVimVisual);
+        CHECK(gVimVisualCursor == r.cursor);
+    }
+}
+
+TEST_CASE("a modifier's own key-down changes nothing")
+{
+    const int modifiers[] = {kVimKeyShift,    kVimKeyControl,     kVimKeyAlt,          kVimKeyCapsLock,
+                             kVimKeyLeftWindows, kVimKeyRightWindows, kVimKeyLeftShift, kVimKeyRightShift,
+                             kVimKeyLeftControl, kVimKeyRightControl, kVimKeyLeftAlt,  kVimKeyRightAlt};
+    for (int vk : modifiers) {
+        CAPTURE(vk);
+        StringEditor s = EditorOver("abc def", 0);
+        Keys(s, "3d");
+        s.status = "Encoding: ANSI";
+        VimEditor e = s.Editor();
+        CHECK_FALSE(VimKeyDown(e, vk, VimModifiers{vk != kVimKeyControl, vk == kVimKeyControl}));
+        CHECK(gVimCount == 3);
+        CHECK(gVimPendingOperator == 'd');
+        CHECK(s.status == "Encoding: ANSI"); // no refresh
+        // Between f's key-down and its character the flag that drops the character stays.
+        Keys(s, "\x1b");
+        CHECK(VimKeyDown(e, 'F', VimModifiers{false, false}));
+        CHECK_FALSE(VimKeyDown(e, vk, VimModifiers{false, false}));
+        CHECK(VimChar(e, 'f'));
+        CHECK(gVimPendingCharCommand == 'f');
+    }
+}
+
+TEST_CASE("the commands with Shift and Ctrl, their modifiers pressed first")
+{
+    const EditRow rows[] = {
+        {"ab cd\r\nef", 0, "d$", "\r\nef", 0},
+        {"(ab)c", 0, "d%", ")c", 0},
+        {"l1\r\nl2\r\nl3", 4, "dG", "l1\r\n", 4},
+        {"l1\r\nl2\r\nl3", 0, "3G", "l1\r\nl2\r\nl3", 8},
+        {"a.b c", 0, "dW", "c", 0},
+        {"xyzabc", 5, "dFx", "c", 0},
+        {"a\r\nb\r\nc\r\nd", 0, "3J", "a b c d", 5},
+        {"abcd", 0, "3~", "ABCd", 3},
+    };
+    CheckEdits(rows);
+    // A count, then Ctrl+R: the count survives Ctrl's own key-down.
+    StringEditor s = EditorOver("abc", 0);
+    Keys(s, "xxx3u");
+    REQUIRE(s.text == "abc");
+    Keys(s, "2");
+    Ctrl(s, 'R');
+    CHECK(s.text == "c");
+}
+
+TEST_CASE("S, Shift+I after an operator, dg and the arrows of h, j, k, l")
+{
+    // S empties the line and leaves the clipboard alone.
+    StringEditor s = EditorOver("ab\r\ncd", 1);
+    s.clipboard = "keep";
+    Keys(s, "S");
+    CHECK(s.text == "\r\ncd");
+    CHECK(s.clipboard == "keep");
+    // Only i starts the inner word: Shift+I ends the operator, and w then only moves.
+    s = EditorOver("foo bar", 0);
+    Keys(s, "dIw");
+    CHECK(s.text == "foo bar");
+    CHECK(s.caret == 4);
+    // d waiting for its second g shows as d.
+    s = EditorOver("l1\r\nl2", 4);
+    Keys(s, "dg");
+    CHECK(s.status == "Encoding: ANSI | VIM: NORMAL (Pending: d)");
+    Keys(s, "g");
+    CHECK(s.text == "l2");
+    // h, j, k, l collapse a selection that stands also where the caret cannot move.
+    struct Row {
+        const char* keys;
+        int caret;
+    } rows[] = {
+        {"/baz\rl", 11}, {"/baz\rj", 11}, {"/baz\rk", 11}, {"/foo\rh", 2}, {"ggvll\x1bk", 3},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.keys);
+        s = EditorOver("foo bar baz", 0);
+        Keys(s, r.keys);
+        CHECK(s.anchor == r.caret);
+        CHECK(s.caret == r.caret);
+    }
 }

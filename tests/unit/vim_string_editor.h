@@ -1,7 +1,7 @@
 #pragma once
 // An editor over a string for the Vim mode's tests: the operations of VimEditor on a text,
-// a selection, a clipboard and an undo stack, and keys typed as the message loop
-// delivers them.
+// a selection, a clipboard and an undo stack, and keys typed as a keyboard and the
+// message loop deliver them.
 
 #include "tests/unit/vim_keys.h"
 #include "vim/vim_engine.h"
@@ -73,15 +73,20 @@ struct StringEditor {
             s.clipboard = s.text.substr((size_t)s.Lo(), (size_t)(s.Hi() - s.Lo()));
             return true;
         };
+        e.copyText = [](void* c, const std::string& text) {
+            Of(c).clipboard = text;
+            return true;
+        };
         e.clipboardIsLinewise = [](void* c) {
             const std::string& s = Of(c).clipboard;
             return !s.empty() && s.back() == '\n';
         };
         e.paste = [](void* c, int count) {
-            // As the program does, a count builds no paste beyond a limit.
-            std::string all;
-            for (int i = 0; i < count && all.size() < (1 << 20) && !Of(c).clipboard.empty(); ++i)
-                all += Of(c).clipboard;
+            // As the program does, a count builds no paste beyond a limit, and the pasted
+            // text has CR LF line ends.
+            std::string once = WithCrLf(Of(c).clipboard), all;
+            for (int i = 0; i < count && all.size() < (1 << 20) && !once.empty(); ++i)
+                all += once;
             Of(c).Splice(all);
         };
         e.undo = [](void* c) { return Of(c).Undo(); };
@@ -122,6 +127,22 @@ struct StringEditor {
         return true;
     }
 
+    // Every CR LF, lone CR and lone LF made CR LF, as the program's Paste does.
+    static std::string WithCrLf(const std::string& text)
+    {
+        std::string out;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' || text[i] == '\n') {
+                out += "\r\n";
+                if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                    ++i;
+            } else {
+                out += text[i];
+            }
+        }
+        return out;
+    }
+
     // The control's own arrow keys: a CR LF is one step, Up and Down keep the column.
     void Arrow(int key)
     {
@@ -143,11 +164,17 @@ struct StringEditor {
     }
 };
 
-// Types keys as the message loop delivers them: the key-down, then its character when
-// the mode left the key to the control (which, in INSERT, types it).
+// Types keys as a keyboard and the message loop deliver them: the key-down of each
+// modifier held for the key (Ctrl, then Shift, each with the state of those before it),
+// the key's own key-down, then its character when the mode left the key to the control
+// (which, in INSERT, types it).
 inline void Press(StringEditor& s, const KeyStroke& k, bool ctrl = false)
 {
     VimEditor e = s.Editor();
+    if (ctrl)
+        VimKeyDown(e, kVimKeyControl, VimModifiers{false, true});
+    if (k.shift)
+        VimKeyDown(e, kVimKeyShift, VimModifiers{true, ctrl});
     bool consumed = VimKeyDown(e, k.vk, VimModifiers{k.shift, ctrl});
     if (!consumed && (k.vk == kVimKeyLeft || k.vk == kVimKeyRight || k.vk == kVimKeyUp || k.vk == kVimKeyDown))
         s.Arrow(k.vk);
@@ -158,8 +185,9 @@ inline void Press(StringEditor& s, const KeyStroke& k, bool ctrl = false)
     if (k.ch == '\r')
         s.Splice("\r\n");
     else if (k.ch == '\b') {
+        // The control takes a line break whole.
         if (s.caret > 0 && s.anchor == s.caret)
-            s.anchor--;
+            s.anchor -= s.caret >= 2 && s.text.compare((size_t)s.caret - 2, 2, "\r\n") == 0 ? 2 : 1;
         s.Splice("");
     } else if (k.ch != '\x1b')
         s.Splice(std::string(1, (char)k.ch));

@@ -42,23 +42,10 @@ struct BlockFixture : TestWindow {
         SendMessageA(gEditorWnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
         return (int)e;
     }
-    // A key as the keyboard delivers it: with Alt and without Ctrl Windows sends
-    // WM_SYSKEYDOWN, which the message loop translates and dispatches.
+    // A key as the keyboard delivers it, modifiers first, through the message loop.
     void Press(int vk, bool ctrl = false, bool alt = false, bool shift = false)
     {
-        if (!(alt && !ctrl)) {
-            PressKey(hwnd, vk, ctrl, alt, shift);
-            return;
-        }
-        SetModifiers(ctrl, alt, shift);
-        MSG msg;
-        ZeroMemory(&msg, sizeof(msg));
-        msg.hwnd = gEditorWnd;
-        msg.message = WM_SYSKEYDOWN;
-        msg.wParam = vk;
-        msg.lParam = 1 | (1 << 29);
-        ProcessLoopMessage(hwnd, &msg);
-        SetModifiers(false, false, false);
+        PressKey(hwnd, vk, ctrl, alt, shift, gEditorWnd);
     }
     void AltShift(int vk, int times = 1)
     {
@@ -72,7 +59,8 @@ struct BlockFixture : TestWindow {
     // A mouse message at a client point with the modifiers held.
     void Mouse(UINT msg, int x, int y, bool altShift)
     {
-        SetModifiers(false, altShift, altShift);
+        if (altShift)
+            HoldModifiers(hwnd, false, true, true, gEditorWnd);
         SendMessageA(gEditorWnd, msg, msg == WM_MOUSEMOVE || msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
                      MAKELPARAM((WORD)(short)x, (WORD)(short)y));
         SetModifiers(false, false, false);
@@ -253,6 +241,27 @@ TEST_CASE("Cut takes only what it copied")
     CHECK(gBlockMode);
     f.Undo();
     CHECK(EditorText() == text);
+}
+
+TEST_CASE("Shift+Delete in block mode deletes as Delete does and leaves the clipboard")
+{
+    BlockFixture f;
+    REQUIRE(f.hwnd);
+    const std::string text = "abcdef\r\nabcdef\r\n";
+    f.Open(text);
+    f.Caret(0, 2);
+    f.AltShift(VK_DOWN);
+    REQUIRE(CopyTextToClipboard(f.hwnd, "keep"));
+    f.Press(VK_DELETE, false, false, true);
+    CHECK(EditorText() == "abdef\r\nabdef\r\n");
+    CHECK(ClipboardTextBytes(f.hwnd) == "keep");
+    CHECK(gBlockMode);
+    // Outside block mode Shift+Delete is Cut.
+    f.Press(VK_ESCAPE);
+    SelectInEditor(0, 2);
+    f.Press(VK_DELETE, false, false, true);
+    CHECK(EditorText() == "def\r\nabdef\r\n");
+    CHECK(ClipboardTextBytes(f.hwnd) == "ab");
 }
 
 TEST_CASE("a read-only document refuses every block edit but copy")

@@ -38,33 +38,27 @@ struct KeysFixture : TestWindow {
         REQUIRE(EditorText() == text);
     }
     int LineStart(int line) { return (int)SendMessageA(gEditorWnd, EM_LINEINDEX, line, 0); }
-    // A key as the keyboard delivers it, through the message loop, with the characters
-    // that TranslateMessage makes of it handled while the modifiers are still down.
+    // A key as the keyboard delivers it, modifiers first, through the message loop, with
+    // the characters that TranslateMessage makes of it handled while the modifiers are
+    // still down.
     void Press(int vk, bool ctrl = false, bool alt = false, bool shift = false)
     {
-        SetModifiers(ctrl, alt, shift);
-        MSG msg;
-        ZeroMemory(&msg, sizeof(msg));
-        msg.hwnd = GetFocus() ? GetFocus() : gEditorWnd;
-        msg.message = WM_KEYDOWN;
-        msg.wParam = vk;
-        msg.lParam = 1;
-        ProcessLoopMessage(hwnd, &msg);
+        HoldModifiers(hwnd, ctrl, alt, shift);
+        KeyDown(hwnd, vk);
         PumpMessages(hwnd);
         SetModifiers(false, false, false);
     }
     // A key that reaches the editor past the message loop's table (as in another loop).
     void PressInEditor(int vk, bool ctrl = false, bool shift = false)
     {
-        SetModifiers(ctrl, false, shift);
-        RunKeyThrough(gEditorWnd, vk, [](MSG*) { return false; });
-        SetModifiers(false, false, false);
+        RunKeyThrough(gEditorWnd, vk, ctrl, false, shift, [](MSG*) { return false; });
     }
-    // Alt with a key comes as WM_SYSKEYDOWN. Windows' control takes Alt from the context
-    // bit (29) of lParam, Wine's from bit 13: both are set.
+    // Alt with a key comes as WM_SYSKEYDOWN, here sent straight to the editor. Windows'
+    // control takes Alt from the context bit (29) of lParam, Wine's from bit 13: both are
+    // set.
     void SysKey(int vk, bool shift = false)
     {
-        SetModifiers(false, true, shift);
+        HoldModifiers(hwnd, false, true, shift, gEditorWnd);
         SendMessageA(gEditorWnd, WM_SYSKEYDOWN, vk, 1 | 0x2000 | (1 << 29));
         SetModifiers(false, false, false);
     }
@@ -76,7 +70,8 @@ struct KeysFixture : TestWindow {
     }
     void Mouse(UINT msg, POINT p, bool shift = false)
     {
-        SetModifiers(false, false, shift);
+        if (shift)
+            HoldModifiers(hwnd, false, false, true, gEditorWnd);
         SendMessageA(gEditorWnd, msg, (msg == WM_LBUTTONUP ? 0 : MK_LBUTTON) | (shift ? MK_SHIFT : 0),
                      MAKELPARAM((WORD)(short)p.x, (WORD)(short)p.y));
         SetModifiers(false, false, false);

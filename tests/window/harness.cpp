@@ -142,16 +142,73 @@ void SetModifiers(bool ctrl, bool alt, bool shift)
     SetKeyboardState(keys);
 }
 
-void PressKey(HWND mainWnd, int vk, bool ctrl, bool alt, bool shift, HWND target)
+namespace {
+
+// A key-down as a keyboard makes it with the modifiers held now. Windows' control takes
+// Alt from the context bit (29) of lParam, Wine's from bit 13: with Alt both are set.
+MSG KeyDownMessage(HWND target, int vk)
 {
-    SetModifiers(ctrl, alt, shift);
+    bool ctrl = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
     MSG msg;
     ZeroMemory(&msg, sizeof(msg));
-    msg.hwnd = target ? target : (GetFocus() ? GetFocus() : gEditorWnd);
-    msg.message = WM_KEYDOWN;
+    msg.hwnd = target;
+    msg.message = alt && !ctrl ? WM_SYSKEYDOWN : WM_KEYDOWN;
     msg.wParam = vk;
-    msg.lParam = 1;
+    msg.lParam = alt ? 1 | 0x2000 | (1 << 29) : 1;
+    return msg;
+}
+
+// The key-downs of the modifiers, each made after the state of those before it was set.
+void ModifierKeyDowns(HWND target, bool ctrl, bool alt, bool shift, const std::function<void(MSG*)>& deliver)
+{
+    struct Step {
+        bool held;
+        int vk;
+    } steps[] = {{ctrl, VK_CONTROL}, {alt, VK_MENU}, {shift, VK_SHIFT}};
+    bool down[3] = {false, false, false};
+    for (int i = 0; i < 3; ++i) {
+        if (!steps[i].held)
+            continue;
+        down[i] = true;
+        SetModifiers(down[0], down[1], down[2]);
+        MSG msg = KeyDownMessage(target, steps[i].vk);
+        deliver(&msg);
+    }
+    SetModifiers(ctrl, alt, shift);
+}
+
+HWND KeyTarget(HWND target)
+{
+    return target ? target : (GetFocus() ? GetFocus() : gEditorWnd);
+}
+
+void RunThrough(MSG msg, const std::function<bool(MSG*)>& take)
+{
+    do {
+        if (!take(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    } while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+} // namespace
+
+void HoldModifiers(HWND mainWnd, bool ctrl, bool alt, bool shift, HWND target)
+{
+    ModifierKeyDowns(KeyTarget(target), ctrl, alt, shift, [&](MSG* msg) { ProcessLoopMessage(mainWnd, msg); });
+}
+
+void KeyDown(HWND mainWnd, int vk, HWND target)
+{
+    MSG msg = KeyDownMessage(KeyTarget(target), vk);
     ProcessLoopMessage(mainWnd, &msg);
+}
+
+void PressKey(HWND mainWnd, int vk, bool ctrl, bool alt, bool shift, HWND target)
+{
+    HoldModifiers(mainWnd, ctrl, alt, shift, target);
+    KeyDown(mainWnd, vk, target);
     SetModifiers(false, false, false);
 }
 
@@ -164,12 +221,15 @@ void RunKeyThrough(HWND focus, int vk, const std::function<bool(MSG*)>& take)
     msg.message = WM_KEYDOWN;
     msg.wParam = vk;
     msg.lParam = 1;
-    do {
-        if (!take(&msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    } while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    RunThrough(msg, take);
+}
+
+void RunKeyThrough(HWND focus, int vk, bool ctrl, bool alt, bool shift, const std::function<bool(MSG*)>& take)
+{
+    SetFocus(focus);
+    ModifierKeyDowns(focus, ctrl, alt, shift, [&](MSG* msg) { RunThrough(*msg, take); });
+    RunThrough(KeyDownMessage(focus, vk), take);
+    SetModifiers(false, false, false);
 }
 
 void TypeText(const char* text)

@@ -39,14 +39,27 @@ void PumpMessages(HWND mainWnd, int milliseconds = 0);
 // The modifier state that GetKeyState reports, set with SetKeyboardState: SendMessage of
 // WM_KEYDOWN does not change it.
 void SetModifiers(bool ctrl, bool alt, bool shift);
-// A WM_KEYDOWN for the focus window (or the given window) through the message loop's
-// handling, with the modifiers set for it and released afterwards.
+// Keys go to the focus window (or the given window) as a keyboard sends them: first the
+// key-down of each modifier held for the key (Ctrl, Alt, then Shift), each with the
+// state of those pressed before it, then the key's own key-down. While Alt is held
+// without Ctrl they are WM_SYSKEYDOWN. No key-ups are sent.
+//
+// Presses the modifiers through the message loop's handling; they stay down until
+// SetModifiers releases them.
+void HoldModifiers(HWND mainWnd, bool ctrl, bool alt, bool shift, HWND target = nullptr);
+// The key-down of vk with the modifiers held now, through the message loop's handling.
+void KeyDown(HWND mainWnd, int vk, HWND target = nullptr);
+// The modifiers' key-downs and the key's, through the message loop's handling; the
+// modifiers are released afterwards.
 void PressKey(HWND mainWnd, int vk, bool ctrl = false, bool alt = false, bool shift = false,
               HWND target = nullptr);
 // Gives the window the focus and runs a WM_KEYDOWN for it, then every message waiting
 // after it, through one step of a message loop: take returns true for a message it
 // handled, the others are translated and dispatched.
 void RunKeyThrough(HWND focus, int vk, const std::function<bool(MSG*)>& take);
+// The same with the modifiers' key-downs first, each run through the same step; the
+// modifiers are released afterwards.
+void RunKeyThrough(HWND focus, int vk, bool ctrl, bool alt, bool shift, const std::function<bool(MSG*)>& take);
 // Types characters into the editor as WM_CHAR messages.
 void TypeText(const char* text);
 

@@ -171,3 +171,67 @@ TEST_CASE("a read-only document takes no Vim edits")
     VimKeys(f.hwnd, "w");
     CHECK(CaretPosition() == 5);
 }
+
+TEST_CASE("shifted and Ctrl commands keep their operator and count through the modifier's key-down")
+{
+    TestWindow f;
+    REQUIRE(f.hwnd);
+    SetFocus(gEditorWnd);
+    PressKey(f.hwnd, VK_F12);
+    PumpMessages(f.hwnd);
+    REQUIRE(gVimEnabled);
+    struct Row {
+        const char* text;
+        int caret;
+        const char* keys;
+        const char* result;
+        int resultCaret;
+        const char* clipboard; // null: not looked at
+    } rows[] = {
+        {"ab cd\r\nef", 0, "d$", "\r\nef", 0, nullptr},
+        {"(ab)c", 0, "d%", ")c", 0, nullptr},
+        {"l1\r\nl2\r\nl3", 4, "dG", "l1\r\n", 4, nullptr},
+        {"xyzabc", 5, "dFx", "c", 0, nullptr},
+        {"ab cd\r\nef", 3, "c$X\x1b", "ab X\r\nef", 3, "cd"},
+        {"ab cd\r\nef", 0, "y$", "ab cd\r\nef", 0, "ab cd"},
+        {"1\r\n2\r\n3\r\n4\r\n5\r\n6", 0, "5G", "1\r\n2\r\n3\r\n4\r\n5\r\n6", 12, nullptr},
+        {"a\r\nb\r\nc\r\nd", 0, "3J", "a b c d", 5, nullptr},
+        {"abcd", 0, "3~", "ABCd", 3, nullptr},
+        // A line's end in VISUAL takes the whole line break; the last line yanks as a line.
+        {"ab\r\ncd", 0, "$vd", "abcd", 2, nullptr},
+        {"one\r\nthree", 7, "yyp", "one\r\nthree\r\nthree\r\n", 12, "three\r\n"},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.text);
+        CAPTURE(r.keys);
+        SetWindowTextA(gEditorWnd, r.text);
+        REQUIRE(EditorText() == r.text);
+        Caret(r.caret);
+        VimKeys(f.hwnd, r.keys);
+        CHECK(EditorText() == r.result);
+        CHECK(CaretPosition() == r.resultCaret);
+        if (r.clipboard)
+            CHECK(ClipboardTextBytes(f.hwnd) == r.clipboard);
+        CHECK(gVimMode == kVimNormal);
+    }
+}
+
+TEST_CASE("a count, then Ctrl+R, redoes as many steps")
+{
+    TestWindow f;
+    REQUIRE(f.hwnd);
+    SetFocus(gEditorWnd);
+    TypeText("abc");
+    PressKey(f.hwnd, VK_F12);
+    PumpMessages(f.hwnd);
+    REQUIRE(gVimEnabled);
+    // Substitutions make one undo step each (typed changes in quick succession would
+    // merge into one).
+    VimKeys(f.hwnd, ":%s/a/x/\r:%s/b/y/\r:%s/c/z/\r");
+    REQUIRE(EditorText() == "xyz");
+    VimKeys(f.hwnd, "3u");
+    REQUIRE(EditorText() == "abc");
+    VimKeys(f.hwnd, "2");
+    CtrlKey(f.hwnd, 'R');
+    CHECK(EditorText() == "xyc");
+}
