@@ -22,10 +22,9 @@ bool Exists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The paths of the tabs as the running instance last wrote its session (Auto Save is on).
-std::vector<std::string> SessionPaths()
+// The paths of the tabs in the bytes of a session file.
+std::vector<std::string> SessionPaths(const std::string& bytes)
 {
-    std::string bytes = ReadFileBytes(ExeFolder() + "Zorvik.session");
     int32_t active = -1;
     std::vector<SessionTab> tabs;
     ParseSession(bytes.data(), bytes.size(), &active, tabs);
@@ -33,6 +32,14 @@ std::vector<std::string> SessionPaths()
     for (const SessionTab& tab : tabs)
         paths.push_back(tab.path);
     return paths;
+}
+
+// Waits until the paths in the session file of the running instance pass done.
+bool WaitForSession(const std::function<bool(const std::vector<std::string>&)>& done, const std::string& what)
+{
+    return WaitForFileBytes(
+        ExeFolder() + "Zorvik.session", [&](const std::string& bytes) { return done(SessionPaths(bytes)); },
+        kWaitMs, what);
 }
 
 LRESULT TabMessage(const ZorvikProcess& process, UINT message)
@@ -144,9 +151,11 @@ TEST_CASE("a second start hands three relative paths to the running instance and
     bool sawWindow = true;
     CHECK(RunSecond(exe, "one.txt \"two words.txt\" sub\\three.txt", elsewhere, &sawWindow) == 0);
     CHECK_FALSE(sawWindow);
-    WaitUntil([&] { return SessionPaths().size() == 3; }, kWaitMs,
-              "the running instance saved a session with the three files");
-    CHECK(SessionPaths() == files);
+    // Auto Save is on: the session shows what the running instance holds.
+    std::vector<std::string> saved;
+    WaitForSession([&](const std::vector<std::string>& paths) { return (saved = paths).size() == 3; },
+                   "the running instance saved a session with the three files");
+    CHECK(saved == files);
     CHECK(TabMessage(first, TCM_GETITEMCOUNT) == 3);
     CHECK(TabMessage(first, TCM_GETCURSEL) == 2);
     CHECK_FALSE(IsIconic(first.window));
@@ -217,8 +226,9 @@ TEST_CASE("hand-over files left in the temporary folder: one is opened and delet
     WaitUntil([&] { return !Exists(crashed) && !Exists(empty); }, kWaitMs,
               "the left-over hand-over files were taken");
     CHECK(GetTickCount() - start < 2500);
-    WaitUntil([&] { return SessionPaths() == std::vector<std::string>{left}; }, kWaitMs,
-              "the session holds the file of the left-over hand-over");
+    WaitForSession(
+        [&](const std::vector<std::string>& paths) { return paths == std::vector<std::string>{left}; },
+        "the session holds the file of the left-over hand-over");
     CHECK(TabMessage(first, TCM_GETITEMCOUNT) == 1);
 
     Close(&first);

@@ -34,8 +34,9 @@ TEST_CASE("three files from the command line; typing and Ctrl+S reach the file o
     SendMessageA(editor, EM_SETSEL, 5, 5);
     SendMessageA(editor, WM_CHAR, '!', 1);
     PressChord(editor, VK_CONTROL, 'S');
-    WaitUntil([&] { return ReadFileBytes(third) == "third!"; }, kWaitMs,
-              "Ctrl+S wrote the typed text to the file");
+    WaitForFileBytes(
+        third, [](const std::string& bytes) { return bytes == "third!"; }, kWaitMs,
+        "Ctrl+S wrote the typed text to the file");
 
     PostMessageA(process.window, WM_CLOSE, 0, 0);
     int code = WaitForExit(&process);
@@ -62,12 +63,6 @@ long long TempFileSize(const std::string& folder)
         return -1;
     FindClose(find);
     return (long long)found.nFileSizeHigh << 32 | found.nFileSizeLow;
-}
-
-bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
-{
-    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
-           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
 }
 
 // Waits until the save shows: the temporary file holds at least tempBytes, or the file

@@ -114,6 +114,31 @@ void KillZorvik(ZorvikProcess* process)
     process->info.hProcess = process->info.hThread = nullptr;
 }
 
+bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
+{
+    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+bool WaitForFileBytes(const std::string& path, const std::function<bool(const std::string& bytes)>& done,
+                      DWORD timeoutMs, const std::string& what)
+{
+    WIN32_FILE_ATTRIBUTE_DATA read;
+    bool readOnce = false;
+    return WaitUntil(
+        [&] {
+            WIN32_FILE_ATTRIBUTE_DATA now;
+            if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &now))
+                return false;
+            if (readOnce && SameFileState(read, now))
+                return false;
+            read = now;
+            readOnce = true;
+            return done(ReadFileBytes(path));
+        },
+        timeoutMs, what);
+}
+
 bool WaitForKeyboardFocus(HWND target, DWORD timeoutMs)
 {
     HWND top = GetAncestor(target, GA_ROOT);

@@ -36,6 +36,15 @@ HWND WaitForWindow(const char* className, const std::function<bool(DWORD process
 // The visible main window of the process, or null.
 HWND FindZorvikWindow(DWORD processId);
 
+// True when both describe the same size and last write time of a file.
+bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b);
+// Waits until done holds for the bytes of a file that the program writes (WaitUntil, naming
+// what). The file is read only when its size or write time has changed since the last read:
+// the program replaces such a file, and a replace that meets another process's open of it
+// fails, so a test reading it on every poll would make the program's writes fail.
+bool WaitForFileBytes(const std::string& path, const std::function<bool(const std::string& bytes)>& done,
+                      DWORD timeoutMs, const std::string& what);
+
 // Brings the target's top-level window to the foreground and waits until the target has
 // the keyboard focus of its thread; false when that never happens within timeoutMs.
 bool WaitForKeyboardFocus(HWND target, DWORD timeoutMs = 10000);

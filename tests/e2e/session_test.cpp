@@ -33,11 +33,9 @@ std::string SessionPath()
     return ExeFolder() + "Zorvik.session";
 }
 
-// The texts of the tabs in the session file as it is now; empty while it is missing or
-// not whole.
-std::vector<std::string> SessionTexts()
+// The texts of the tabs in the bytes of a session file; empty when they are not whole.
+std::vector<std::string> SessionTexts(const std::string& bytes)
 {
-    std::string bytes = ReadFileBytes(SessionPath());
     int32_t active = -1;
     std::vector<SessionTab> tabs;
     std::vector<std::string> texts;
@@ -68,7 +66,9 @@ TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab
     Type(editor, "hello");
     // The auto-save timer writes the session 1.5 s after the last change.
     const std::vector<std::string> texts = {"baseX\r\n", "hello"};
-    WaitUntil([&] { return SessionTexts() == texts; }, kWaitMs, "the auto-save wrote both tabs' texts");
+    WaitForFileBytes(
+        SessionPath(), [&](const std::string& bytes) { return SessionTexts(bytes) == texts; }, kWaitMs,
+        "the auto-save wrote both tabs' texts");
     KillZorvik(&first);
 
     ZorvikProcess second;
@@ -88,8 +88,9 @@ TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab
 
     // The restored document kept the file's encoding, mark and LF line ends.
     PressChord(editor, VK_CONTROL, 'S');
-    WaitUntil([&] { return ReadFileBytes(file) == original; }, kWaitMs,
-              "Ctrl+S wrote the file back in UTF-16 LE with LF line ends");
+    WaitForFileBytes(
+        file, [&](const std::string& bytes) { return bytes == original; }, kWaitMs,
+        "Ctrl+S wrote the file back in UTF-16 LE with LF line ends");
     PostMessageA(second.window, WM_CLOSE, 0, 0);
     if (WaitForExit(&second) == -1)
         KillZorvik(&second);
