@@ -4,15 +4,35 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
+# Each package with the tools of it that the scripts, CMake and the tests call. What a
+# minbase Debian 12 root already has (coreutils, util-linux's flock, unshare, getopt and
+# mcookie, mount, tar, gzip, mawk, sed, grep, passwd's useradd and chpasswd) is not named.
 packages=(
+  # i686-w64-mingw32-gcc-win32, -g++-win32, -windres, -ar, -ranlib and -strip (build.sh,
+  # build-psftp.sh), -objdump (check-xp-imports.sh).
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   # The 64-bit build is a compile check everywhere (it finds pointers cut to 32 bits).
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
-  wine wine32 xvfb xauth x11-utils
-  cmake ninja-build make g++ clang libclang-rt-14-dev
+  # wine, wineboot and wineserver (wine-prefix.sh, run-tests.sh, run.sh, the tests).
+  wine wine32
+  # Xvfb and xvfb-run (test.sh, run-tests.sh, run.sh, screenshot.sh); xauth for xvfb-run.
+  xvfb xauth
+  # xwininfo (screenshot.sh).
+  x11-utils
+  # cmake and ctest, ninja (build.sh, build-psftp.sh, run-tests.sh); make for a tree
+  # configured with CMake's default generator.
+  cmake ninja-build make
+  # clang and clang++ with the sanitizer and libFuzzer runtimes (the native tree); g++ brings
+  # the C++ library headers and the linker that clang uses.
+  g++ clang libclang-rt-14-dev
   doctest-dev libboost1.81-dev
+  # import and convert (screenshot.sh).
   imagemagick
-  patch openssh-server putty-tools python3
+  # patch and xz, which tar calls for PuTTY's .debian.tar.xz (build-psftp.sh).
+  patch xz-utils
+  # sshd and ssh-keygen, puttygen (tests/sftp/sshd-fixture.sh); python3 (the fixture's free
+  # port, tests/updater/update_server.py).
+  openssh-server putty-tools python3
 )
 
 sudo_cmd=()

@@ -22,21 +22,9 @@ bool Exists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
+// The paths of the tabs in the bytes of a session file.
+std::vector<std::string> SessionPaths(const std::string& bytes)
 {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-// The paths of the tabs as the running instance last wrote its session (Auto Save is on).
-std::vector<std::string> SessionPaths()
-{
-    std::string bytes = ReadFileBytes(ExeFolder() + "Zorvik.session");
     int32_t active = -1;
     std::vector<SessionTab> tabs;
     ParseSession(bytes.data(), bytes.size(), &active, tabs);
@@ -44,6 +32,14 @@ std::vector<std::string> SessionPaths()
     for (const SessionTab& tab : tabs)
         paths.push_back(tab.path);
     return paths;
+}
+
+// Waits until the paths in the session file of the running instance pass done.
+bool WaitForSession(const std::function<bool(const std::vector<std::string>&)>& done, const std::string& what)
+{
+    return WaitForFileBytes(
+        ExeFolder() + "Zorvik.session", [&](const std::string& bytes) { return done(SessionPaths(bytes)); },
+        kWaitMs, what);
 }
 
 LRESULT TabMessage(const ZorvikProcess& process, UINT message)
@@ -68,14 +64,16 @@ int RunSecond(const std::string& exe, const std::string& arguments, const std::s
     *sawWindow = false;
     if (!LaunchZorvik(exe, arguments, folder, &second))
         return -2;
-    DWORD start = GetTickCount();
-    while (WaitForSingleObject(second.info.hProcess, 20) == WAIT_TIMEOUT) {
-        if (FindZorvikWindow(second.info.dwProcessId))
-            *sawWindow = true;
-        if (GetTickCount() - start > 15000) {
-            KillZorvik(&second);
-            return -1;
-        }
+    bool ended = WaitUntil(
+        [&] {
+            if (FindZorvikWindow(second.info.dwProcessId))
+                *sawWindow = true;
+            return WaitForSingleObject(second.info.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        kWaitMs, "the second start ended");
+    if (!ended) {
+        KillZorvik(&second);
+        return -1;
     }
     return WaitForExit(&second, 0);
 }
@@ -116,7 +114,7 @@ std::string gTakenList;
 LRESULT CALLBACK SlowReceiverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_COPYDATA) {
-        // Busy past the sender's time-out of 2.5 s.
+        // Busy past the sender's time-out of 2.5 s: the sleep is the busy time itself.
         Sleep(2700);
         return TRUE;
     }
@@ -146,14 +144,18 @@ TEST_CASE("a second start hands three relative paths to the running instance and
     ZorvikProcess first;
     REQUIRE(StartZorvik(exe, "", &first));
     ShowWindow(first.window, SW_MINIMIZE);
-    REQUIRE(WaitUntil([&] { return IsIconic(first.window) != 0; }, 2000));
+    REQUIRE(
+        WaitUntil([&] { return IsIconic(first.window) != 0; }, kWaitMs, "the first window was minimised"));
 
     // Relative to the second start's own folder, not the first's.
     bool sawWindow = true;
     CHECK(RunSecond(exe, "one.txt \"two words.txt\" sub\\three.txt", elsewhere, &sawWindow) == 0);
     CHECK_FALSE(sawWindow);
-    CHECK(WaitUntil([&] { return SessionPaths().size() == 3; }, 5000));
-    CHECK(SessionPaths() == files);
+    // Auto Save is on: the session shows what the running instance holds.
+    std::vector<std::string> saved;
+    WaitForSession([&](const std::vector<std::string>& paths) { return (saved = paths).size() == 3; },
+                   "the running instance saved a session with the three files");
+    CHECK(saved == files);
     CHECK(TabMessage(first, TCM_GETITEMCOUNT) == 3);
     CHECK(TabMessage(first, TCM_GETCURSEL) == 2);
     CHECK_FALSE(IsIconic(first.window));
@@ -161,7 +163,8 @@ TEST_CASE("a second start hands three relative paths to the running instance and
 
     // A path that is already open only selects its tab.
     CHECK(RunSecond(exe, "one.txt", elsewhere, &sawWindow) == 0);
-    CHECK(WaitUntil([&] { return TabMessage(first, TCM_GETCURSEL) == 0; }, 3000));
+    WaitUntil([&] { return TabMessage(first, TCM_GETCURSEL) == 0; }, kWaitMs,
+              "the open file's tab was selected");
     CHECK(TabMessage(first, TCM_GETITEMCOUNT) == 3);
 
     Close(&first);
@@ -182,12 +185,14 @@ TEST_CASE("a second start without files only brings the running window to the fr
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetForegroundWindow(other);
     ShowWindow(first.window, SW_MINIMIZE);
-    REQUIRE(WaitUntil([&] { return IsIconic(first.window) != 0; }, 2000));
+    REQUIRE(
+        WaitUntil([&] { return IsIconic(first.window) != 0; }, kWaitMs, "the first window was minimised"));
 
     bool sawWindow = true;
     CHECK(RunSecond(exe, "", "", &sawWindow) == 0);
     CHECK_FALSE(sawWindow);
-    CHECK(WaitUntil([&] { return !IsIconic(first.window) && GetForegroundWindow() == first.window; }, 3000));
+    WaitUntil([&] { return !IsIconic(first.window) && GetForegroundWindow() == first.window; }, kWaitMs,
+              "the running window was restored and brought to the front");
     CHECK(TabMessage(first, TCM_GETITEMCOUNT) == 1);
 
     DestroyWindow(other);
@@ -203,7 +208,14 @@ TEST_CASE("hand-over files left in the temporary folder: one is opened and delet
     WriteFileBytes(left, "left");
     ZorvikProcess first;
     REQUIRE(StartZorvik(exe, "", &first));
-    Sleep(300);
+    // Timed from the program's message loop on, where its poll timer runs: a window can show
+    // before the start has reached it.
+    REQUIRE(WaitUntil(
+        [&] {
+            DWORD_PTR result;
+            return SendMessageTimeoutA(first.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+        },
+        kWaitMs, "the program's message loop answered"));
 
     std::string temp = TempFolder();
     std::string crashed = HandOverFilePath(temp, 4000000001UL), empty = HandOverFilePath(temp, 4000000002UL);
@@ -211,9 +223,12 @@ TEST_CASE("hand-over files left in the temporary folder: one is opened and delet
     WriteFileBytes(crashed, "\"" + left + "\"");
     DWORD start = GetTickCount();
     // The once-a-second poll takes them without any message.
-    CHECK(WaitUntil([&] { return !Exists(crashed) && !Exists(empty); }, 3000));
+    WaitUntil([&] { return !Exists(crashed) && !Exists(empty); }, kWaitMs,
+              "the left-over hand-over files were taken");
     CHECK(GetTickCount() - start < 2500);
-    CHECK(WaitUntil([&] { return SessionPaths() == std::vector<std::string>{left}; }, 3000));
+    WaitForSession(
+        [&](const std::vector<std::string>& paths) { return paths == std::vector<std::string>{left}; },
+        "the session holds the file of the left-over hand-over");
     CHECK(TabMessage(first, TCM_GETITEMCOUNT) == 1);
 
     Close(&first);
@@ -240,7 +255,8 @@ TEST_CASE("a running instance that does not answer: the second start falls back 
     REQUIRE(StartZorvik(exe, "mine.txt", &second));
     CHECK(GetTickCount() - start >= 3000);
     HWND editor = GetDlgItem(second.window, IDC_EDITOR);
-    CHECK(WaitUntil([&] { return SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0) == 4; }, 3000));
+    WaitUntil([&] { return SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0) == 4; }, kWaitMs,
+              "the editor holds mine.txt");
 
     // The file was announced, then deleted again by the sender.
     MSG msg;
@@ -276,14 +292,19 @@ TEST_CASE("a running instance busy past the WM_COPYDATA time-out takes the whole
     ZorvikProcess second;
     REQUIRE(LaunchZorvik(exe, "a.txt \"b c.txt\"", "", &second));
     bool sawWindow = false;
-    DWORD start = GetTickCount();
-    while (MsgWaitForMultipleObjects(1, &second.info.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
-           GetTickCount() - start < 15000) {
+    // The receiver's window lives in this thread: its messages are handled while waiting.
+    auto handleMessages = [&] {
+        MsgWaitForMultipleObjects(1, &second.info.hProcess, FALSE, 100, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
-        sawWindow = sawWindow || FindZorvikWindow(second.info.dwProcessId);
-    }
+    };
+    WaitUntil(
+        [&] {
+            sawWindow = sawWindow || FindZorvikWindow(second.info.dwProcessId);
+            return WaitForSingleObject(second.info.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        kWaitMs, "the second start ended", handleMessages);
     int code = WaitForExit(&second, 0);
     if (code == -1)
         KillZorvik(&second);

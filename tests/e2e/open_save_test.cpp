@@ -25,19 +25,18 @@ TEST_CASE("three files from the command line; typing and Ctrl+S reach the file o
     HWND editor = GetDlgItem(process.window, IDC_EDITOR);
     REQUIRE(tabs);
     REQUIRE(editor);
-    for (int i = 0; i < 50 && SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0) < 3; ++i)
-        Sleep(100);
+    WaitUntil([&] { return SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0) >= 3; }, kWaitMs,
+              "the three files of the command line opened");
     CHECK(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0) == 3);
     CHECK(SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 2);
 
     // The third file is active: type at its end and save with Ctrl+S.
     SendMessageA(editor, EM_SETSEL, 5, 5);
     SendMessageA(editor, WM_CHAR, '!', 1);
-    Sleep(200);
     PressChord(editor, VK_CONTROL, 'S');
-    for (int i = 0; i < 50 && ReadFileBytes(third) != "third!"; ++i)
-        Sleep(100);
-    CHECK(ReadFileBytes(third) == "third!");
+    WaitForFileBytes(
+        third, [](const std::string& bytes) { return bytes == "third!"; }, kWaitMs,
+        "Ctrl+S wrote the typed text to the file");
 
     PostMessageA(process.window, WM_CLOSE, 0, 0);
     int code = WaitForExit(&process);
@@ -66,25 +65,21 @@ long long TempFileSize(const std::string& folder)
     return (long long)found.nFileSizeHigh << 32 | found.nFileSizeLow;
 }
 
-bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
-{
-    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
-           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
-}
-
 // Waits until the save shows: the temporary file holds at least tempBytes, or the file
-// itself changes (a save that writes in place, or the final rename).
+// itself changes (a save that writes in place, or the final rename). It polls without a
+// pause, to catch the save as early as it shows.
 void WaitForSaveToShow(const std::string& folder, const std::string& path, long long tempBytes)
 {
     WIN32_FILE_ATTRIBUTE_DATA before, now;
     GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &before);
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 20000) {
-        if (TempFileSize(folder) >= tempBytes)
-            return;
-        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &now) || !SameFileState(before, now))
-            return;
-    }
+    WaitUntil(
+        [&] {
+            return TempFileSize(folder) >= tempBytes ||
+                   !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &now) ||
+                   !SameFileState(before, now);
+        },
+        kWaitMs, "the save showed on disk (" + std::to_string(tempBytes) + " bytes in its temporary file)",
+        [] { Sleep(0); });
 }
 
 } // namespace
@@ -115,13 +110,8 @@ TEST_CASE("killed while saving, the file holds its old or its new text, never a 
         REQUIRE(StartZorvik(exe, "big.log", &process));
         HWND editor = GetDlgItem(process.window, IDC_EDITOR);
         // GetWindowTextLength of another process's window reads no text: ask the control.
-        int loaded = 0;
-        for (int i = 0; i < 300 && loaded != (int)old.size(); ++i) {
-            Sleep(100);
-            loaded = (int)SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0);
-        }
-        CHECK(loaded == (int)old.size());
-        if (loaded != (int)old.size()) {
+        if (!WaitUntil([&] { return SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0) == (LRESULT)old.size(); },
+                       kWaitMs, "the editor holds the whole file")) {
             KillZorvik(&process);
             break;
         }
@@ -132,12 +122,13 @@ TEST_CASE("killed while saving, the file holds its old or its new text, never a 
         PostMessageA(process.window, WM_COMMAND, IDM_FILE_SAVE, 0);
         if (round == 0) {
             // A finished save clears the editor's modification flag.
-            while (SendMessageA(editor, EM_GETMODIFY, 0, 0) && GetTickCount() - start < 20000)
-                Sleep(5);
+            WaitUntil([&] { return SendMessageA(editor, EM_GETMODIFY, 0, 0) == 0; }, kWaitMs,
+                      "the first save finished", [] { Sleep(5); });
             saveTime = GetTickCount() - start;
         } else if (round <= 4) {
             WaitForSaveToShow(folder, path, stages[round - 1]);
         } else {
+            // The kill comes at a point of the measured save time: the sleep is that point.
             Sleep(saveTime * (DWORD)(round - 5) / (DWORD)(timed - 1));
         }
         KillZorvik(&process);

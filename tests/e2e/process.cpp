@@ -6,20 +6,21 @@
 
 namespace {
 
-struct FindData {
-    DWORD processId;
+struct WindowSearch {
+    const char* className;
+    const std::function<bool(DWORD)>* ofProcess;
     HWND found;
 };
 
-BOOL CALLBACK FindProc(HWND hwnd, LPARAM lParam)
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
 {
-    FindData* data = (FindData*)lParam;
+    WindowSearch* search = (WindowSearch*)lParam;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     char cls[64] = "";
     GetClassNameA(hwnd, cls, sizeof(cls));
-    if (pid == data->processId && strcmp(cls, "ZorvikWindowClass") == 0 && IsWindowVisible(hwnd)) {
-        data->found = hwnd;
+    if (strcmp(cls, search->className) == 0 && IsWindowVisible(hwnd) && (*search->ofProcess)(pid)) {
+        search->found = hwnd;
         return FALSE;
     }
     return TRUE;
@@ -27,11 +28,24 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lParam)
 
 } // namespace
 
+HWND FindVisibleWindow(const char* className, const std::function<bool(DWORD processId)>& ofProcess)
+{
+    WindowSearch search = {className, &ofProcess, nullptr};
+    EnumWindows(MatchWindow, (LPARAM)&search);
+    return search.found;
+}
+
+HWND WaitForWindow(const char* className, const std::function<bool(DWORD processId)>& ofProcess,
+                   DWORD timeoutMs, const std::string& what)
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindVisibleWindow(className, ofProcess)) != nullptr; }, timeoutMs, what);
+    return found;
+}
+
 HWND FindZorvikWindow(DWORD processId)
 {
-    FindData data = {processId, nullptr};
-    EnumWindows(FindProc, (LPARAM)&data);
-    return data.found;
+    return FindVisibleWindow("ZorvikWindowClass", [processId](DWORD pid) { return pid == processId; });
 }
 
 std::string PrepareZorvikCopy()
@@ -60,17 +74,21 @@ bool LaunchZorvik(const std::string& exe, const std::string& arguments, const st
 
 bool StartZorvik(const std::string& exe, const std::string& arguments, ZorvikProcess* out, DWORD timeoutMs)
 {
-    if (!LaunchZorvik(exe, arguments, "", out))
+    if (!LaunchZorvik(exe, arguments, "", out)) {
+        FAIL_CHECK("could not start " << exe << " (error " << GetLastError() << ")");
         return false;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        out->window = FindZorvikWindow(out->info.dwProcessId);
-        if (out->window)
-            return true;
-        if (WaitForSingleObject(out->info.hProcess, 100) == WAIT_OBJECT_0)
-            return false;
     }
-    return false;
+    bool ended = false;
+    WaitUntil(
+        [&] {
+            out->window = FindZorvikWindow(out->info.dwProcessId);
+            ended = !out->window && WaitForSingleObject(out->info.hProcess, 0) == WAIT_OBJECT_0;
+            return out->window || ended;
+        },
+        timeoutMs, "the main window of " + exe + " " + arguments + " showed");
+    if (ended)
+        FAIL_CHECK(exe << " " << arguments << " ended before its main window showed");
+    return out->window != nullptr;
 }
 
 int WaitForExit(ZorvikProcess* process, DWORD timeoutMs)
@@ -94,6 +112,31 @@ void KillZorvik(ZorvikProcess* process)
     CloseHandle(process->info.hProcess);
     CloseHandle(process->info.hThread);
     process->info.hProcess = process->info.hThread = nullptr;
+}
+
+bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
+{
+    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+bool WaitForFileBytes(const std::string& path, const std::function<bool(const std::string& bytes)>& done,
+                      DWORD timeoutMs, const std::string& what)
+{
+    WIN32_FILE_ATTRIBUTE_DATA read;
+    bool readOnce = false;
+    return WaitUntil(
+        [&] {
+            WIN32_FILE_ATTRIBUTE_DATA now;
+            if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &now))
+                return false;
+            if (readOnce && SameFileState(read, now))
+                return false;
+            read = now;
+            readOnce = true;
+            return done(ReadFileBytes(path));
+        },
+        timeoutMs, what);
 }
 
 bool WaitForKeyboardFocus(HWND target, DWORD timeoutMs)

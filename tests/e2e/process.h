@@ -2,8 +2,11 @@
 // End-to-end tests start the program itself: a private copy of Zorvik.exe in the test's
 // own folder (settings, session and undo files live beside the executable).
 
+#include "tests/wait_until.h"
+
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 struct ZorvikProcess {
@@ -14,9 +17,10 @@ struct ZorvikProcess {
 // Copies build\Zorvik.exe into the test's folder; returns the copy's path.
 std::string PrepareZorvikCopy();
 // Starts the copy with the command-line arguments and waits up to timeoutMs for its main
-// window. False when it did not start or no window appeared.
+// window. False, with a failed check that says why, when it did not start, ended, or no
+// window appeared.
 bool StartZorvik(const std::string& exe, const std::string& arguments, ZorvikProcess* out,
-                 DWORD timeoutMs = 20000);
+                 DWORD timeoutMs = kWaitMs);
 // Starts the copy with the command-line arguments in the folder (the test's folder when
 // empty) and returns at once.
 bool LaunchZorvik(const std::string& exe, const std::string& arguments, const std::string& folder,
@@ -24,8 +28,22 @@ bool LaunchZorvik(const std::string& exe, const std::string& arguments, const st
 // Waits for the process to end; returns its exit code, or -1 on a timeout.
 int WaitForExit(ZorvikProcess* process, DWORD timeoutMs = 20000);
 void KillZorvik(ZorvikProcess* process);
-// The main window of another process that belongs to this class, or null.
+// A visible top-level window of the class whose process passes ofProcess, or null.
+HWND FindVisibleWindow(const char* className, const std::function<bool(DWORD processId)>& ofProcess);
+// Waits for such a window (WaitUntil, naming what); null after the time-out.
+HWND WaitForWindow(const char* className, const std::function<bool(DWORD processId)>& ofProcess,
+                   DWORD timeoutMs, const std::string& what);
+// The visible main window of the process, or null.
 HWND FindZorvikWindow(DWORD processId);
+
+// True when both describe the same size and last write time of a file.
+bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b);
+// Waits until done holds for the bytes of a file that the program writes (WaitUntil, naming
+// what). The file is read only when its size or write time has changed since the last read:
+// the program replaces such a file, and a replace that meets another process's open of it
+// fails, so a test reading it on every poll would make the program's writes fail.
+bool WaitForFileBytes(const std::string& path, const std::function<bool(const std::string& bytes)>& done,
+                      DWORD timeoutMs, const std::string& what);
 
 // Brings the target's top-level window to the foreground and waits until the target has
 // the keyboard focus of its thread; false when that never happens within timeoutMs.

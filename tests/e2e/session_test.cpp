@@ -33,6 +33,19 @@ std::string SessionPath()
     return ExeFolder() + "Zorvik.session";
 }
 
+// The texts of the tabs in the bytes of a session file; empty when they are not whole.
+std::vector<std::string> SessionTexts(const std::string& bytes)
+{
+    int32_t active = -1;
+    std::vector<SessionTab> tabs;
+    std::vector<std::string> texts;
+    if (ParseSession(bytes.data(), bytes.size(), &active, tabs) != SessionRead::Complete)
+        return texts;
+    for (const SessionTab& tab : tabs)
+        texts.push_back(tab.text);
+    return texts;
+}
+
 } // namespace
 
 TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab and undo")
@@ -52,7 +65,10 @@ TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab
     SendMessageA(first.window, WM_COMMAND, IDM_FILE_NEW, 0);
     Type(editor, "hello");
     // The auto-save timer writes the session 1.5 s after the last change.
-    Sleep(2500);
+    const std::vector<std::string> texts = {"baseX\r\n", "hello"};
+    WaitForFileBytes(
+        SessionPath(), [&](const std::string& bytes) { return SessionTexts(bytes) == texts; }, kWaitMs,
+        "the auto-save wrote both tabs' texts");
     KillZorvik(&first);
 
     ZorvikProcess second;
@@ -64,17 +80,17 @@ TEST_CASE("a killed session comes back: tabs, texts, encodings, the selected tab
     CHECK(WindowText(editor) == "hello");
 
     PressChord(editor, VK_CONTROL, VK_TAB);
-    Sleep(300);
-    CHECK(SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 0);
+    WaitUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == 0; }, kWaitMs,
+              "Ctrl+Tab selected the first tab");
     CHECK(WindowText(editor) == "baseX\r\n");
     PressChord(editor, VK_CONTROL, 'Z');
-    Sleep(300);
-    CHECK(WindowText(editor) == "base\r\n");
+    WaitUntil([&] { return WindowText(editor) == "base\r\n"; }, kWaitMs, "Ctrl+Z undid the typed X");
 
     // The restored document kept the file's encoding, mark and LF line ends.
     PressChord(editor, VK_CONTROL, 'S');
-    Sleep(500);
-    CHECK(ReadFileBytes(file) == original);
+    WaitForFileBytes(
+        file, [&](const std::string& bytes) { return bytes == original; }, kWaitMs,
+        "Ctrl+S wrote the file back in UTF-16 LE with LF line ends");
     PostMessageA(second.window, WM_CLOSE, 0, 0);
     if (WaitForExit(&second) == -1)
         KillZorvik(&second);
@@ -105,11 +121,14 @@ TEST_CASE("killed in the middle of session writes, the session file is always wh
             PostMessageA(editor, WM_CHAR, 'b', 1);
             PostMessageA(process.window, WM_ACTIVATE, WA_INACTIVE, 0);
         }
+        // The kill comes at a moment picked at random among the writes: this sleep is that
+        // moment, not a wait for the program.
         Sleep(20 + rand() % 200);
         // The first round must leave a session behind for the later ones to restore, however
         // slowly the program runs (qemu): wait for its first write.
-        for (int i = 0; round == 0 && i < 300 && GetFileAttributesA(SessionPath().c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
-            Sleep(100);
+        if (round == 0)
+            WaitUntil([] { return GetFileAttributesA(SessionPath().c_str()) != INVALID_FILE_ATTRIBUTES; },
+                      kWaitMs, "the first round wrote a session file");
         KillZorvik(&process);
         ++kills;
 

@@ -17,39 +17,6 @@ namespace {
 const int kOpenSftp = 1025;
 const int kEditorId = 2002;
 
-struct WindowOfClass {
-    DWORD processId;
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindOfClass(HWND hwnd, LPARAM lParam)
-{
-    WindowOfClass* data = (WindowOfClass*)lParam;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    char cls[64] = "";
-    GetClassNameA(hwnd, cls, sizeof(cls));
-    if (pid == data->processId && lstrcmpA(cls, data->className) == 0) {
-        data->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    do {
-        WindowOfClass data = {processId, className, nullptr};
-        EnumWindows(FindOfClass, (LPARAM)&data);
-        if (data.found)
-            return data.found;
-        Sleep(50);
-    } while (GetTickCount() - start < timeoutMs);
-    return nullptr;
-}
-
 // GetWindowText does not ask a control of another process; WM_GETTEXT does.
 std::string WindowText(HWND window)
 {
@@ -78,14 +45,14 @@ TEST_CASE("Open from SFTP in the program installed under a folder name with a bl
     ZorvikProcess program;
     REQUIRE(StartZorvik(folder + "Zorvik.exe", "", &program));
     PostMessageA(program.window, WM_COMMAND, kOpenSftp, 0);
-    HWND dialog = WaitForWindow(program.info.dwProcessId, "ZorvikSftpDialogClass", 10000);
+    DWORD pid = program.info.dwProcessId;
+    HWND dialog = WaitForWindow(
+        "ZorvikSftpDialogClass", [pid](DWORD p) { return p == pid; }, kWaitMs, "the SFTP window showed");
     REQUIRE(dialog);
-    // The window is listed as soon as it exists; its fields come a moment later, and text
-    // set before them would be lost (seen when the program runs slowly, under qemu).
-    for (DWORD start = GetTickCount();
-         !(IsWindowVisible(dialog) && GetDlgItem(dialog, IDC_SFTP_REMOTE_PATH)) && GetTickCount() - start < 10000;)
-        Sleep(50);
-    REQUIRE(GetDlgItem(dialog, IDC_SFTP_REMOTE_PATH));
+    // The window may show before its fields exist, and text set before them would be lost
+    // (seen when the program runs slowly, under qemu).
+    REQUIRE(WaitUntil([&] { return GetDlgItem(dialog, IDC_SFTP_REMOTE_PATH) != nullptr; }, kWaitMs,
+                      "the SFTP window's fields were made"));
     SetDlgItemTextA(dialog, IDC_SFTP_HOST, "127.0.0.1");
     SetDlgItemTextA(dialog, IDC_SFTP_PORT, std::to_string(Sshd().port).c_str());
     SetDlgItemTextA(dialog, IDC_SFTP_USER, Sshd().user.c_str());
@@ -94,9 +61,8 @@ TEST_CASE("Open from SFTP in the program installed under a folder name with a bl
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SFTP_OPEN, BN_CLICKED), 0);
 
     HWND editor = GetDlgItem(program.window, kEditorId);
-    DWORD start = GetTickCount();
-    while (WindowText(editor) != "first line\r\nsecond line\r\n" && GetTickCount() - start < 30000)
-        Sleep(100);
+    WaitUntil([&] { return WindowText(editor) == "first line\r\nsecond line\r\n"; }, kWaitMs,
+              "the remote file's text reached the editor");
     CHECK(WindowText(editor) == "first line\r\nsecond line\r\n");
     CHECK_FALSE(IsWindow(dialog));
     // The client beside the program ran; none was written out under APPDATA.

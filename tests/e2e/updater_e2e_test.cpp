@@ -18,51 +18,10 @@ const int kEditorId = 2002;
 const DWORD kBoundMs = 60000;
 
 // The next message box of the process other than the one already answered.
-bool WaitForBox(DWORD processId, SeenBox* box, HWND answered = nullptr)
+bool WaitForBox(DWORD processId, SeenBox* box, const std::string& what, HWND answered = nullptr)
 {
-    DWORD start = GetTickCount();
-    do {
-        SeenBox found;
-        if ((!answered || !IsWindow(answered)) && FindMessageBox(processId, 0, &found)) {
-            *box = found;
-            return true;
-        }
-        Sleep(20);
-    } while (GetTickCount() - start < kBoundMs);
-    return false;
-}
-
-struct OtherMainWindow {
-    DWORD notProcess;
-    HWND found;
-};
-
-BOOL CALLBACK FindOtherMainWindow(HWND hwnd, LPARAM lParam)
-{
-    OtherMainWindow* search = (OtherMainWindow*)lParam;
-    char cls[64] = "";
-    GetClassNameA(hwnd, cls, sizeof(cls));
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (lstrcmpA(cls, "ZorvikWindowClass") == 0 && pid != search->notProcess &&
-        pid != GetCurrentProcessId() && IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForMainWindowOfAnotherProcess(DWORD notProcess)
-{
-    DWORD start = GetTickCount();
-    do {
-        OtherMainWindow search = {notProcess, nullptr};
-        EnumWindows(FindOtherMainWindow, (LPARAM)&search);
-        if (search.found)
-            return search.found;
-        Sleep(50);
-    } while (GetTickCount() - start < kBoundMs);
-    return nullptr;
+    return WaitUntil([&] { return (!answered || !IsWindow(answered)) && FindMessageBox(processId, 0, box); },
+                     kBoundMs, what);
 }
 
 bool Exists(const std::string& path)
@@ -100,32 +59,37 @@ TEST_CASE("the program replaces itself, restarts after its own end, and the next
     SendMessageA(GetDlgItem(old.window, kEditorId), WM_CHAR, 'x', 1);
     PostMessageA(old.window, WM_COMMAND, kCheckForUpdates, 0);
     SeenBox box;
-    REQUIRE(WaitForBox(oldProcess, &box));
+    REQUIRE(WaitForBox(oldProcess, &box, "the program asked whether to update"));
     CHECK(box.title == "Zorvik Update Available");
     AnswerMessageBox(box.window, IDYES);
     HWND question = box.window;
-    REQUIRE(WaitForBox(oldProcess, &box, question));
+    REQUIRE(WaitForBox(oldProcess, &box, "the program said the update is complete", question));
     CHECK(box.title == "Update Complete");
     // Replaced while the old instance still runs from the renamed file.
     CHECK(ReadFileBytes(exe) == updated);
     CHECK(ReadFileBytes(exe + ".bak") == original);
     AnswerMessageBox(box.window, IDOK);
     HWND complete = box.window;
-    REQUIRE(WaitForBox(oldProcess, &box, complete));
+    REQUIRE(WaitForBox(oldProcess, &box, "the program asked whether to save before closing", complete));
     CHECK(box.text == "Save file \"notes.txt\" before closing?");
     // A program started at the close would meanwhile have found this instance still
     // running, handed its (no) files over and ended; the updated one may start only now.
+    // The sleep is the time such a wrong start is given to happen, not a wait for the program.
     Sleep(2000);
     AnswerMessageBox(box.window, IDNO);
     CHECK(WaitForExit(&old, kBoundMs) == 0);
 
-    HWND restarted = WaitForMainWindowOfAnotherProcess(oldProcess);
+    DWORD self = GetCurrentProcessId();
+    HWND restarted = WaitForWindow(
+        "ZorvikWindowClass", [&](DWORD pid) { return pid != oldProcess && pid != self; }, kBoundMs,
+        "the updated program started and showed its main window");
     REQUIRE(restarted != nullptr);
     DWORD restartedProcess = 0;
     GetWindowThreadProcessId(restarted, &restartedProcess);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, restartedProcess);
     REQUIRE(process != nullptr);
-    // It keeps running: it did not hand itself over to the instance that was ending.
+    // It keeps running: it did not hand itself over to the instance that was ending. The
+    // second is the time given to a wrong hand-over, not a wait for the program.
     CHECK(WaitForSingleObject(process, 1000) == WAIT_TIMEOUT);
     PostMessageA(restarted, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process, kBoundMs) != WAIT_OBJECT_0) {

@@ -7,6 +7,7 @@
 #include "document/document.h"
 #include "document/paths.h"
 #include "document/session_format.h"
+#include "tests/wait_until.h"
 #include "tests/window/harness.h"
 
 #include <string>
@@ -198,8 +199,9 @@ TEST_CASE("files handed over while a save question is open wait for it and never
         CHECK(GetFileAttributesA(handOverFile.c_str()) == INVALID_FILE_ATTRIBUTES);
 
         if (IsWindow(w.hwnd)) {
-            PumpMessages(w.hwnd, 1300);
-            CHECK(TabTitles() == row.after);
+            WaitUntil(
+                w.hwnd, [&] { return TabTitles() == row.after; }, kWaitMs,
+                "the files handed over during the question opened after it");
             if (row.answer == IDCANCEL)
                 CHECK(GetTabDocument(0)->modified);
         } else {

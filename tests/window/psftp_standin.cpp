@@ -104,6 +104,7 @@ int main(int argc, char** argv)
     for (long i = 0; i < flood; ++i)
         fputc(i % 64 == 63 ? '\n' : 'x', stdout);
     fflush(stdout);
+    // A client that takes this long: the sleep is the time itself.
     Sleep((DWORD)atol(Env("ZV_STANDIN_SLEEP_MS").c_str()));
     return atoi(Env("ZV_STANDIN_EXIT").c_str());
 }

@@ -120,6 +120,7 @@ DWORD WINAPI WaitBeforeWindows8(DWORD count, const HANDLE* handles, BOOL all, DW
 
 DWORD WINAPI WaitThatMissesTheEnd(DWORD, const HANDLE*, BOOL, DWORD, DWORD)
 {
+    // A wait that times out: the sleep is its time.
     Sleep(20);
     return WAIT_TIMEOUT;
 }
@@ -280,6 +281,7 @@ TEST_CASE("a copy left under the download's name does not pass for the download"
                 else
                     WriteFileBytes(path, "stale");
             }
+            // Until the clock reaches the first tick named by a file: elapsed time itself.
             while ((int)(GetTickCount() - first) < 0)
                 Sleep(1);
             if (GetTickCount() - first > count / 2)
