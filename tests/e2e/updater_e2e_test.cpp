@@ -131,13 +131,11 @@ TEST_CASE("the program closed during a download leaves no partial download behin
     REQUIRE(StartZorvik(exe, "", &running));
     PostMessageA(running.window, WM_COMMAND, kCheckForUpdates, 0);
     SeenBox box;
-    REQUIRE(WaitForBox(running.info.dwProcessId, &box));
+    REQUIRE(WaitForBox(running.info.dwProcessId, &box, "the program asked whether to update"));
     CHECK(box.title == "Zorvik Update Available");
     AnswerMessageBox(box.window, IDYES);
-    DWORD start = GetTickCount();
-    while (TempFilesLike("Zorvik_update_*.exe").empty() && GetTickCount() - start < kBoundMs)
-        Sleep(20);
-    REQUIRE_FALSE(TempFilesLike("Zorvik_update_*.exe").empty());
+    REQUIRE(WaitUntil([] { return !TempFilesLike("Zorvik_update_*.exe").empty(); }, kBoundMs,
+                      "the download began its file in the temporary folder"));
 
     PostMessageA(running.window, WM_CLOSE, 0, 0);
     int code = WaitForExit(&running, kBoundMs);
