@@ -256,6 +256,25 @@ void ApplyLineOperator(const VimEditor& ed, const std::string& text, int c)
     ApplyOperator(ed, text, start, end, true);
 }
 
+// dj and dk take whole lines from the cursor's line to the line n below or above it,
+// stopping at the first or last line.
+void ApplyOperatorOverLines(const VimEditor& ed, const std::string& text, int c, bool down, int n)
+{
+    int line = VimLineOfPosition(text, c);
+    int lastLine = VimLineOfPosition(text, Length(text));
+    long long other = down ? (long long)line + n : (long long)line - n;
+    if (other < 0)
+        other = 0;
+    if (other > lastLine)
+        other = lastLine;
+    int upper = line < other ? line : (int)other, lower = line < other ? (int)other : line;
+    int start = VimStartOfLine(text, upper);
+    int end = VimLineEnd(text, VimStartOfLine(text, lower));
+    if (end + 1 < Length(text))
+        end += VimLineBreakLength(text, end);
+    ApplyOperator(ed, text, start, end, true);
+}
+
 void Paste(const VimEditor& ed, const std::string& text, bool before, int count)
 {
     if (RefusedReadOnly(ed))
@@ -551,19 +570,7 @@ bool OperatorKey(const VimEditor& ed, int vk, VimModifiers m)
             ApplyOperator(ed, text, c, target);
         }
     } else if (vk == 'J' || vk == 'K') {
-        int line = VimLineOfPosition(text, c);
-        int lastLine = VimLineOfPosition(text, Length(text));
-        long long other = vk == 'J' ? (long long)line + n : (long long)line - n;
-        if (other < 0)
-            other = 0;
-        if (other > lastLine)
-            other = lastLine;
-        int upper = line < other ? line : (int)other, lower = line < other ? (int)other : line;
-        int start = VimStartOfLine(text, upper);
-        int end = VimLineEnd(text, VimStartOfLine(text, lower));
-        if (end + 1 < Length(text))
-            end += VimLineBreakLength(text, end);
-        ApplyOperator(ed, text, start, end, true);
+        ApplyOperatorOverLines(ed, text, c, vk == 'J', n);
     } else {
         switch (vk) {
         case 'L': t = (long long)c + n > Length(text) ? Length(text) : c + n; break;
@@ -604,43 +611,36 @@ bool OperatorKey(const VimEditor& ed, int vk, VimModifiers m)
     return true;
 }
 
-bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
-{
-    bool shift = m.shift, ctrl = m.ctrl;
-    int n = CountOrOne();
-    // The text is copied out of the control only for the commands that look at it.
+// What a group of command keys made of a key: none of its keys, or the answer of
+// VimKeyDown, consumed or left to the control.
+enum CommandOutcome { kNotInGroup, kConsumed, kNotConsumed };
+
+// What every command key looks at. The text is copied out of the control only for the
+// commands that look at it, and only when they first do.
+struct CommandInput {
+    const VimEditor& ed;
+    int vk;
+    bool shift, ctrl;
+    int n, c;
     std::string copy;
-    bool copied = false;
-    auto text = [&]() -> const std::string& {
+    bool copied;
+
+    const std::string& text()
+    {
         if (!copied) {
             copy = ReadText(ed);
             copied = true;
         }
         return copy;
-    };
-    int c = VimGetCursor(ed);
-    if (IsVisual() && gVimPendingCharCommand == 'i' && vk == 'W') {
-        VisualInnerWord(ed, text());
-        return true;
     }
-    switch (vk) {
-    case 'H':
-    case 'L':
-        if (shift)
-            return true;
-        ArrowKeys(ed, text(), vk == 'H' ? kVimKeyLeft : kVimKeyRight, n);
-        return true;
-    case 'K':
-        if (shift)
-            return true;
-        ArrowKeys(ed, text(), kVimKeyUp, n);
-        return true;
-    case 'J':
-        if (shift)
-            JoinLines(ed, text(), n);
-        else
-            ArrowKeys(ed, text(), kVimKeyDown, n);
-        return true;
+};
+
+CommandOutcome WordMotionKey(CommandInput& in)
+{
+    const VimEditor& ed = in.ed;
+    int c = in.c, n = in.n;
+    bool shift = in.shift;
+    switch (in.vk) {
     case 'W': {
         int (*step)(const std::string&, int) = shift ? VimBigWordForward : VimWordForward;
         int t;
@@ -648,135 +648,218 @@ bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
             // The selection holds the cursor's character, and the cursor stops on the
             // character before the next word: the motion starts after the cursor's
             // character, or a second w would find the same word again.
-            t = Repeat(text(), VimCharacterEnd(text(), c, ed.isLeadByte), n, step);
+            t = Repeat(in.text(), VimCharacterEnd(in.text(), c, ed.isLeadByte), n, step);
             if (t > c)
-                t = CharacterBefore(text(), t, ed.isLeadByte);
+                t = CharacterBefore(in.text(), t, ed.isLeadByte);
         } else {
-            t = Repeat(text(), c, n, step);
+            t = Repeat(in.text(), c, n, step);
         }
-        MoveCursorIn(ed, text(), t);
-        return true;
+        MoveCursorIn(ed, in.text(), t);
+        return kConsumed;
     }
     case 'E': {
         // Only blanks after the cursor: e ends on the last byte, never inside a CR LF.
-        int t = RepeatEnd(text(), c, n, ed.isLeadByte, shift ? VimBigWordEnd : VimWordEnd);
-        MoveCursorIn(ed, text(), OutOfLineBreak(text(), t, false));
-        return true;
+        int t = RepeatEnd(in.text(), c, n, ed.isLeadByte, shift ? VimBigWordEnd : VimWordEnd);
+        MoveCursorIn(ed, in.text(), OutOfLineBreak(in.text(), t, false));
+        return kConsumed;
     }
     case 'B':
-        MoveCursorIn(ed, text(), Repeat(text(), c, n, shift ? VimBigWordBackward : VimWordBackward));
-        return true;
+        MoveCursorIn(ed, in.text(), Repeat(in.text(), c, n, shift ? VimBigWordBackward : VimWordBackward));
+        return kConsumed;
+    }
+    return kNotInGroup;
+}
+
+// h j k l go by the control's own arrow keys; Shift+J joins lines instead.
+CommandOutcome ArrowMotionKey(CommandInput& in)
+{
+    switch (in.vk) {
+    case 'H':
+    case 'L':
+        if (in.shift)
+            return kConsumed;
+        ArrowKeys(in.ed, in.text(), in.vk == 'H' ? kVimKeyLeft : kVimKeyRight, in.n);
+        return kConsumed;
+    case 'K':
+        if (in.shift)
+            return kConsumed;
+        ArrowKeys(in.ed, in.text(), kVimKeyUp, in.n);
+        return kConsumed;
+    case 'J':
+        if (in.shift)
+            JoinLines(in.ed, in.text(), in.n);
+        else
+            ArrowKeys(in.ed, in.text(), kVimKeyDown, in.n);
+        return kConsumed;
+    }
+    return kNotInGroup;
+}
+
+// The digits reach here only as the motion 0 or with Shift (^, $, %, *, #).
+CommandOutcome LineMotionKey(CommandInput& in)
+{
+    const VimEditor& ed = in.ed;
+    int c = in.c;
+    switch (in.vk) {
     case '0':
-        if (!shift)
-            MoveCursorIn(ed, text(), VimLineStart(text(), c));
-        return true;
+        if (!in.shift)
+            MoveCursorIn(ed, in.text(), VimLineStart(in.text(), c));
+        return kConsumed;
     case '6':
     case '4':
     case '5':
-        if (shift)
-            MoveCursorIn(ed, text(),
-                         vk == '6'   ? VimFirstNonBlank(text(), c)
-                         : vk == '4' ? VimLineEnd(text(), c)
-                                     : VimMatchBracket(text(), c));
-        return true;
+        if (in.shift)
+            MoveCursorIn(ed, in.text(),
+                         in.vk == '6'   ? VimFirstNonBlank(in.text(), c)
+                         : in.vk == '4' ? VimLineEnd(in.text(), c)
+                                        : VimMatchBracket(in.text(), c));
+        return kConsumed;
     case '8':
     case '3':
-        if (shift)
-            SearchWordUnderCursor(ed, text(), vk == '3');
-        return true;
+        if (in.shift)
+            SearchWordUnderCursor(ed, in.text(), in.vk == '3');
+        return kConsumed;
     case 'G':
-        if (!shift) {
+        if (!in.shift) {
             gVimPendingOperator = 'g';
         } else {
-            int target = gVimCount > 0 ? StartOfLineNumber(text(), gVimCount) : Length(text());
+            int target = gVimCount > 0 ? StartOfLineNumber(in.text(), gVimCount) : Length(in.text());
             gVimCount = 0;
-            MoveCursorIn(ed, text(), target);
+            MoveCursorIn(ed, in.text(), target);
         }
-        return true;
+        return kConsumed;
+    }
+    return kNotInGroup;
+}
+
+// f t r wait for their character; n searches again; u and Ctrl+R walk the history.
+CommandOutcome PendingAndHistoryKey(CommandInput& in)
+{
+    const VimEditor& ed = in.ed;
+    switch (in.vk) {
     case 'F':
     case 'T':
-        if (ctrl)
-            return false;
-        gVimPendingCharCommand = (char)(shift ? vk : vk - 'A' + 'a');
+        if (in.ctrl)
+            return kNotConsumed;
+        gVimPendingCharCommand = (char)(in.shift ? in.vk : in.vk - 'A' + 'a');
         gVimSwallowChar = true;
-        return true;
+        return kConsumed;
     case 'R':
-        if (ctrl) {
-            for (int i = 0; i < n && ed.redo(ed.context); ++i) {
+        if (in.ctrl) {
+            for (int i = 0; i < in.n && ed.redo(ed.context); ++i) {
             }
-        } else if (!shift) {
+        } else if (!in.shift) {
             gVimPendingCharCommand = 'r';
             gVimSwallowChar = true;
         }
-        return true;
+        return kConsumed;
     case 'U':
-        for (int i = 0; i < n && ed.undo(ed.context); ++i) {
+        for (int i = 0; i < in.n && ed.undo(ed.context); ++i) {
         }
-        return true;
+        return kConsumed;
     case 'N':
-        SearchNext(ed, text(), shift);
-        return true;
+        SearchNext(ed, in.text(), in.shift);
+        return kConsumed;
+    }
+    return kNotInGroup;
+}
+
+CommandOutcome EditKey(CommandInput& in)
+{
+    const VimEditor& ed = in.ed;
+    int c = in.c, n = in.n;
+    bool shift = in.shift;
+    switch (in.vk) {
     case 'X':
         if (!shift)
-            DeleteCharacters(ed, text(), n);
-        return true;
+            DeleteCharacters(ed, in.text(), n);
+        return kConsumed;
     case 'S':
         if (RefusedReadOnly(ed))
-            return true;
+            return kConsumed;
         if (!shift) {
-            DeleteCharacters(ed, text(), n);
+            DeleteCharacters(ed, in.text(), n);
         } else if (IsVisual()) {
             gVimMode = kVimNormal;
             Replace(ed, "");
         } else {
             // S empties the cursor's line and keeps its line break; unlike cc it leaves
             // the clipboard alone.
-            int start = VimLineStart(text(), c), end = VimLineEnd(text(), c);
+            int start = VimLineStart(in.text(), c), end = VimLineEnd(in.text(), c);
             Select(ed, start, end);
             if (end > start)
                 Replace(ed, "");
         }
         EnterInsert();
-        return true;
+        return kConsumed;
     case kVimKeyBackquote:
         if (!shift)
-            return false;
+            return kNotConsumed;
         if (IsVisual())
-            VisualOperator(ed, text(), '~', n);
+            VisualOperator(ed, in.text(), '~', n);
         else
-            ToggleCaseAtCaret(ed, text(), n);
-        return true;
+            ToggleCaseAtCaret(ed, in.text(), n);
+        return kConsumed;
+    case 'P':
+        if (IsVisual())
+            VisualOperator(ed, in.text(), 'p', n);
+        else
+            Paste(ed, in.text(), shift, n);
+        return kConsumed;
+    }
+    return kNotInGroup;
+}
+
+CommandOutcome InsertKey(CommandInput& in)
+{
+    const VimEditor& ed = in.ed;
+    int c = in.c;
+    switch (in.vk) {
     case 'I':
-        if (!shift) {
+        if (!in.shift) {
             if (IsVisual())
                 gVimPendingCharCommand = 'i';
             else
                 EnterInsert();
-            return true;
+            return kConsumed;
         }
         LeaveVisual(ed);
-        MoveCursorIn(ed, text(), VimFirstNonBlank(text(), c));
+        MoveCursorIn(ed, in.text(), VimFirstNonBlank(in.text(), c));
         EnterInsert();
-        return true;
+        return kConsumed;
     case 'A':
-        if (!shift) {
+        if (!in.shift) {
             ed.sendKey(ed.context, kVimKeyRight);
         } else {
             LeaveVisual(ed);
-            MoveCursorIn(ed, text(), VimLineEnd(text(), c));
+            MoveCursorIn(ed, in.text(), VimLineEnd(in.text(), c));
         }
         EnterInsert();
-        return true;
+        return kConsumed;
     case 'O':
         LeaveVisual(ed);
-        OpenLine(ed, text(), shift);
+        OpenLine(ed, in.text(), in.shift);
+        return kConsumed;
+    }
+    return kNotInGroup;
+}
+
+bool CommandKey(const VimEditor& ed, int vk, VimModifiers m)
+{
+    int n = CountOrOne();
+    CommandInput in{ed, vk, m.shift, m.ctrl, n, VimGetCursor(ed), std::string(), false};
+    if (IsVisual() && gVimPendingCharCommand == 'i' && vk == 'W') {
+        VisualInnerWord(ed, in.text());
         return true;
-    case 'P':
-        if (IsVisual())
-            VisualOperator(ed, text(), 'p', n);
-        else
-            Paste(ed, text(), shift, n);
-        return true;
+    }
+    // Each key belongs to one group at most, so the order of the groups changes nothing.
+    CommandOutcome (*const groups[])(CommandInput&) = {
+        ArrowMotionKey, WordMotionKey, LineMotionKey, PendingAndHistoryKey, EditKey, InsertKey,
+    };
+    for (auto group : groups) {
+        CommandOutcome outcome = group(in);
+        if (outcome != kNotInGroup)
+            return outcome == kConsumed;
     }
     return ConsumeUnknown(vk, m);
 }
