@@ -5,14 +5,12 @@
 
 #include "app/status_bar.h"
 
+#include "document/document.h"
+#include "editor/editor_window.h"
+#include "editor/gutter.h"
+
 extern HWND gMainWnd;
-extern HWND gTabsWnd;
-extern HWND gEditorWnd;
-extern HWND gGutterWnd;
 extern HWND gStatusWnd;
-extern WNDPROC gTabsOrigProc;
-extern WNDPROC gEditorOrigProc;
-extern WNDPROC gGutterOrigProc;
 
 extern const char kMainWindowClass[];  // "ZorvikWindowClass"
 extern const char kMainWindowTitle[];

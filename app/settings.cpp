@@ -9,14 +9,6 @@
 #include <stdio.h>
 #include <string.h>
 
-// Their first values come from the settings table (ResetSettingsState).
-char gFontName[32];
-int gFontSize;
-bool gDiffMode;
-bool gAutoSave;
-int gNewPageEncoding;
-bool gNewPageBom;
-
 std::vector<std::string> gRecentFiles;
 HMENU gRecentFilesMenu = nullptr;
 

@@ -8,12 +8,10 @@
 #include <string>
 #include <vector>
 
-extern char gFontName[32];
-extern int gFontSize;
-extern bool gDiffMode;
-extern bool gAutoSave;
-extern int gNewPageEncoding;
-extern bool gNewPageBom;
+#include "document/document.h"
+#include "document/session.h"
+#include "editor/editor_paint.h"
+#include "editor/fonts.h"
 
 extern std::vector<std::string> gRecentFiles;
 extern HMENU gRecentFilesMenu;

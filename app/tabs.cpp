@@ -23,7 +23,6 @@
 
 TabDrag gTabDrag;
 bool gMissingFilePromptOpen = false;
-bool gTabQuestionLoop = false;
 
 namespace {
 

@@ -18,7 +18,16 @@
 #include <stdlib.h>
 #include <string.h>
 
+HWND gTabsWnd = nullptr;
+WNDPROC gTabsOrigProc = nullptr;
+HWND gEditorWnd = nullptr;
+// Their first values come from the settings table (ResetSettingsState), as do those of
+// the other settings.
+int gNewPageEncoding;
+bool gNewPageBom;
+
 bool gProgrammaticChange = false;
+bool gTabQuestionLoop = false;
 int gNextDocumentId = 1;
 
 size_t gTextCopiesFailFrom = 0;

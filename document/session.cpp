@@ -20,6 +20,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+bool gAutoSave; // its first value comes from the settings table
+
 namespace {
 
 const char kSessionFileName[] = "Zorvik.session";

@@ -15,6 +15,7 @@
 std::vector<WordHighlight> gWordHighlights;
 int gWordHighlightSelStart = -1, gWordHighlightSelEnd = -1;
 bool gSystemCaretHidden = false;
+bool gDiffMode; // its first value comes from the settings table
 
 void ResetEditorPaintState()
 {

@@ -12,6 +12,7 @@
 #include "editor/fonts.h"
 #include "editor/gutter.h"
 
+WNDPROC gEditorOrigProc = nullptr;
 int gSelAnchor = -1;
 
 void ResetEditorWindowState()

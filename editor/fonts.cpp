@@ -62,6 +62,10 @@ bool IsFontInstalled(const char* face)
     return _stricmp(actual, face) == 0;
 }
 
+// Their first values come from the settings table (ResetSettingsState).
+char gFontName[32];
+int gFontSize;
+
 const char* gPreferredCodingFonts[2] = {"D2Coding", "NanumGothicCoding"};
 
 const char* PickDefaultCodingFont()

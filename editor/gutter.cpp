@@ -15,6 +15,8 @@ namespace {
 const int kNarrowestGutter = 40;
 }
 
+HWND gGutterWnd = nullptr;
+WNDPROC gGutterOrigProc = nullptr;
 int gGutterWidth = kNarrowestGutter;
 
 void ResetGutterState()
