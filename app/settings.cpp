@@ -75,11 +75,6 @@ void ResetSettingsState()
     gRecentFilesMenu = nullptr;
 }
 
-void GetSettingsPath(char* buffer, int size)
-{
-    PathBesideExecutable("Zorvik.ini", buffer, size);
-}
-
 void LoadSettings()
 {
     char path[MAX_PATH];

@@ -22,7 +22,6 @@ enum { kMaxRecentFiles = 10 };
 // settings file is read.
 void ResetSettingsState();
 
-void GetSettingsPath(char* buffer, int size);
 
 // Reads [Settings] into the globals; an empty face, "Consolas" or "Courier New" is
 // replaced by the first installed coding font and written back at once.

@@ -1,8 +1,7 @@
 #include "document/closed_tabs.h"
 
-#include "app/main_window.h"
+#include "document/shell_hooks.h"
 #include "document/scoped_flag.h"
-#include "app/settings.h"
 #include "document/document.h"
 #include "document/session.h"
 #include "document/undo_file.h"

@@ -1,16 +1,11 @@
 #include "document/document.h"
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "app/status_bar.h"
-#include "app/tab_strip.h"
-#include "app/tabs.h"
 #include "document/scoped_flag.h"
+#include "document/shell_hooks.h"
 #include "document/textcodec.h"
 #include "document/undo.h"
 #include "document/undo_core.h"
 #include "document/undo_file.h"
-#include "editor/gutter.h"
 
 #include <commctrl.h>
 #include <new>
@@ -319,10 +314,10 @@ void ActivateSelectedTab()
         gSelBeforeEditEnd = 0;
         InvalidateRect(gEditorWnd, nullptr, FALSE);
     }
-    RefreshGutter();
+    gShellHooks.refreshGutter();
     UpdateStatusBar();
     UpdateTabIcon(index);
     if (!gProgrammaticChange)
-        CheckActiveFileExists(GetParent(gTabsWnd));
+        gShellHooks.checkActiveFileExists(GetParent(gTabsWnd));
     SetFocus(gEditorWnd);
 }

@@ -1,6 +1,5 @@
 #include "editor/editor_window.h"
 
-#include "app/main_window.h"
 #include "document/document.h"
 #include "document/undo.h"
 #include "editor/block_keys.h"

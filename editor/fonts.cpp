@@ -1,7 +1,7 @@
 #include "editor/fonts.h"
 
-#include "app/main_window.h"
-#include "app/settings.h"
+#include "document/document.h"
+#include "editor/editor_hooks.h"
 #include "editor/editor_metrics.h"
 #include "editor/gutter.h"
 
@@ -139,7 +139,7 @@ void ChooseEditorFont(HWND owner)
     gFontSize = ClampFontSize(points);
     if (gEditorWnd)
         ApplyEditorFont(owner);
-    SaveFontSettings();
+    gEditorHooks.fontChanged();
 }
 
 void ZoomEditorFont(HWND editor, int wheelDelta)
@@ -147,5 +147,5 @@ void ZoomEditorFont(HWND editor, int wheelDelta)
     gFontSize = ClampFontSize(wheelDelta > 0 ? gFontSize + 2 : gFontSize - 2);
     if (gEditorWnd)
         ApplyEditorFont(GetParent(editor));
-    SaveFontSettings();
+    gEditorHooks.fontChanged();
 }

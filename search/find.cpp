@@ -1,9 +1,9 @@
 #include "search/find.h"
 
-#include "app/main_window.h"
 #include "app/popup_window.h"
 #include "document/codepage.h"
 #include "document/document.h"
+#include "document/shell_hooks.h"
 #include "document/undo.h"
 #include "editor/block_mode.h"
 #include "editor/editor_window.h"

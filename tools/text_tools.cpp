@@ -1,8 +1,8 @@
 #include "tools/text_tools.h"
 
-#include "app/main_window.h"
 #include "document/codepage.h"
 #include "document/document.h"
+#include "document/shell_hooks.h"
 #include "document/undo.h"
 #include "editor/editor_window.h"
 #include "editor/gutter.h"
