@@ -5,6 +5,7 @@
 #include "document/shell_hooks.h"
 #include "document/undo.h"
 #include "editor/editor_window.h"
+#include "editor/editor_text.h"
 #include "editor/gutter.h"
 #include "search/find.h"
 #include "search/find_engine.h"
