@@ -150,15 +150,6 @@ void QuestionNameForDocument(const char* path, const char* title, char* buffer, 
         lstrcpynA(buffer, path, size);
 }
 
-bool SwitchToTab(int index)
-{
-    if (!StoreEditorTextInTab())
-        return false;
-    TabCtrl_SetCurSel(gTabsWnd, index);
-    ActivateSelectedTab();
-    return true;
-}
-
 void CycleTabs(bool forward)
 {
     int n = GetTabCount();

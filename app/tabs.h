@@ -35,9 +35,6 @@ void DrawTabDropMarker(HWND tabBar, int index);
 // The drop index for a mouse x during a drag: the first tab whose middle lies right of x.
 int TabDropIndexAt(HWND tabBar, int x);
 
-// Selects the tab (TCM_SETCURSEL) after storing the editor text, and activates it; false
-// (nothing changed) when the editor text cannot be stored.
-bool SwitchToTab(int index);
 void CycleTabs(bool forward);
 
 // The name the questions show for a document: the file name of its path, else the title.

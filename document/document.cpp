@@ -321,3 +321,12 @@ void ActivateSelectedTab()
         gShellHooks.checkActiveFileExists(GetParent(gTabsWnd));
     SetFocus(gEditorWnd);
 }
+
+bool SwitchToTab(int index)
+{
+    if (!StoreEditorTextInTab())
+        return false;
+    TabCtrl_SetCurSel(gTabsWnd, index);
+    ActivateSelectedTab();
+    return true;
+}

@@ -88,6 +88,9 @@ void TakeDocumentString(char** field, char* value);
 // it had, and a caller that is about to replace the editor's text must not go on.
 bool StoreEditorTextInTab();
 void ActivateSelectedTab();
+// Selects the tab (TCM_SETCURSEL) after storing the editor text, and activates it; false
+// (nothing changed) when the editor text cannot be stored.
+bool SwitchToTab(int index);
 
 // The tab bar is the list of documents.
 int GetTabCount();

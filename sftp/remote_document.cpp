@@ -10,7 +10,6 @@
 #include "document/paths.h"
 #include "app/popup_window.h"
 #include "document/scoped_flag.h"
-#include "app/tabs.h"
 #include "document/document.h"
 #include "document/session.h"
 #include "document/textfile.h"
