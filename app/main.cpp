@@ -35,6 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         DeleteFileA(exe);
     }
 
+    InstallShellHooks();
     HWND hwnd = CreateMainWindow(instance);
     if (!hwnd)
         return 0;

@@ -32,13 +32,7 @@
 #include <string.h>
 
 HWND gMainWnd = nullptr;
-HWND gTabsWnd = nullptr;
-HWND gEditorWnd = nullptr;
-HWND gGutterWnd = nullptr;
 HWND gStatusWnd = nullptr;
-WNDPROC gTabsOrigProc = nullptr;
-WNDPROC gEditorOrigProc = nullptr;
-WNDPROC gGutterOrigProc = nullptr;
 
 const char kMainWindowClass[] = "ZorvikWindowClass";
 const char kMainWindowTitle[] = "zenithOrbitalReflectorVectorIndexKit - Windows 95 Edition";

@@ -9,14 +9,6 @@
 #include <stdio.h>
 #include <string.h>
 
-// Their first values come from the settings table (ResetSettingsState).
-char gFontName[32];
-int gFontSize;
-bool gDiffMode;
-bool gAutoSave;
-int gNewPageEncoding;
-bool gNewPageBom;
-
 std::vector<std::string> gRecentFiles;
 HMENU gRecentFilesMenu = nullptr;
 
@@ -81,11 +73,6 @@ void ResetSettingsState()
     }
     gRecentFiles.clear();
     gRecentFilesMenu = nullptr;
-}
-
-void GetSettingsPath(char* buffer, int size)
-{
-    PathBesideExecutable("Zorvik.ini", buffer, size);
 }
 
 void LoadSettings()

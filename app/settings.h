@@ -8,12 +8,10 @@
 #include <string>
 #include <vector>
 
-extern char gFontName[32];
-extern int gFontSize;
-extern bool gDiffMode;
-extern bool gAutoSave;
-extern int gNewPageEncoding;
-extern bool gNewPageBom;
+#include "document/document.h"
+#include "document/session.h"
+#include "editor/editor_paint.h"
+#include "editor/fonts.h"
 
 extern std::vector<std::string> gRecentFiles;
 extern HMENU gRecentFilesMenu;
@@ -24,7 +22,6 @@ enum { kMaxRecentFiles = 10 };
 // settings file is read.
 void ResetSettingsState();
 
-void GetSettingsPath(char* buffer, int size);
 
 // Reads [Settings] into the globals; an empty face, "Consolas" or "Courier New" is
 // replaced by the first installed coding font and written back at once.

@@ -4,8 +4,8 @@
 #include "app/tabs.h"
 #include "document/closed_tabs.h"
 #include "document/undo.h"
-#include "editor/block_mode.h"
 #include "editor/clipboard.h"
+#include "editor/editor_text.h"
 #include "search/find.h"
 
 ModifierState ReadModifiers()
@@ -24,11 +24,8 @@ void SelectAllInFocusWindow()
         target = gEditorWnd;
     if (!target)
         return;
-    if (target == gEditorWnd && gBlockMode) {
-        gBlockMode = false;
-        ColumnResetRows();
-        InvalidateRect(gEditorWnd, nullptr, FALSE);
-    }
+    if (target == gEditorWnd)
+        LeaveBlockMode();
     SendMessageA(target, EM_SETSEL, 0, -1);
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 // The status bar's one part: the description of the active document, and the short
-// result texts that commands put there until the next description.
+// result texts that commands put there until the next description. Every layer calls
+// them through the hooks of document/shell_hooks.h (SetStatusText, UpdateStatusBar,
+// UpdateStatusBarAfterEdit), which these fill.
+
+#include "document/shell_hooks.h"
 
 // Rewrites the description of the active document (then the Vim mode's suffix).
-void UpdateStatusBar();
+void ShowDocumentStatus();
 // The same right after a recorded change of the text, at a cost that does not grow with it.
-void UpdateStatusBarAfterEdit();
+void ShowDocumentStatusAfterEdit();
 // Writes the text into part 0 of the status bar.
-void SetStatusText(const char* text);
+void ShowStatusText(const char* text);

@@ -73,7 +73,7 @@ HIMAGELIST CreateTabImageList()
     return list;
 }
 
-void UpdateTabIcon(int index)
+void RefreshTabIcon(int index)
 {
     if (!gTabsWnd || index < 0 || index >= GetTabCount())
         return;
@@ -96,9 +96,9 @@ void UpdateTabIcon(int index)
     }
 }
 
-void UpdateAllTabIcons()
+void RefreshAllTabIcons()
 {
     int count = GetTabCount();
     for (int i = 0; i < count; ++i)
-        UpdateTabIcon(i);
+        RefreshTabIcon(i);
 }

@@ -8,5 +8,7 @@
 
 HBITMAP MakeTabIcon(bool modified);
 HIMAGELIST CreateTabImageList();
-void UpdateTabIcon(int index);
-void UpdateAllTabIcons();
+// The modified mark of one tab or of all; every layer calls them through the hooks of
+// document/shell_hooks.h (UpdateTabIcon, UpdateAllTabIcons).
+void RefreshTabIcon(int index);
+void RefreshAllTabIcons();

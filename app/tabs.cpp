@@ -23,7 +23,6 @@
 
 TabDrag gTabDrag;
 bool gMissingFilePromptOpen = false;
-bool gTabQuestionLoop = false;
 
 namespace {
 
@@ -149,15 +148,6 @@ void QuestionNameForDocument(const char* path, const char* title, char* buffer, 
         lstrcpynA(buffer, title, size);
     else
         lstrcpynA(buffer, path, size);
-}
-
-bool SwitchToTab(int index)
-{
-    if (!StoreEditorTextInTab())
-        return false;
-    TabCtrl_SetCurSel(gTabsWnd, index);
-    ActivateSelectedTab();
-    return true;
 }
 
 void CycleTabs(bool forward)

@@ -2,6 +2,8 @@
 // Changing the set and order of the tabs: new, open, close, the vanished-file check,
 // moving by command and by dragging, and the tab bar's subclass.
 
+#include "document/document.h"
+
 #include <windows.h>
 
 // A tab dragged with the mouse: pressed, then moved more than 4 pixels with the button
@@ -14,11 +16,6 @@ struct TabDrag {
 };
 extern TabDrag gTabDrag;
 extern bool gMissingFilePromptOpen;
-// Set while a save question is open or a question loop over the tabs runs (exit, Close
-// Tab, Close All BUT This): activating a tab then does not check for a vanished file, so
-// that no document is freed or reordered under the question. Taking files handed over by
-// another instance must wait for it too.
-extern bool gTabQuestionLoop;
 
 // The state of this module as a fresh main window wants it.
 void ResetTabsState();
@@ -38,9 +35,6 @@ void DrawTabDropMarker(HWND tabBar, int index);
 // The drop index for a mouse x during a drag: the first tab whose middle lies right of x.
 int TabDropIndexAt(HWND tabBar, int x);
 
-// Selects the tab (TCM_SETCURSEL) after storing the editor text, and activates it; false
-// (nothing changed) when the editor text cannot be stored.
-bool SwitchToTab(int index);
 void CycleTabs(bool forward);
 
 // The name the questions show for a document: the file name of its path, else the title.

@@ -1,12 +1,11 @@
 #include "document/closed_tabs.h"
 
-#include "app/main_window.h"
-#include "document/scoped_flag.h"
-#include "app/settings.h"
 #include "document/codepage.h"
 #include "document/document.h"
 #include "document/restore_text.h"
+#include "document/scoped_flag.h"
 #include "document/session.h"
+#include "document/shell_hooks.h"
 #include "document/textfile.h"
 #include "document/undo_file.h"
 

@@ -1,16 +1,11 @@
 #include "document/document.h"
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "app/status_bar.h"
-#include "app/tab_strip.h"
-#include "app/tabs.h"
 #include "document/scoped_flag.h"
+#include "document/shell_hooks.h"
 #include "document/textcodec.h"
 #include "document/undo.h"
 #include "document/undo_core.h"
 #include "document/undo_file.h"
-#include "editor/gutter.h"
 
 #include <commctrl.h>
 #include <new>
@@ -18,7 +13,16 @@
 #include <stdlib.h>
 #include <string.h>
 
+HWND gTabsWnd = nullptr;
+WNDPROC gTabsOrigProc = nullptr;
+HWND gEditorWnd = nullptr;
+// Their first values come from the settings table (ResetSettingsState), as do those of
+// the other settings.
+int gNewPageEncoding;
+bool gNewPageBom;
+
 bool gProgrammaticChange = false;
+bool gTabQuestionLoop = false;
 int gNextDocumentId = 1;
 
 size_t gTextCopiesFailFrom = 0;
@@ -310,10 +314,19 @@ void ActivateSelectedTab()
         gSelBeforeEditEnd = 0;
         InvalidateRect(gEditorWnd, nullptr, FALSE);
     }
-    RefreshGutter();
+    gShellHooks.refreshGutter();
     UpdateStatusBar();
     UpdateTabIcon(index);
     if (!gProgrammaticChange)
-        CheckActiveFileExists(GetParent(gTabsWnd));
+        gShellHooks.checkActiveFileExists(GetParent(gTabsWnd));
     SetFocus(gEditorWnd);
+}
+
+bool SwitchToTab(int index)
+{
+    if (!StoreEditorTextInTab())
+        return false;
+    TabCtrl_SetCurSel(gTabsWnd, index);
+    ActivateSelectedTab();
+    return true;
 }

@@ -28,9 +28,25 @@ struct TabDocument {
     UndoHistory* history;
 };
 
+// The tab bar, the view of the list of documents, and its original window procedure.
+extern HWND gTabsWnd;
+extern WNDPROC gTabsOrigProc;
+// The one editor control. It sits in this layer, below the editor's own code, because
+// documents put their text into it and undo steps are applied to it.
+extern HWND gEditorWnd;
+
+// The encoding and BOM of a new page (settings).
+extern int gNewPageEncoding;
+extern bool gNewPageBom;
+
 // Set while the program itself changes the editor text or the active tab: the editor's
 // change notifications then record nothing and the tab bar's selection notices are ignored.
 extern bool gProgrammaticChange;
+// Set while a save question is open or a question loop over the tabs runs (exit, Close
+// Tab, Close All BUT This): activating a tab then does not check for a vanished file, so
+// that no document is freed or reordered under the question. Taking files handed over by
+// another instance must wait for it too.
+extern bool gTabQuestionLoop;
 extern int gNextDocumentId;
 
 // No programmatic change under way; document numbers start again at 1.
@@ -72,6 +88,9 @@ void TakeDocumentString(char** field, char* value);
 // it had, and a caller that is about to replace the editor's text must not go on.
 bool StoreEditorTextInTab();
 void ActivateSelectedTab();
+// Selects the tab (TCM_SETCURSEL) after storing the editor text, and activates it; false
+// (nothing changed) when the editor text cannot be stored.
+bool SwitchToTab(int index);
 
 // The tab bar is the list of documents.
 int GetTabCount();

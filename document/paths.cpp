@@ -26,6 +26,11 @@ void PathBesideExecutable(const char* name, char* buffer, int size)
         snprintf(buffer, size, "%s", name);
 }
 
+void GetSettingsPath(char* buffer, int size)
+{
+    PathBesideExecutable("Zorvik.ini", buffer, size);
+}
+
 std::string AppDataFolder()
 {
     char folder[MAX_PATH];

@@ -10,6 +10,8 @@ std::string ExecutableFolder();
 // The file name in the executable's folder; the name alone when the path would not fit
 // the buffer (a cut path could name another file).
 void PathBesideExecutable(const char* name, char* buffer, int size);
+// The settings file "Zorvik.ini" beside the executable.
+void GetSettingsPath(char* buffer, int size);
 // %APPDATA% as it stands; empty when unset or longer than MAX_PATH.
 std::string AppDataFolder();
 // The temporary folder with its trailing backslash (GetTempPathA); empty on failure.

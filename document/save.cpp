@@ -1,18 +1,14 @@
 #include "document/save.h"
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "app/tab_strip.h"
-#include "app/tabs.h"
 #include "document/document.h"
 #include "document/paths.h"
 #include "document/scoped_flag.h"
 #include "document/session.h"
+#include "document/shell_hooks.h"
 #include "document/textfile.h"
 #include "document/undo.h"
 #include "document/undo_core.h"
 #include "document/undo_file.h"
-#include "editor/gutter.h"
 
 #include <new>
 #include <stdio.h>
@@ -188,9 +184,8 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
     doc->modified = false;
     SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(gEditorWnd, nullptr, FALSE);
-    if (owner && gGutterWnd)
-        LayoutMainWindow(owner);
-    RefreshGutter();
+    gShellHooks.layoutMainWindow(owner);
+    gShellHooks.refreshGutter();
     UpdateStatusBar();
     UpdateTabIcon(GetSelectedTabIndex());
     if (gAutoSave)

@@ -1,24 +1,24 @@
 #include "document/session.h"
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "app/status_bar.h"
-#include "app/tab_strip.h"
 #include "document/document.h"
 #include "document/paths.h"
 #include "document/restore_text.h"
 #include "document/safe_write.h"
 #include "document/scoped_flag.h"
 #include "document/session_format.h"
+#include "document/shell_hooks.h"
 #include "document/textcodec.h"
 #include "document/textfile.h"
 #include "document/undo_core.h"
 #include "document/undo_file.h"
 
+#include <commctrl.h>
 #include <new>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+bool gAutoSave; // its first value comes from the settings table
 
 namespace {
 

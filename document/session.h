@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+// Auto Save: the session is written again after each change of the tabs (a setting).
+extern bool gAutoSave;
+
 void ResetSessionState();
 void GetPortableSessionPath(char* buffer, int size);
 void DeleteSessionFiles();

@@ -1,14 +1,10 @@
 #include "document/undo.h"
 
-#include "app/main_window.h"
-#include "app/status_bar.h"
-#include "app/tab_strip.h"
 #include "document/closed_tabs.h"
 #include "document/document.h"
 #include "document/scoped_flag.h"
+#include "document/shell_hooks.h"
 #include "document/undo_core.h"
-#include "editor/control_drawing.h"
-#include "editor/gutter.h"
 
 #include <new>
 #include <vector>
@@ -184,7 +180,7 @@ bool ApplyUndoOrRedo(HWND editor, bool redo)
     if (outcome == UndoOutcome::Applied) {
         {
             // Only the rows of the step are repainted, unless the view moved.
-            ControlDrawingHold hold(editor);
+            DrawingHold hold(editor, gShellHooks.editorDrawing);
             ScopedFlag applying(gApplyingUndo);
             SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
             SendMessageA(editor, EM_SETSEL, apply.replaceStart, apply.replaceEnd);
@@ -205,7 +201,7 @@ bool ApplyUndoOrRedo(HWND editor, bool redo)
             hold.Changed(apply.replaceStart, apply.replaceStart + (int)apply.replacement->size());
         }
         ApplyModifiedRule(doc);
-        RefreshGutter();
+        gShellHooks.refreshGutter();
     } else if (outcome == UndoOutcome::HistoryDropped) {
         ApplyModifiedRule(doc);
         // An empty history writes no undo file, so the stale one would come back with the

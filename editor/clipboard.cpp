@@ -1,6 +1,6 @@
 #include "editor/clipboard.h"
 
-#include "app/main_window.h"
+#include "document/document.h"
 #include "document/textfile.h"
 #include "document/undo.h"
 #include "editor/block_mode.h"

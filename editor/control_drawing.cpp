@@ -154,3 +154,5 @@ void SetControlRedraw(HWND editor, bool on)
         ReleaseControlDrawing(editor);
     }
 }
+
+const DrawingHoldFunctions kControlDrawing = {HoldControlDrawing, ReleaseControlDrawing, WidenHeldChange};

@@ -2,6 +2,8 @@
 // Keeping the editor control from drawing while its text changes, under Wine as on
 // Windows, and asking the next paint for no more than the change needs.
 
+#include "document/drawing_hold.h"
+
 #include <windows.h>
 
 // Stops the control's drawing until ReleaseControlDrawing: nothing it does meanwhile
@@ -23,30 +25,12 @@ void WidenHeldChange();
 // For the tests: nothing held.
 void ResetControlDrawingState();
 
+// HoldControlDrawing, ReleaseControlDrawing and WidenHeldChange, for DrawingHold.
+extern const DrawingHoldFunctions kControlDrawing;
+
 // Holds the control's drawing for a scope, unless it is held already; the range of the
 // change, when set, limits what the release repaints.
-class ControlDrawingHold {
+class ControlDrawingHold : public DrawingHold {
 public:
-    explicit ControlDrawingHold(HWND editor) : editor_(editor), held_(HoldControlDrawing(editor))
-    {
-        if (!held_)
-            WidenHeldChange();
-    }
-    ~ControlDrawingHold()
-    {
-        if (held_)
-            ReleaseControlDrawing(editor_, from_, to_);
-    }
-    void Changed(int from, int to)
-    {
-        from_ = from < to ? from : to;
-        to_ = from < to ? to : from;
-    }
-    ControlDrawingHold(const ControlDrawingHold&) = delete;
-    ControlDrawingHold& operator=(const ControlDrawingHold&) = delete;
-
-private:
-    HWND editor_;
-    bool held_;
-    int from_ = -1, to_ = -1;
+    explicit ControlDrawingHold(HWND editor) : DrawingHold(editor, kControlDrawing) {}
 };

@@ -2,7 +2,6 @@
 
 #include "app/command_ids.h"
 #include "app/commands.h"
-#include "app/main_window.h"
 #include "app/shortcuts.h"
 #include "document/codepage.h"
 #include "document/document.h"

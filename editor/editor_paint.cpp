@@ -1,10 +1,10 @@
 #include "editor/editor_paint.h"
 
-#include "app/main_window.h"
-#include "app/settings.h"
 #include "document/codepage.h"
+#include "document/document.h"
 #include "editor/block_mode.h"
 #include "editor/diff_line.h"
+#include "editor/editor_window.h"
 #include "editor/visual_columns.h"
 #include "editor/visual_columns_win.h"
 
@@ -15,6 +15,7 @@
 std::vector<WordHighlight> gWordHighlights;
 int gWordHighlightSelStart = -1, gWordHighlightSelEnd = -1;
 bool gSystemCaretHidden = false;
+bool gDiffMode; // its first value comes from the settings table
 
 void ResetEditorPaintState()
 {

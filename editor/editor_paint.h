@@ -13,6 +13,8 @@
 extern std::vector<WordHighlight> gWordHighlights;
 extern int gWordHighlightSelStart, gWordHighlightSelEnd;
 extern bool gSystemCaretHidden;
+// Diff Mode: a band on each line shows how it differs from the line above (a setting).
+extern bool gDiffMode;
 
 // No occurrence highlights; the system caret shown.
 void ResetEditorPaintState();

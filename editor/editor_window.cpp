@@ -1,6 +1,5 @@
 #include "editor/editor_window.h"
 
-#include "app/main_window.h"
 #include "document/document.h"
 #include "document/undo.h"
 #include "editor/block_keys.h"
@@ -9,9 +8,11 @@
 #include "editor/control_drawing.h"
 #include "editor/editor_keys.h"
 #include "editor/editor_paint.h"
+#include "editor/editor_text.h"
 #include "editor/fonts.h"
 #include "editor/gutter.h"
 
+WNDPROC gEditorOrigProc = nullptr;
 int gSelAnchor = -1;
 
 void ResetEditorWindowState()
@@ -91,8 +92,7 @@ static LRESULT CALLBACK HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, 
     case WM_SETREDRAW:
         return SetRedraw(hwnd, wParam, lParam);
     case WM_SETTEXT:
-        gBlockMode = false;
-        ColumnResetRows();
+        LeaveBlockMode();
         return PassOn(hwnd, msg, wParam, lParam);
     case WM_UNDO:
     case EM_UNDO:

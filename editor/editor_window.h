@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+extern WNDPROC gEditorOrigProc;
 extern int gSelAnchor;
 
 // No selection anchor.

@@ -1,7 +1,7 @@
 #include "editor/fonts.h"
 
-#include "app/main_window.h"
-#include "app/settings.h"
+#include "document/document.h"
+#include "editor/editor_hooks.h"
 #include "editor/editor_metrics.h"
 #include "editor/gutter.h"
 
@@ -61,6 +61,10 @@ bool IsFontInstalled(const char* face)
     DeleteDC(dc);
     return _stricmp(actual, face) == 0;
 }
+
+// Their first values come from the settings table (ResetSettingsState).
+char gFontName[32];
+int gFontSize;
 
 const char* gPreferredCodingFonts[2] = {"D2Coding", "NanumGothicCoding"};
 
@@ -135,7 +139,7 @@ void ChooseEditorFont(HWND owner)
     gFontSize = ClampFontSize(points);
     if (gEditorWnd)
         ApplyEditorFont(owner);
-    SaveFontSettings();
+    gEditorHooks.fontChanged();
 }
 
 void ZoomEditorFont(HWND editor, int wheelDelta)
@@ -143,5 +147,5 @@ void ZoomEditorFont(HWND editor, int wheelDelta)
     gFontSize = ClampFontSize(wheelDelta > 0 ? gFontSize + 2 : gFontSize - 2);
     if (gEditorWnd)
         ApplyEditorFont(GetParent(editor));
-    SaveFontSettings();
+    gEditorHooks.fontChanged();
 }

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+// The editor font's face and size in points (settings).
+extern char gFontName[32];
+extern int gFontSize;
+
 // The coding fonts preferred in this order, with "GulimChe" as the last resort. Tests
 // put a font of the machine here, as none of these needs to be installed.
 extern const char* gPreferredCodingFonts[2];

@@ -1,12 +1,13 @@
 #include "editor/gutter.h"
 
 #include "app/command_ids.h"
-#include "app/main_window.h"
-#include "app/settings.h"
 #include "document/codepage.h"
+#include "document/document.h"
 #include "document/undo.h"
 #include "editor/diff_line.h"
+#include "editor/editor_hooks.h"
 #include "editor/editor_metrics.h"
+#include "editor/editor_paint.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -15,6 +16,8 @@ namespace {
 const int kNarrowestGutter = 40;
 }
 
+HWND gGutterWnd = nullptr;
+WNDPROC gGutterOrigProc = nullptr;
 int gGutterWidth = kNarrowestGutter;
 
 void ResetGutterState()
@@ -171,7 +174,7 @@ int CalcGutterWidth(HWND gutter, int lineCount)
 void LayoutMainWindowIfReady(HWND mainWnd)
 {
     if (mainWnd && gTabsWnd && gGutterWnd && gEditorWnd)
-        LayoutMainWindow(mainWnd);
+        gEditorHooks.layoutMainWindow(mainWnd);
 }
 
 void RefreshGutter()

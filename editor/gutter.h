@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+extern HWND gGutterWnd;
+extern WNDPROC gGutterOrigProc;
 extern int gGutterWidth;
 
 // The gutter's narrowest width.

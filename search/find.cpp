@@ -1,12 +1,12 @@
 #include "search/find.h"
 
-#include "app/main_window.h"
 #include "app/popup_window.h"
 #include "document/codepage.h"
 #include "document/document.h"
+#include "document/shell_hooks.h"
 #include "document/undo.h"
-#include "editor/block_mode.h"
 #include "editor/editor_window.h"
+#include "editor/editor_text.h"
 #include "editor/gutter.h"
 #include "search/find_engine.h"
 #include "search/find_ids.h"
@@ -138,27 +138,6 @@ bool ReadyToSearch(HWND findWnd, const char* emptyDocumentText, bool beepWithout
 }
 
 } // namespace
-
-void LeaveBlockMode()
-{
-    if (!gBlockMode)
-        return;
-    gBlockMode = false;
-    ColumnResetRows();
-    if (gEditorWnd)
-        InvalidateRect(gEditorWnd, nullptr, FALSE);
-}
-
-void ReplaceWholeEditorText(const char* text, bool canUndo)
-{
-    // Not WM_SETTEXT, on which the editor leaves block mode.
-    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(gEditorWnd, EM_SETSEL, 0, -1);
-    SendMessageA(gEditorWnd, EM_REPLACESEL, canUndo ? TRUE : FALSE, (LPARAM)text);
-    SendMessageA(gEditorWnd, EM_SETSEL, 0, 0);
-    SendMessageA(gEditorWnd, EM_SCROLLCARET, 0, 0);
-    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-}
 
 bool FindInDocument(HWND findWnd, bool forward)
 {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/dialog_edit.h"
+#include "editor/editor_text.h"
 
 extern HWND gFindWnd;
 extern std::string gFindText;
@@ -20,15 +21,6 @@ extern const PopupButtons kFindWindowButtons;
 
 // The find settings of a fresh start: empty texts, only Wrap around on.
 void ResetFindState();
-
-// Ends block selection and multi-caret editing (when on) and repaints the editor: a
-// command that moves the caret or replaces the text by itself starts from one caret.
-void LeaveBlockMode();
-
-// Replaces the editor's whole text with redrawing off, keeping block mode, and puts the
-// caret at the start; the caller brackets it with the undo capture. canUndo: the control
-// keeps the old text for its own undo (the program's undo never asks it).
-void ReplaceWholeEditorText(const char* text, bool canUndo);
 
 // Each operation takes the Find window or null; with a window its status line gets the
 // operation's texts.

@@ -1,6 +1,7 @@
 #include "search/find.h"
 
 #include "app/popup_window.h"
+#include "editor/editor_text.h"
 #include "editor/gutter.h"
 #include "search/find_ids.h"
 #include "search/goto_line_number.h"

@@ -6,13 +6,10 @@
 
 #include <cstring>
 
-#include "app/main_window.h"
+#include "document/shell_hooks.h"
 #include "document/paths.h"
 #include "app/popup_window.h"
 #include "document/scoped_flag.h"
-#include "app/settings.h"
-#include "app/tab_strip.h"
-#include "app/tabs.h"
 #include "document/document.h"
 #include "document/session.h"
 #include "document/textfile.h"

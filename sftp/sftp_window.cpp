@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "app/popup_window.h"
-#include "app/settings.h"
+#include "document/paths.h"
 #include "sftp/password_scramble.h"
 #include "sftp/sftp_ids.h"
 

@@ -1,10 +1,11 @@
 #include "tools/text_tools.h"
 
-#include "app/main_window.h"
 #include "document/codepage.h"
 #include "document/document.h"
+#include "document/shell_hooks.h"
 #include "document/undo.h"
 #include "editor/editor_window.h"
+#include "editor/editor_text.h"
 #include "editor/gutter.h"
 #include "search/find.h"
 #include "search/find_engine.h"

@@ -61,6 +61,7 @@ HWND CreateTestMainWindow()
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!registered)
         registered = RegisterMainWindowClass(instance, nullptr, nullptr);
+    InstallShellHooks();
     HWND hwnd = CreateMainWindow(instance);
     if (!hwnd)
         return nullptr;
