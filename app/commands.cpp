@@ -53,6 +53,11 @@ void DoReopenClosed(HWND w, int, LPARAM) { ReopenClosedTab(w); }
 void DoOpenSftp(HWND w, int, LPARAM) { ShowSftpDialog(w); }
 void DoRefreshSftp(HWND w, int, LPARAM) { RefreshFromSftp(w); }
 
+// The menu ids run parallel to the tables they index.
+static_assert(IDM_ENC_CONVERT_UTF16BE - IDM_ENC_CONVERT_ANSI + 1 == kEncodingChoiceCount, "Convert to ids");
+static_assert(IDM_ENC_RELOAD_UTF16BE - IDM_ENC_RELOAD_ANSI + 1 == kEncodingChoiceCount, "Reload as ids");
+static_assert(IDM_EOL_LF - IDM_EOL_CRLF == Lf && IDM_EOL_CR - IDM_EOL_CRLF == Cr, "line-end ids");
+
 void DoConvert(HWND w, int id, LPARAM)
 {
     const EncodingChoice& choice = kEncodingChoices[id - IDM_ENC_CONVERT_ANSI];
@@ -86,7 +91,7 @@ void DoPaste(HWND, int, LPARAM) { EditPaste(gEditorWnd); }
 void DoSelectAll(HWND, int, LPARAM) { SendMessageA(gEditorWnd, EM_SETSEL, 0, -1); }
 void DoRedo(HWND, int, LPARAM) { Redo(gEditorWnd); }
 void DoReadOnly(HWND w, int, LPARAM) { ToggleReadOnly(w); }
-void DoEol(HWND w, int id, LPARAM) { SetLineEnds(w, id - IDM_EOL_CRLF); }
+void DoEol(HWND w, int id, LPARAM) { SetLineEnds(w, (EolMode)(id - IDM_EOL_CRLF)); }
 void DoCheckUpdates(HWND w, int, LPARAM) { ShowUpdateWindow(w, false); }
 void DoAbout(HWND w, int, LPARAM) { ShowAboutWindow(w); }
 void DoShortcuts(HWND w, int, LPARAM) { ShowShortcutsWindow(w); }
@@ -156,7 +161,7 @@ void ToggleReadOnly(HWND)
     UpdateStatusBar();
 }
 
-void SetLineEnds(HWND, int eol)
+void SetLineEnds(HWND, EolMode eol)
 {
     TabDocument* doc = GetActiveDocument();
     if (!doc || doc->eol == eol)
@@ -171,7 +176,7 @@ void SetLineEnds(HWND, int eol)
     UpdateStatusBar();
 }
 
-void ConvertEncoding(HWND, int encoding, bool bom)
+void ConvertEncoding(HWND, EncodingId encoding, bool bom)
 {
     TabDocument* doc = GetActiveDocument();
     if (!doc)

@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-const char* EolDisplayName(int eol)
+const char* EolDisplayName(EolMode eol)
 {
     switch (eol) {
     case Lf: return "Unix (LF)";

@@ -6,9 +6,9 @@
 #include <string>
 
 struct StatusInfo {
-    int encoding;   // EncodingId
+    EncodingId encoding;
     bool bom;
-    int eol;        // EolMode
+    EolMode eol;
     bool hasEditor;
     long long bytes; // editor text length, CR LF counting 2
     int lines;
@@ -20,5 +20,5 @@ struct StatusInfo {
 };
 
 // "Windows (CR LF)", "Unix (LF)" or "Mac (CR)".
-const char* EolDisplayName(int eol);
+const char* EolDisplayName(EolMode eol);
 std::string FormatStatusText(const StatusInfo& info);

@@ -195,7 +195,9 @@ void OpenFileByPath(HWND mainWnd, const char* path)
         }
     }
 
-    int encoding = 0, eol = 0, loss = 0;
+    EncodingId encoding = Ansi;
+    EolMode eol = Crlf;
+    int32_t loss = 0;
     bool bom = false;
     std::string text;
     bool read = false;

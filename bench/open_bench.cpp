@@ -71,7 +71,9 @@ InProcess MeasureInProcess(HWND mainWnd, const std::string& path)
     Cold(path);
     double t0 = BenchNow();
     std::string text;
-    int32_t encoding = 0, eol = 0, loss = 0;
+    EncodingId encoding = Ansi;
+    EolMode eol = Crlf;
+    int32_t loss = 0;
     bool bom = false;
     LoadTextFileString(path.c_str(), &text, &encoding, &bom, &eol, &loss);
     r.load = BenchNow() - t0;

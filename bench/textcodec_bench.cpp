@@ -114,7 +114,8 @@ void FileCases(const std::string& utf8)
     char* text = nullptr;
     double load = Best(3, [&] {
         free(text);
-        int32_t encoding, eol;
+        EncodingId encoding;
+        EolMode eol;
         bool bom;
         text = LoadTextFile(path, &encoding, &bom, &eol);
     });

@@ -70,11 +70,7 @@ void PushClosedTab(HWND, TabDocument* doc, const char* title)
     tab.readOnly = doc->readOnly;
     tab.textLoss = doc->textLoss;
     tab.sftpUrl = Copy(doc->sftpUrl);
-    tab.sftpHost = Copy(doc->sftpHost);
-    tab.sftpPort = doc->sftpPort;
-    tab.sftpUser = Copy(doc->sftpUser);
-    tab.sftpKeyPath = Copy(doc->sftpKeyPath);
-    tab.sftpRemotePath = Copy(doc->sftpRemotePath);
+    tab.sftp = DocumentRemoteOrigin(doc);
     tab.modified = doc->modified;
     DWORD s = 0, e = 0;
     if (gEditorWnd)
@@ -135,12 +131,7 @@ TabDocument* ReopenedDocument(const ClosedTab& tab, RestoredText* facts)
     TabDocument* doc = CreateDocument(NullIfEmpty(tab.path));
     if (!doc)
         return nullptr;
-    if (!SetDocumentString(&doc->path, tab.path.c_str()) ||
-        !SetDocumentString(&doc->sftpUrl, NullIfEmpty(tab.sftpUrl)) ||
-        !SetDocumentString(&doc->sftpHost, NullIfEmpty(tab.sftpHost)) ||
-        !SetDocumentString(&doc->sftpUser, NullIfEmpty(tab.sftpUser)) ||
-        !SetDocumentString(&doc->sftpKeyPath, NullIfEmpty(tab.sftpKeyPath)) ||
-        !SetDocumentString(&doc->sftpRemotePath, NullIfEmpty(tab.sftpRemotePath))) {
+    if (!SetDocumentString(&doc->path, tab.path.c_str()) || !SetDocumentRemoteOrigin(doc, tab.sftpUrl, tab.sftp)) {
         FreeTabDocument(doc);
         return nullptr;
     }
@@ -149,7 +140,6 @@ TabDocument* ReopenedDocument(const ClosedTab& tab, RestoredText* facts)
     doc->eol = tab.eol;
     doc->readOnly = tab.readOnly;
     doc->textLoss = tab.textLoss;
-    doc->sftpPort = tab.sftpPort > 0 ? tab.sftpPort : 22;
     doc->modified = tab.modified;
     return doc;
 }

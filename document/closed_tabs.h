@@ -7,20 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "document/remote_origin.h"
+#include "document/textcodec.h"
 #include "document/undo_core.h"
 
 struct TabDocument;
 
 struct ClosedTab {
     std::string title, path, text;
-    int encoding;
+    EncodingId encoding;
     bool bom;
-    int eol;
+    EolMode eol;
     bool readOnly;
     int textLoss;
-    std::string sftpUrl, sftpHost;
-    int sftpPort;
-    std::string sftpUser, sftpKeyPath, sftpRemotePath;
+    std::string sftpUrl;
+    RemoteOrigin sftp;
     bool modified;
     int selStart, selEnd;
     std::vector<UndoStep> undo, redo;

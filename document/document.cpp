@@ -146,7 +146,7 @@ TabDocument* CreateEmptyDocument()
     if (!doc)
         return nullptr;
     SetDocumentString(&doc->path, "");
-    doc->encoding = gNewPageEncoding;
+    doc->encoding = (EncodingId)gNewPageEncoding;
     doc->bom = gNewPageBom;
     return doc;
 }
@@ -161,6 +161,32 @@ void FreeTabDocument(TabDocument* doc)
         free(*s);
     delete doc->history;
     free(doc);
+}
+
+RemoteOrigin DocumentRemoteOrigin(const TabDocument* doc)
+{
+    auto text = [](const char* s) { return std::string(s ? s : ""); };
+    RemoteOrigin origin;
+    origin.host = text(doc->sftpHost);
+    origin.port = doc->sftpPort;
+    origin.user = text(doc->sftpUser);
+    origin.keyPath = text(doc->sftpKeyPath);
+    origin.remotePath = text(doc->sftpRemotePath);
+    return origin;
+}
+
+bool SetDocumentRemoteOrigin(TabDocument* doc, const std::string& url, const RemoteOrigin& origin)
+{
+    auto set = [](char** field, const std::string& value) {
+        return SetDocumentString(field, value.empty() ? nullptr : value.c_str());
+    };
+    doc->sftpPort = origin.port < 1 ? 22 : origin.port;
+    bool ok = set(&doc->sftpUrl, url);
+    ok = set(&doc->sftpHost, origin.host) && ok;
+    ok = set(&doc->sftpUser, origin.user) && ok;
+    ok = set(&doc->sftpKeyPath, origin.keyPath) && ok;
+    ok = set(&doc->sftpRemotePath, origin.remotePath) && ok;
+    return ok;
 }
 
 void ApplyTextLoss(TabDocument* doc, int loss)

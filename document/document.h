@@ -6,12 +6,15 @@
 
 #include <string>
 
+#include "document/remote_origin.h"
+#include "document/textcodec.h"
+
 struct UndoHistory;
 
 struct TabDocument {
-    int encoding;      // EncodingId a save writes
+    EncodingId encoding;  // what a save writes
     bool bom;
-    int eol;           // EolMode a save writes; the text itself always has CR LF
+    EolMode eol;          // what a save writes; the text itself always has CR LF
     bool readOnly;
     int textLoss; // TextLoss: what the text model could not keep of the file's text
     char* sftpUrl;
@@ -61,6 +64,12 @@ void FreeTabDocument(TabDocument* doc);
 // Replaces one of the record's strings by a copy of value (null value: absent). False
 // when the copy cannot be had; the field then keeps what it held.
 bool SetDocumentString(char** field, const char* value);
+// The remote origin of a document; a local document's is empty (absent strings read as
+// empty).
+RemoteOrigin DocumentRemoteOrigin(const TabDocument* doc);
+// Sets the document's URL and origin, empty strings as absent and a port below 1 as 22.
+// False without memory: some of the fields may then be left as they were.
+bool SetDocumentRemoteOrigin(TabDocument* doc, const std::string& url, const RemoteOrigin& origin);
 // The document's text: one copy serves as the text of an inactive tab and as the base the
 // active tab's next change is recorded against (the undo snapshot). Empty for null.
 const std::string& DocumentText(const TabDocument* doc);

@@ -12,7 +12,7 @@
 struct RestoredText {
     bool fromFile = false; // the file's text replaces the session's copy
     std::string text;      // when fromFile: the file's text in the text model
-    int32_t encoding = Utf8;
+    EncodingId encoding = Utf8;
     bool bom = false;
     EolMode eol = Crlf;
     TextLoss loss = TextWhole;

@@ -108,7 +108,7 @@ bool WriteActiveDocumentAs(HWND owner, TabDocument* doc, const char* path)
     return true;
 }
 
-void ReloadWithEncoding(HWND owner, int encoding, bool bom)
+void ReloadWithEncoding(HWND owner, EncodingId encoding, bool bom)
 {
     if (!gTabsWnd || !gEditorWnd)
         return;
@@ -166,7 +166,7 @@ void ReloadWithEncoding(HWND owner, int encoding, bool bom)
     }
     if (doc->history)
         MarkHistorySaved(*doc->history);
-    doc->eol = (int)decoded.eol;
+    doc->eol = decoded.eol;
     doc->encoding = encoding;
     doc->bom = decoded.bom;
     // As when the file was opened; a reading that keeps the whole text lifts a read-only
@@ -203,7 +203,8 @@ bool SaveDocumentAtExit(TabDocument* doc)
 void RevertDocumentAtExit(TabDocument* doc)
 {
     doc->modified = false;
-    int encoding = 0, eol = 0;
+    EncodingId encoding = Ansi;
+    EolMode eol = Crlf;
     bool bom = false;
     std::string text;
     try {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "document/textcodec.h"
+
 struct TabDocument;
 
 // A document whose file holds text the model could not keep whole (a TextLoss) is not
@@ -16,7 +18,7 @@ bool WriteActiveDocument(HWND owner, TabDocument* doc);
 // (its undo file follows); the text counts as whole and unmodified afterwards. A failure is
 // said in a message box and changes nothing.
 bool WriteActiveDocumentAs(HWND owner, TabDocument* doc, const char* path);
-void ReloadWithEncoding(HWND owner, int encoding, bool bom);
+void ReloadWithEncoding(HWND owner, EncodingId encoding, bool bom);
 // The exit question's Yes: writes the document like Save does (the save point moves).
 bool SaveDocumentAtExit(TabDocument* doc);
 // The exit question's No: the disk text goes into the document so the session holds it.

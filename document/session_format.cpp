@@ -14,11 +14,12 @@ constexpr size_t kTabRecordFixedBytes = 6 * 4;
 
 bool ReadTabRecord(LeByteReader& reader, SessionTab* tab)
 {
-    int32_t bom, modified;
+    int32_t encoding, bom, modified;
     uint32_t pathLen, titleLen;
     int32_t textLen;
-    if (!reader.ReadI32(&tab->encoding) || !reader.ReadI32(&bom) || !reader.ReadI32(&modified))
+    if (!reader.ReadI32(&encoding) || !reader.ReadI32(&bom) || !reader.ReadI32(&modified))
         return false;
+    tab->encoding = (EncodingId)encoding;
     tab->bom = bom != 0;
     tab->modified = modified != 0;
     if (!reader.ReadU32(&pathLen) || pathLen > kSessionMaxPathBytes ||

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/le_bytes.h"
+#include "document/textcodec.h"
 
 extern const char kSessionFileMagic[];  // "ZRVK_SESS_01\n"
 constexpr size_t kSessionFileMagicSize = 13;
@@ -17,7 +18,7 @@ constexpr uint32_t kSessionMaxPathBytes = 4096;
 constexpr uint32_t kSessionMaxTitleBytes = 512;
 
 struct SessionTab {
-    int32_t encoding = 1;  // EncodingId, stored and restored as it is
+    EncodingId encoding = Utf8;  // stored and restored as it is, even outside the list
     bool bom = false;
     bool modified = false;
     std::string path;   // empty for an untitled document
@@ -28,7 +29,7 @@ struct SessionTab {
 // One tab as the writer streams it: the path and text are the document's own bytes, read
 // where they are instead of copied.
 struct SessionTabRef {
-    int32_t encoding = 1;
+    EncodingId encoding = Utf8;
     bool bom = false;
     bool modified = false;
     const char* path = "";

@@ -131,12 +131,12 @@ FileReadResult ReadTextFileBytes(const char* path, char** bytes, size_t* length)
     return FileReadResult::Ok;
 }
 
-char* LoadTextFile(const char* path, int32_t* encoding, bool* bom, int32_t* eol)
+char* LoadTextFile(const char* path, EncodingId* encoding, bool* bom, EolMode* eol)
 {
     return LoadTextFileEx(path, encoding, bom, eol, nullptr);
 }
 
-bool LoadTextFileString(const char* path, std::string* text, int32_t* encoding, bool* bom, int32_t* eol,
+bool LoadTextFileString(const char* path, std::string* text, EncodingId* encoding, bool* bom, EolMode* eol,
                         int32_t* textLoss)
 {
     if (!path)
@@ -167,10 +167,12 @@ bool LoadTextFileString(const char* path, std::string* text, int32_t* encoding, 
     return true;
 }
 
-char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol, int32_t* textLoss)
+char* LoadTextFileEx(const char* path, EncodingId* encoding, bool* bom, EolMode* eol, int32_t* textLoss)
 {
     std::string decoded;
-    int32_t e = 0, l = 0, loss = 0;
+    EncodingId e = Ansi;
+    EolMode l = Crlf;
+    int32_t loss = 0;
     bool b = false;
     if (!LoadTextFileString(path, &decoded, &e, &b, &l, &loss))
         return nullptr;
@@ -189,8 +191,8 @@ char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eo
     return text;
 }
 
-bool WriteTextFile(const char* path, const char* text, int32_t length, int32_t encoding,
-                   bool bom, int32_t eol)
+bool WriteTextFile(const char* path, const char* text, int32_t length, EncodingId encoding,
+                   bool bom, EolMode eol)
 {
     if (!path || !*path)
         return false;

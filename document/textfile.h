@@ -21,13 +21,13 @@ FileReadResult ReadTextFileBytes(const char* path, char** bytes, size_t* length)
 // The file's text in the text model, malloc'd (free() it), and its encoding
 // (EncodingId), BOM and line-end style (EolMode); null when the file cannot be
 // opened or read, or memory runs out, and then the out-values are untouched.
-char* LoadTextFile(const char* path, int32_t* encoding, bool* bom, int32_t* eol);
+char* LoadTextFile(const char* path, EncodingId* encoding, bool* bom, EolMode* eol);
 // The same, and *textLoss (a TextLoss) tells what the text model could not keep of the
 // file's text (NUL characters, or characters the code page lacks): such a document must
 // not be saved over its file, where the save would not give that text back.
-char* LoadTextFileEx(const char* path, int32_t* encoding, bool* bom, int32_t* eol, int32_t* textLoss);
+char* LoadTextFileEx(const char* path, EncodingId* encoding, bool* bom, EolMode* eol, int32_t* textLoss);
 // The same into *text, without a copy of the decoded text; false where those return null.
-bool LoadTextFileString(const char* path, std::string* text, int32_t* encoding, bool* bom, int32_t* eol,
+bool LoadTextFileString(const char* path, std::string* text, EncodingId* encoding, bool* bom, EolMode* eol,
                         int32_t* textLoss);
 
 // Writes the text (ANSI, CR LF) in the encoding, mark and line-end style, through a
@@ -35,8 +35,8 @@ bool LoadTextFileString(const char* path, std::string* text, int32_t* encoding, 
 // (ReplaceFileContent), so the file is always either its old or its new content. False
 // for an empty path, a read-only file, a conversion without memory, or any failed
 // write; the old file is then untouched.
-bool WriteTextFile(const char* path, const char* text, int32_t length, int32_t encoding,
-                   bool bom, int32_t eol);
+bool WriteTextFile(const char* path, const char* text, int32_t length, EncodingId encoding,
+                   bool bom, EolMode eol);
 
 // The clipboard's text as ANSI with CR LF line ends; empty when the clipboard cannot
 // be opened or holds no text. CF_UNICODETEXT wins; CF_TEXT, decoded as UTF-8 when it is

@@ -44,7 +44,9 @@ void DeleteOwnCopy(const std::string& path)
 
 struct LoadedText {
     std::string text;
-    int encoding = 0, eol = 0, loss = 0;
+    EncodingId encoding = Ansi;
+    EolMode eol = Crlf;
+    int32_t loss = 0;
     bool bom = false;
 };
 
@@ -94,14 +96,13 @@ void ReplaceLoneEmptyTab()
 // The connection that Refresh downloads again: the document's own fields, else its URL.
 bool ConnectionOfDocument(const TabDocument* doc, SftpConnection* c)
 {
-    c->keyPath = OrEmpty(doc->sftpKeyPath);
+    RemoteOrigin origin = DocumentRemoteOrigin(doc);
+    c->keyPath = origin.keyPath;
     c->readOnly = doc->readOnly;
-    if (HasText(doc->sftpHost) && HasText(doc->sftpRemotePath)) {
-        c->host = doc->sftpHost;
-        c->port = doc->sftpPort < 1 ? 22 : doc->sftpPort;
-        c->user = OrEmpty(doc->sftpUser);
-        c->remotePath = doc->sftpRemotePath;
-    } else if (!ParseConnectionUrl(doc->sftpUrl, c)) {
+    if (!origin.host.empty() && !origin.remotePath.empty()) {
+        static_cast<RemoteOrigin&>(*c) = origin;
+        c->port = origin.port < 1 ? 22 : origin.port;
+    } else if (!ParseConnectionUrl(OrEmpty(doc->sftpUrl), c)) {
         return false;
     }
     c->password = LookupCachedPassword(*c);
@@ -196,12 +197,7 @@ void SetDocumentRemoteInfo(TabDocument* doc, const SftpConnection& c)
 {
     if (!doc)
         return;
-    SetDocumentString(&doc->sftpUrl, FormatConnectionUrl(c).c_str());
-    SetDocumentString(&doc->sftpHost, c.host.c_str());
-    doc->sftpPort = c.port < 1 ? 22 : c.port;
-    SetDocumentString(&doc->sftpUser, c.user.c_str());
-    SetDocumentString(&doc->sftpKeyPath, c.keyPath.empty() ? nullptr : c.keyPath.c_str());
-    SetDocumentString(&doc->sftpRemotePath, c.remotePath.c_str());
+    SetDocumentRemoteOrigin(doc, FormatConnectionUrl(c), c);
     doc->readOnly = c.readOnly;
 }
 

@@ -6,13 +6,10 @@
 #include <map>
 #include <string>
 
-struct SftpConnection {
-    std::string host;
-    int32_t port = 22;  // a value below 1 is read as 22 everywhere
-    std::string user;
+#include "document/remote_origin.h"
+
+struct SftpConnection : RemoteOrigin {
     std::string password;  // plain text, memory only
-    std::string keyPath;   // private-key file for PSFTP; empty when none
-    std::string remotePath;  // as typed: neither trimmed nor normalised
     bool readOnly = true;
 };
 

@@ -47,12 +47,9 @@ std::string DefaultProfileName(const std::string& user, const std::string& host,
 SftpConnection ConnectionOfProfile(const SftpProfile& profile)
 {
     SftpConnection c;
-    c.host = profile.host;
+    static_cast<RemoteOrigin&>(c) = profile;
     c.port = EffectivePort(profile.port);
-    c.user = profile.user;
     c.password = profile.password;
-    c.keyPath = profile.keyPath;
-    c.remotePath = profile.remotePath;
     c.readOnly = profile.readOnly;
     return c;
 }
@@ -60,13 +57,10 @@ SftpConnection ConnectionOfProfile(const SftpProfile& profile)
 SftpProfile ProfileOfConnection(const SftpConnection& c, const std::string& name)
 {
     SftpProfile p;
-    p.name = name;
-    p.host = c.host;
+    static_cast<RemoteOrigin&>(p) = c;
     p.port = EffectivePort(c.port);
-    p.user = c.user;
+    p.name = name;
     p.password = c.password;
-    p.keyPath = c.keyPath;
-    p.remotePath = c.remotePath;
     p.readOnly = c.readOnly;
     return p;
 }

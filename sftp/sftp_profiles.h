@@ -11,14 +11,9 @@
 
 #include "sftp/sftp_connection.h"
 
-struct SftpProfile {
+struct SftpProfile : RemoteOrigin {
     std::string name;  // shown in the list; "user@host:port" by default
-    std::string host;
-    int32_t port = 22;
-    std::string user;
     std::string password;  // plain in memory, scrambled in the file
-    std::string keyPath;
-    std::string remotePath;
     bool readOnly = true;
 };
 

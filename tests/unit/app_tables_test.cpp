@@ -84,9 +84,9 @@ TEST_CASE("shortcut lookup: modifiers decide, letters are their own keys")
 TEST_CASE("status text: names, sizes at their boundaries, modes")
 {
     StatusInfo base = {};
-    base.encoding = 1;
+    base.encoding = Utf8;
     base.bom = true;
-    base.eol = 1;
+    base.eol = Lf;
     base.hasEditor = true;
     base.bytes = 2048;
     base.lines = 10;
@@ -106,8 +106,8 @@ TEST_CASE("status text: names, sizes at their boundaries, modes")
     }
 
     StatusInfo odd = base;
-    odd.encoding = 7;
-    odd.eol = 5;
+    odd.encoding = (EncodingId)7;
+    odd.eol = (EolMode)5;
     odd.autoSave = false;
     odd.diffMode = true;
     odd.readOnly = true;
@@ -130,7 +130,7 @@ TEST_CASE("status text: names, sizes at their boundaries, modes")
     CHECK(std::string(EncodingDisplayName(1, false)) == names[1]);
     CHECK(std::string(EncodingDisplayName(2, false)) == names[3]);
     CHECK(std::string(EncodingDisplayName(3, false)) == names[4]);
-    CHECK(std::string(EolDisplayName(2)) == "Mac (CR)");
+    CHECK(std::string(EolDisplayName(Cr)) == "Mac (CR)");
 }
 
 TEST_CASE("greying: one rule for the menu bar and the context menus")

@@ -13,7 +13,7 @@ SessionTab MakeTab(int32_t encoding, bool bom, bool modified, std::string path, 
                    std::string text)
 {
     SessionTab t;
-    t.encoding = encoding;
+    t.encoding = (EncodingId)encoding;
     t.bom = bom;
     t.modified = modified;
     t.path = std::move(path);
@@ -204,7 +204,7 @@ TEST_CASE("the streamed session hands each text over where it lies, and stops at
 {
     std::string path = "C:\\docs\\a.txt", textA(70000, 'a'), textB = "b\r\n";
     std::vector<SessionTabRef> refs(2);
-    refs[0].encoding = 2;
+    refs[0].encoding = Utf16Le;
     refs[0].bom = true;
     refs[0].path = path.data();
     refs[0].pathSize = path.size();

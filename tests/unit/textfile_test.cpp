@@ -104,9 +104,9 @@ std::vector<Line> SampleLines()
 struct Fixture {
     std::string name;
     std::string bytes;
-    int32_t encoding;
+    EncodingId encoding;
     bool bom;
-    int32_t eol;
+    EolMode eol;
 };
 
 std::string Units(const std::u16string& text, bool bigEndian)
@@ -129,7 +129,7 @@ struct Spellings {
 // The forms a text file takes on disk, each with its encoder.
 struct FileForm {
     const char* name;
-    int32_t encoding;
+    EncodingId encoding;
     bool bom;
     std::string (*encode)(const Spellings& text);
 };
@@ -156,7 +156,7 @@ std::vector<Fixture> AllFixtures()
 {
     struct Style {
         std::string name;
-        int32_t eol;
+        EolMode eol;
         const char* end;
     };
     const Style styles[] = {{"CR LF", Crlf, "\r\n"}, {"LF", Lf, "\n"}, {"CR", Cr, "\r"}};
@@ -188,9 +188,9 @@ std::string SampleText()
 struct Loaded {
     bool ok = false;
     std::string text;
-    int32_t encoding = -1;
+    EncodingId encoding = (EncodingId)-1;
     bool bom = false;
-    int32_t eol = -1;
+    EolMode eol = (EolMode)-1;
     bool nul = false;
     int32_t loss = -1;
 };
@@ -288,9 +288,9 @@ TEST_CASE("loading odd files: marks alone, bad UTF-8, UTF-16 line ends, NULs")
         std::string name;
         std::string bytes;
         std::string text;
-        int32_t encoding;
+        EncodingId encoding;
         bool bom;
-        int32_t eol;
+        EolMode eol;
         bool nul;
     };
     const Row rows[] = {
@@ -348,7 +348,8 @@ TEST_CASE("Korean text is whole in code page 949 and lost in 1252")
 
 TEST_CASE("a file that cannot be read leaves the out-values alone")
 {
-    int32_t encoding = 77, eol = 88;
+    EncodingId encoding = (EncodingId)77;
+    EolMode eol = (EolMode)88;
     bool bom = true;
     CHECK(LoadTextFile("scratch\\no such file.txt", &encoding, &bom, &eol) == nullptr);
     CHECK(LoadTextFile("no such folder\\a.txt", &encoding, &bom, &eol) == nullptr);
@@ -397,7 +398,8 @@ TEST_CASE("the raw read reports each failure on its own")
     CloseHandle(file);
     if (sized) {
         CHECK(ReadTextFileBytes(big.c_str(), &bytes, &length) == FileReadResult::ReadFailed);
-        int32_t encoding = 77, eol = 88;
+        EncodingId encoding = (EncodingId)77;
+    EolMode eol = (EolMode)88;
         bool bom = false;
         CHECK(LoadTextFile(big.c_str(), &encoding, &bom, &eol) == nullptr);
         CHECK(encoding == 77);
@@ -432,9 +434,9 @@ TEST_CASE("saving: empty documents, marks, line ends, new files")
     struct Row {
         std::string name;
         std::string text;
-        int32_t encoding;
+        EncodingId encoding;
         bool bom;
-        int32_t eol;
+        EolMode eol;
         std::string bytes;
     };
     const Row rows[] = {

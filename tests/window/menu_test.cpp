@@ -165,7 +165,7 @@ TEST_CASE("menu state: folder items, tab items and the encoding checks follow th
     for (const Row& row : rows) {
         CAPTURE(row.encoding);
         CAPTURE(row.bom);
-        doc->encoding = row.encoding;
+        doc->encoding = (EncodingId)row.encoding;
         doc->bom = row.bom;
         SendMessageA(f.hwnd, WM_INITMENUPOPUP, (WPARAM)encoding, 0);
         for (int i = 0; i < 5; ++i) {
