@@ -123,14 +123,6 @@ void DispatchCommand(HWND mainWnd, int id, LPARAM lParam)
     }
 }
 
-void ToggleVimMode(HWND mainWnd)
-{
-    gVimEnabled = !gVimEnabled;
-    gVimMode = kVimNormal;
-    VimUpdateStatus();
-    CheckMainMenuItem(mainWnd, IDM_TOOLS_VIM_MODE, gVimEnabled);
-}
-
 void ToggleDiffMode(HWND mainWnd)
 {
     gDiffMode = !gDiffMode;

@@ -6,7 +6,6 @@
 // WM_COMMAND of the main window: one table from id to handler.
 void DispatchCommand(HWND mainWnd, int id, LPARAM lParam);
 // The commands the main window carries out itself.
-void ToggleVimMode(HWND mainWnd);
 void ToggleDiffMode(HWND mainWnd);
 void ToggleAutoSave(HWND mainWnd);
 void ToggleReadOnly(HWND mainWnd);

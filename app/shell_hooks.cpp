@@ -14,26 +14,6 @@
 #include "editor/gutter.h"
 #include "vim/vim.h"
 
-namespace {
-
-bool VimKeyDown(HWND editor, int virtualKey, WNDPROC controlProcedure)
-{
-    return gVimEnabled && VimHandleKeyDown(editor, virtualKey, controlProcedure);
-}
-
-bool VimCharacter(HWND editor, int character)
-{
-    return gVimEnabled && VimHandleChar(editor, character);
-}
-
-// NORMAL, VISUAL and command modes take characters as commands.
-bool VimTakesCharacters()
-{
-    return gVimEnabled && gVimMode != kVimInsert;
-}
-
-} // namespace
-
 void InstallShellHooks()
 {
     gShellHooks.setStatusText = ShowStatusText;
@@ -44,13 +24,11 @@ void InstallShellHooks()
     gShellHooks.checkActiveFileExists = CheckActiveFileExists;
     gShellHooks.layoutMainWindow = LayoutMainWindowIfReady;
     gShellHooks.refreshGutter = RefreshGutter;
+    gShellHooks.readStatusText = ReadStatusText;
     gShellHooks.editorDrawing = kControlDrawing;
 
     gEditorHooks.layoutMainWindow = LayoutMainWindow;
     gEditorHooks.fontChanged = SaveFontSettings;
     gEditorHooks.runShortcut = ExecuteShortcut;
-    gEditorHooks.toggleModalMode = ToggleVimMode;
-    gEditorHooks.modalKeyDown = VimKeyDown;
-    gEditorHooks.modalCharacter = VimCharacter;
-    gEditorHooks.modalTakesCharacters = VimTakesCharacters;
+    RegisterVimHooks();
 }

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/shortcut_table.h"
+#include "editor/shortcut_table.h"
 
 struct ModifierState {
     bool ctrl, alt, shift;

@@ -8,6 +8,7 @@
 #include "vim/vim.h"
 
 #include <commctrl.h>
+#include <string.h>
 
 void ShowStatusText(const char* text)
 {
@@ -19,6 +20,19 @@ void ShowStatusText(const char* text)
     SendMessageA(gStatusWnd, SB_SETTEXTA, 0, (LPARAM)text);
     SendMessageA(gStatusWnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(gStatusWnd, nullptr, TRUE);
+}
+
+bool ReadStatusText(std::string* text)
+{
+    if (!gStatusWnd)
+        return false;
+    // SB_GETTEXTA takes no buffer size: the length comes first. It counts characters, and
+    // a double-byte code page may need two bytes for each.
+    int length = LOWORD(SendMessageA(gStatusWnd, SB_GETTEXTLENGTHA, 0, 0));
+    text->assign((size_t)length * 2 + 1, '\0');
+    SendMessageA(gStatusWnd, SB_GETTEXTA, 0, (LPARAM)&(*text)[0]);
+    text->resize(strlen(text->c_str()));
+    return true;
 }
 
 namespace {

@@ -12,3 +12,5 @@ void ShowDocumentStatus();
 void ShowDocumentStatusAfterEdit();
 // Writes the text into part 0 of the status bar.
 void ShowStatusText(const char* text);
+// What part 0 shows now; false while there is no status bar.
+bool ReadStatusText(std::string* text);

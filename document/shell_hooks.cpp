@@ -15,8 +15,13 @@ bool NoHold(HWND)
     return false;
 }
 void NoRelease(HWND, int, int) {}
+bool NoStatusBar(std::string*)
+{
+    return false;
+}
 
 } // namespace
 
-ShellHooks gShellHooks = {NoText,         NoUpdate, NoUpdate, NoTabUpdate, NoUpdate, NothingMissing,
-                          NoLayout,       NoUpdate, {NoHold, NoRelease, NoUpdate}};
+ShellHooks gShellHooks = {NoText,   NoUpdate, NoUpdate,    NoTabUpdate,
+                          NoUpdate, NothingMissing, NoLayout, NoUpdate,
+                          NoStatusBar, {NoHold, NoRelease, NoUpdate}};

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 struct ShellHooks {
     // Writes a short result text into the status bar, until the next description.
     void (*setStatusText)(const char* text);
@@ -24,6 +26,8 @@ struct ShellHooks {
     void (*layoutMainWindow)(HWND mainWnd);
     // The line count may have changed: the line-number gutter follows.
     void (*refreshGutter)();
+    // The status bar's text as it stands; false when there is no status bar.
+    bool (*readStatusText)(std::string* text);
     // Holding the editor control's drawing while an undo step changes its text.
     DrawingHoldFunctions editorDrawing;
 };

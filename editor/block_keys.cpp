@@ -1,10 +1,11 @@
 #include "editor/block_keys.h"
 
 #include "editor/block_mode.h"
+#include "editor/editor_hooks.h"
+#include "editor/editor_text.h"
 #include "editor/editor_window.h"
 #include "editor/gutter.h"
 #include "editor/visual_columns_win.h"
-#include "vim/vim.h"
 
 #include <exception>
 #include <string>
@@ -180,15 +181,8 @@ bool PageKey(HWND editor, int vk, const Keys& k)
     // The exits: the key goes on and the control moves or selects from the block caret.
     bool paging = vk == VK_PRIOR || vk == VK_NEXT;
     if ((paging && !k.alt) || (vk == VK_HOME && k.shift && !k.alt) || (k.ctrl && k.alt && !k.shift))
-        LeaveBlockMode(editor);
+        LeaveBlockMode(BlockExitCaret::AtBlockCaret);
     return false;
-}
-
-// Vim's NORMAL, VISUAL and command modes take characters as commands: a character that
-// already ran a command must not also be typed into every row.
-bool VimTakesCharacters()
-{
-    return gVimEnabled && gVimMode != kVimInsert;
 }
 
 } // namespace
@@ -201,7 +195,7 @@ bool BlockKeyDown(HWND editor, UINT msg, int vk)
         if (msg != WM_KEYDOWN)
             return false;
         if (gBlockMode)
-            LeaveBlockMode(editor);
+            LeaveBlockMode(BlockExitCaret::AtBlockCaret);
         return true;
     case VK_LEFT:
     case VK_RIGHT:
@@ -230,7 +224,9 @@ bool BlockKeyDown(HWND editor, UINT msg, int vk)
 
 bool BlockCharacter(HWND editor, UINT msg, WPARAM code)
 {
-    if (!gBlockMode || VimTakesCharacters())
+    // Vim's NORMAL, VISUAL and command modes take characters as commands: a character that
+    // already ran a command must not also be typed into every row.
+    if (!gBlockMode || gEditorHooks.modalTakesCharacters())
         return false;
     std::string s;
     if (msg == WM_IME_CHAR && code > 0xFF) {
@@ -260,7 +256,7 @@ bool BlockMouse(HWND editor, UINT msg, LPARAM lParam)
         Keys k = ReadKeys();
         if (!(k.alt && k.shift)) {
             if (gBlockMode)
-                LeaveBlockMode(editor);
+                LeaveBlockMode(BlockExitCaret::AtBlockCaret);
             gBlockMouseDrag = false;
             return false;
         }
@@ -304,7 +300,7 @@ bool BlockMouse(HWND editor, UINT msg, LPARAM lParam)
         return true;
     case WM_LBUTTONDBLCLK:
         if (gBlockMode)
-            LeaveBlockMode(editor);
+            LeaveBlockMode(BlockExitCaret::AtBlockCaret);
         gBlockMouseDrag = false;
         return false;
     case WM_CAPTURECHANGED:

@@ -5,6 +5,7 @@
 #include "document/undo.h"
 #include "editor/clipboard.h"
 #include "editor/editor_paint.h"
+#include "editor/editor_text.h"
 #include "editor/editor_window.h"
 #include "editor/gutter.h"
 #include "editor/visual_columns_win.h"
@@ -424,15 +425,6 @@ void ColumnScrollCaretIntoView(HWND editor, int column, const EditorRows* known)
         SendMessageA(editor, EM_LINESCROLL, chars, 0);
 }
 
-void LeaveBlockMode(HWND editor)
-{
-    if (gBlockMode)
-        ColumnPlaceCaret(editor);
-    gBlockMode = false;
-    ColumnResetRows();
-    InvalidateRect(editor, nullptr, FALSE);
-}
-
 void ColumnTypeText(HWND editor, const std::string& s)
 {
     RunBlockEdit(editor, [&](BlockLines& lines) { BlockType(lines, s); });
@@ -495,8 +487,7 @@ void ColumnPaste(HWND editor)
             SendMessageA(editor, EM_SETSEL, at, at);
             SendMessageA(editor, EM_SCROLLCARET, 0, 0);
         });
-    gBlockMode = false;
-    ColumnResetRows();
+    LeaveBlockMode();
     InvalidateRect(editor, nullptr, FALSE);
     RefreshGutter();
 }

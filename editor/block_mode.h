@@ -38,9 +38,6 @@ void ColumnPlaceCaretIfActive(HWND editor);
 void ColumnScrollCaretIntoView(HWND editor, int column, const EditorRows* rows = nullptr);
 // Hides the control's caret exactly once while block mode draws its own.
 void HideSystemCaretOnce(HWND editor);
-// Leaves block mode from the editor itself: the control's caret stays where the block
-// caret was.
-void LeaveBlockMode(HWND editor);
 
 // The block's edits, each one undo step; nothing outside block mode or in a read-only
 // document (which beeps).

@@ -1,20 +1,19 @@
 #include "editor/editor_keys.h"
 
 #include "app/command_ids.h"
-#include "app/commands.h"
-#include "app/shortcuts.h"
 #include "document/codepage.h"
 #include "document/document.h"
 #include "document/undo.h"
 #include "editor/block_keys.h"
 #include "editor/block_mode.h"
 #include "editor/clipboard.h"
+#include "editor/editor_hooks.h"
 #include "editor/editor_key_rules.h"
+#include "editor/editor_text.h"
 #include "editor/editor_window.h"
 #include "editor/visual_columns_win.h"
 #include "editor/word_bounds.h"
-#include "search/find.h"
-#include "vim/vim.h"
+#include "editor/shortcut_table.h"
 
 #include <exception>
 #include <string>
@@ -78,7 +77,7 @@ bool FunctionKey(HWND editor, int vk, const Keys& k)
     HWND main = GetParent(editor);
     switch (vk) {
     case VK_F3:
-        ExecuteShortcut(main, ShortcutAction{k.shift ? kKeyFindPrevious : kKeyFindNext, 0});
+        gEditorHooks.runShortcut(main, ShortcutAction{k.shift ? kKeyFindPrevious : kKeyFindNext, 0});
         return true;
     case VK_F5:
         InsertTimeStamp(editor);
@@ -87,7 +86,7 @@ bool FunctionKey(HWND editor, int vk, const Keys& k)
         SendMessageA(main, WM_COMMAND, IDM_TOOLS_DIFF_MODE, 0);
         return true;
     case VK_F12:
-        ToggleVimMode(main);
+        gEditorHooks.toggleModalMode(main);
         return true;
     }
     return false;
@@ -195,11 +194,8 @@ void RunEditorShortcut(HWND editor, const ShortcutAction& action)
     case kKeyPaste:
         EditPaste(editor);
         return;
-    case kKeyShowGoToLine:
-        ShowGoToLineWindow(editor);
-        return;
     default:
-        ExecuteShortcut(GetParent(editor), action);
+        gEditorHooks.runShortcut(GetParent(editor), action);
     }
 }
 
@@ -292,7 +288,7 @@ bool EditorKey(HWND editor, UINT msg, int vk)
         InsertTyped(editor, kHyphenRule);
         return true;
     }
-    if (down && gVimEnabled && VimHandleKeyDown(editor, vk, gEditorOrigProc))
+    if (down && gEditorHooks.modalKeyDown(editor, vk, gEditorOrigProc))
         return true;
     if (down && FunctionKey(editor, vk, k))
         return true;
@@ -331,5 +327,5 @@ bool EditorCharacter(HWND editor, UINT msg, WPARAM code)
         return true;
     if (BlockCharacter(editor, msg, code))
         return true;
-    return gVimEnabled && VimHandleChar(editor, (int)code);
+    return gEditorHooks.modalCharacter(editor, (int)code);
 }

@@ -6,13 +6,10 @@
 # app/dialog_edit.h, app/file_dialog.h); the popup kit itself includes nothing above editor/.
 # tests/ and bench/ are exempt.
 #
-# Prints each include that breaks this and fails. Known breaks listed in
-# scripts/layers-allowlist.txt pass; an entry that no longer matches an include fails too,
-# so that the list only shrinks. --allowlist prints today's breaks in the list's format.
+# Prints each include that breaks this and fails.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-allowlist="$root/scripts/layers-allowlist.txt"
 
 # One line per break: "file:line: #include "header"".
 breaks() {
@@ -43,34 +40,8 @@ breaks() {
       }'
 }
 
-# "file: header", the allowlist's form of a break.
-entry_of() {
-  sed -E 's/^([^:]+):[0-9]+: #include "([^"]+)"$/\1: \2/'
-}
-
-if [ "${1:-}" = "--allowlist" ]; then
-  echo "# Includes from a lower folder into a higher one that scripts/check-layers.sh lets pass"
-  echo "# for now. Each one is to go: move the code or the declaration it needs down to its owner,"
-  echo "# or give the lower layer a hook that the higher one fills in, then delete its line here."
-  breaks | entry_of | sort -u
-  exit 0
-fi
-
-allowed=$(grep -vE '^[[:space:]]*(#|$)' "$allowlist" 2>/dev/null | sort -u)
 found=$(breaks)
-# The breaks whose entry is not on the list, then the entries that match no break.
-unlisted=$(awk -v allowed="$allowed" '
-  BEGIN { n = split(allowed, list, "\n"); for (i = 1; i <= n; i++) ok[list[i]] = 1 }
-  $0 != "" {
-    entry = $0
-    sub(/:[0-9]+: #include "/, ": ", entry)
-    sub(/"$/, "", entry)
-    if (!(entry in ok))
-      print $0 ": includes a header from a folder above its own"
-  }' <<<"$found")
-stale=$(comm -23 <(printf '%s\n' "$allowed" | sed '/^$/d') <(entry_of <<<"$found" | sort -u))
-[ -z "$unlisted" ] && [ -z "$stale" ] && exit 0
-[ -z "$unlisted" ] || printf '%s\n' "$unlisted" >&2
-[ -z "$stale" ] || sed 's/.*/scripts\/layers-allowlist.txt: "&" is no longer included; delete its line/' <<<"$stale" >&2
+[ -z "$found" ] && exit 0
+sed 's/$/: includes a header from a folder above its own/' <<<"$found" >&2
 echo "check-layers.sh: an include runs against the folders' layers (see above)" >&2
 exit 1

@@ -1,11 +1,12 @@
 #include "vim/vim.h"
 
 #include "app/command_ids.h"
-#include "app/main_window.h"
 #include "document/codepage.h"
 #include "document/textfile.h"
 #include "document/undo.h"
+#include "document/shell_hooks.h"
 #include "editor/clipboard.h"
+#include "editor/editor_hooks.h"
 #include "editor/editor_window.h"
 #include "editor/gutter.h"
 
@@ -241,13 +242,46 @@ bool VimHandleChar(HWND editor, int character)
 
 void VimUpdateStatus()
 {
-    if (!gStatusWnd)
+    std::string text;
+    if (!gShellHooks.readStatusText(&text))
         return;
-    // SB_GETTEXTA takes no buffer size: the length comes first. It counts characters, and
-    // a double-byte code page may need two bytes for each.
-    int length = LOWORD(SendMessageA(gStatusWnd, SB_GETTEXTLENGTHA, 0, 0));
-    std::string text((size_t)length * 2 + 1, '\0');
-    SendMessageA(gStatusWnd, SB_GETTEXTA, 0, (LPARAM)&text[0]);
-    text.resize(strlen(text.c_str()));
     SetStatusText(VimStatusText(text).c_str());
+}
+
+void ToggleVimMode(HWND mainWnd)
+{
+    gVimEnabled = !gVimEnabled;
+    gVimMode = kVimNormal;
+    VimUpdateStatus();
+    HMENU menu = GetMenu(mainWnd);
+    if (menu)
+        CheckMenuItem(menu, IDM_TOOLS_VIM_MODE, MF_BYCOMMAND | (gVimEnabled ? MF_CHECKED : MF_UNCHECKED));
+}
+
+namespace {
+
+bool VimKeyDown(HWND editor, int virtualKey, WNDPROC controlProcedure)
+{
+    return gVimEnabled && VimHandleKeyDown(editor, virtualKey, controlProcedure);
+}
+
+bool VimCharacter(HWND editor, int character)
+{
+    return gVimEnabled && VimHandleChar(editor, character);
+}
+
+// NORMAL, VISUAL and command modes take characters as commands.
+bool VimTakesCharacters()
+{
+    return gVimEnabled && gVimMode != kVimInsert;
+}
+
+} // namespace
+
+void RegisterVimHooks()
+{
+    gEditorHooks.toggleModalMode = ToggleVimMode;
+    gEditorHooks.modalKeyDown = VimKeyDown;
+    gEditorHooks.modalCharacter = VimCharacter;
+    gEditorHooks.modalTakesCharacters = VimTakesCharacters;
 }

@@ -11,6 +11,10 @@
 bool VimHandleKeyDown(HWND editor, int virtualKey, WNDPROC controlProcedure);
 // A WM_CHAR or WM_IME_CHAR of the editor; true when the character was consumed.
 bool VimHandleChar(HWND editor, int character);
+// F12 and Tools > Vim Mode: the mode goes on or off, starting in NORMAL.
+void ToggleVimMode(HWND mainWnd);
+// Hands the editor the Vim mode's key and character handlers and its F12.
+void RegisterVimHooks();
 // Removes an old " | VIM: ..." suffix from the status text and appends the current
 // mode while Vim mode is on.
 void VimUpdateStatus();

@@ -3,7 +3,7 @@
 #include "app/command_ids.h"
 #include "app/menu_table.h"
 #include "app/recent_menu_text.h"
-#include "app/shortcut_table.h"
+#include "editor/shortcut_table.h"
 #include "app/status_text.h"
 #include "editor/diff_line.h"
 #include "editor/editor_metrics.h"

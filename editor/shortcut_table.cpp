@@ -1,4 +1,4 @@
-#include "app/shortcut_table.h"
+#include "editor/shortcut_table.h"
 
 #include "app/command_ids.h"
 
