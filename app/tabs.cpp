@@ -174,8 +174,7 @@ void NewTab(HWND mainWnd)
         TabCtrl_SetCurSel(gTabsWnd, index);
     }
     ActivateSelectedTab();
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
 }
 
 void OpenFileByPath(HWND mainWnd, const char* path)
@@ -244,8 +243,7 @@ void OpenFileByPath(HWND mainWnd, const char* path)
     ActivateSelectedTab();
 
     AddRecentFile(full.c_str());
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
 }
 
 void ChooseAndOpenFile(HWND owner)
@@ -325,8 +323,7 @@ void CloseTabAt(HWND mainWnd, int index)
     RetireTab(mainWnd, index);
     DeleteTabAndSelectNeighbour(index);
     ActivateSelectedTab();
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
 }
 
 void CloseTabIfValid(HWND mainWnd, int index)

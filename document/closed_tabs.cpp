@@ -202,7 +202,6 @@ bool ReopenClosedTab(HWND mainWnd)
     }
     std::string status = "Restored closed tab: " + tab.title;
     SetStatusText(status.c_str());
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
     return true;
 }

@@ -188,8 +188,7 @@ void ReloadWithEncoding(HWND owner, EncodingId encoding, bool bom)
     gShellHooks.refreshGutter();
     UpdateStatusBar();
     UpdateTabIcon(GetSelectedTabIndex());
-    if (gAutoSave)
-        SaveSession(owner);
+    AutoSaveSession(owner);
 }
 
 bool SaveDocumentAtExit(TabDocument* doc)

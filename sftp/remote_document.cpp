@@ -173,8 +173,7 @@ bool ApplyRefreshedCopy(HWND mainWnd, TabDocument* doc, const std::string& local
     RefreshGutter();
     UpdateStatusBar();
     SetStatusText("SFTP file refreshed from server");
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
     return true;
 }
 
@@ -239,8 +238,7 @@ bool OpenSftpDownloadInTab(HWND owner, const SftpConnection& connection, const s
         TabCtrl_SetCurSel(gTabsWnd, at);
     }
     ActivateSelectedTab();
-    if (gAutoSave)
-        SaveSession(owner);
+    AutoSaveSession(owner);
     return true;
 }
 
