@@ -194,17 +194,8 @@ void OpenFileByPath(HWND mainWnd, const char* path)
         }
     }
 
-    EncodingId encoding = Ansi;
-    EolMode eol = Crlf;
-    int32_t loss = 0;
-    bool bom = false;
-    std::string text;
-    bool read = false;
-    try {
-        read = LoadTextFileString(full.c_str(), &text, &encoding, &bom, &eol, &loss);
-    } catch (const std::exception&) {
-    }
-    if (!read) {
+    LoadedText loaded;
+    if (!TryLoadTextFile(full.c_str(), &loaded)) {
         MessageBoxA(mainWnd, "Failed to read file from disk.", "Zorvik - Read Error", MB_ICONERROR);
         return;
     }
@@ -216,13 +207,13 @@ void OpenFileByPath(HWND mainWnd, const char* path)
         ReportOutOfMemory();
         return;
     }
-    TakeDocumentText(doc, text);
-    doc->encoding = encoding;
-    doc->bom = bom;
-    doc->eol = eol;
+    TakeDocumentText(doc, loaded.text);
+    doc->encoding = loaded.encoding;
+    doc->bom = loaded.bom;
+    doc->eol = loaded.eol;
     // Text the model could not keep whole (a NUL, characters the code page lacks) must
     // not be saved over the file.
-    ApplyTextLoss(doc, loss);
+    ApplyTextLoss(doc, loaded.loss);
 
     if (GetTabCount() == 1) {
         TabDocument* lone = GetTabDocument(0);

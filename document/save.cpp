@@ -202,21 +202,18 @@ bool SaveDocumentAtExit(TabDocument* doc)
 void RevertDocumentAtExit(TabDocument* doc)
 {
     doc->modified = false;
-    EncodingId encoding = Ansi;
-    EolMode eol = Crlf;
-    bool bom = false;
-    std::string text;
+    LoadedText loaded;
+    if (!TryLoadTextFile(doc->path, &loaded))
+        return;
     try {
-        if (!LoadTextFileString(doc->path, &text, &encoding, &bom, &eol, nullptr))
-            return;
-        RecordDocumentReplacement(doc, DocumentText(doc), text);
+        RecordDocumentReplacement(doc, DocumentText(doc), loaded.text);
     } catch (const std::exception&) {
         return;
     }
     if (doc->history)
         MarkHistorySaved(*doc->history);
-    doc->encoding = encoding;
-    doc->bom = bom;
+    doc->encoding = loaded.encoding;
+    doc->bom = loaded.bom;
     // A line-end change is discarded with the edits: the session must not bring it back.
-    doc->eol = eol;
+    doc->eol = loaded.eol;
 }

@@ -42,24 +42,6 @@ void DeleteOwnCopy(const std::string& path)
         DeleteFileA(path.c_str());
 }
 
-struct LoadedText {
-    std::string text;
-    EncodingId encoding = Ansi;
-    EolMode eol = Crlf;
-    int32_t loss = 0;
-    bool bom = false;
-};
-
-bool LoadCopy(const std::string& path, LoadedText* loaded)
-{
-    try {
-        return LoadTextFileString(path.c_str(), &loaded->text, &loaded->encoding, &loaded->bom, &loaded->eol,
-                                  &loaded->loss);
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 // The document takes the loaded text and its connection; false, changing nothing, without
 // memory for the path. A text the model could not keep whole (a NUL, characters the code
 // page lacks) is read-only as a local file with one is, and a later reading that keeps
@@ -216,7 +198,7 @@ bool OpenSftpDownloadInTab(HWND owner, const SftpConnection& connection, const s
         return true;
     }
     LoadedText loaded;
-    if (!LoadCopy(localPath, &loaded)) {
+    if (!TryLoadTextFile(localPath.c_str(), &loaded)) {
         MessageBoxA(owner, "Failed to read downloaded SFTP file.", "Zorvik - SFTP Error", MB_ICONERROR);
         return false;
     }
@@ -300,7 +282,7 @@ bool RefreshFromSftp(HWND mainWnd)
         return false;
     }
     LoadedText loaded;
-    if (!LoadCopy(local, &loaded)) {
+    if (!TryLoadTextFile(local.c_str(), &loaded)) {
         MessageBoxA(mainWnd, "Failed to read refreshed SFTP file.", "Zorvik - SFTP Error", MB_ICONERROR);
         DeleteOwnCopy(local);
         UpdateStatusBar();
