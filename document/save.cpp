@@ -173,17 +173,9 @@ void ReloadWithEncoding(HWND owner, EncodingId encoding, bool bom)
     // state that an earlier one's loss had brought.
     ApplyTextLoss(doc, LossOf(decoded));
 
-    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(gEditorWnd, EM_EMPTYUNDOBUFFER, 0, 0);
-    {
-        ScopedFlag programmatic(gProgrammaticChange);
-        SetWindowTextA(gEditorWnd, DocumentText(doc).c_str());
-        SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
-    }
-    SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
     doc->modified = false;
-    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(gEditorWnd, nullptr, FALSE);
+    SendMessageA(gEditorWnd, EM_EMPTYUNDOBUFFER, 0, 0);
+    ShowDocumentInEditor(doc);
     gShellHooks.layoutMainWindow(owner);
     gShellHooks.refreshGutter();
     UpdateStatusBar();

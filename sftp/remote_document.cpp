@@ -122,17 +122,6 @@ bool AskPassword(HWND mainWnd, const SftpConnection& c, std::string* password)
     return data.accepted;
 }
 
-void ReplaceEditorText(const TabDocument* doc)
-{
-    ScopedFlag programmatic(gProgrammaticChange);
-    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-    SetWindowTextA(gEditorWnd, DocumentText(doc).c_str());
-    SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
-    SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
-    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(gEditorWnd, nullptr, FALSE);
-}
-
 // The active document takes the refreshed copy's text as one undo step (typing not yet
 // recorded becomes a step of its own first); its previous copy goes. False without
 // memory: the document keeps its copy and text.
@@ -148,7 +137,7 @@ bool ApplyRefreshedCopy(HWND mainWnd, TabDocument* doc, const std::string& local
     }
     if (!previous.empty() && _stricmp(previous.c_str(), local.c_str()) != 0)
         DeleteOwnCopy(previous);
-    ReplaceEditorText(doc);
+    ShowDocumentInEditor(doc);
     EndUndoCapture();
 
     UpdateTabIcon(GetSelectedTabIndex());
