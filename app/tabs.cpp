@@ -215,16 +215,7 @@ void OpenFileByPath(HWND mainWnd, const char* path)
     // not be saved over the file.
     ApplyTextLoss(doc, loaded.loss);
 
-    if (GetTabCount() == 1) {
-        TabDocument* lone = GetTabDocument(0);
-        if (lone && !HasPath(lone) && !HasText(lone) && !lone->modified) {
-            {
-                ScopedFlag programmatic(gProgrammaticChange);
-                TabCtrl_DeleteItem(gTabsWnd, 0);
-            }
-            FreeTabDocument(lone);
-        }
-    }
+    ReplaceLoneEmptyTab(LoneTabRule::Empty);
 
     {
         ScopedFlag programmatic(gProgrammaticChange);

@@ -318,6 +318,22 @@ bool StoreEditorTextInTab()
     return true;
 }
 
+void ReplaceLoneEmptyTab(LoneTabRule rule)
+{
+    if (GetTabCount() != 1)
+        return;
+    TabDocument* lone = GetTabDocument(0);
+    if (!lone || (lone->path && lone->path[0]) || DocumentHasText(lone) || lone->modified)
+        return;
+    if (rule == LoneTabRule::AndNoUndoStep && lone->history && !lone->history->undo.empty())
+        return;
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        TabCtrl_DeleteItem(gTabsWnd, 0);
+    }
+    FreeTabDocument(lone);
+}
+
 void ShowDocumentInEditor(const TabDocument* doc)
 {
     ScopedFlag programmatic(gProgrammaticChange);

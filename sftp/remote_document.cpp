@@ -61,20 +61,6 @@ bool TakeRemoteText(TabDocument* doc, const std::string& path, LoadedText* loade
     return true;
 }
 
-void ReplaceLoneEmptyTab()
-{
-    if (GetTabCount() != 1)
-        return;
-    TabDocument* lone = GetTabDocument(0);
-    if (!lone || HasText(lone->path) || DocumentHasText(lone) || lone->modified)
-        return;
-    {
-        ScopedFlag programmatic(gProgrammaticChange);
-        TabCtrl_DeleteItem(gTabsWnd, 0);
-    }
-    FreeTabDocument(lone);
-}
-
 // The connection that Refresh downloads again: the document's own fields, else its URL.
 bool ConnectionOfDocument(const TabDocument* doc, SftpConnection* c)
 {
@@ -202,7 +188,7 @@ bool OpenSftpDownloadInTab(HWND owner, const SftpConnection& connection, const s
         ReportOutOfMemory();
         return false;
     }
-    ReplaceLoneEmptyTab();
+    ReplaceLoneEmptyTab(LoneTabRule::Empty);
     {
         ScopedFlag programmatic(gProgrammaticChange);
         int at = InsertTabItem(GetTabCount(), RemoteTabTitle(connection.remotePath).c_str(), doc);
