@@ -174,8 +174,7 @@ void NewTab(HWND mainWnd)
         TabCtrl_SetCurSel(gTabsWnd, index);
     }
     ActivateSelectedTab();
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
 }
 
 void OpenFileByPath(HWND mainWnd, const char* path)
@@ -195,17 +194,8 @@ void OpenFileByPath(HWND mainWnd, const char* path)
         }
     }
 
-    EncodingId encoding = Ansi;
-    EolMode eol = Crlf;
-    int32_t loss = 0;
-    bool bom = false;
-    std::string text;
-    bool read = false;
-    try {
-        read = LoadTextFileString(full.c_str(), &text, &encoding, &bom, &eol, &loss);
-    } catch (const std::exception&) {
-    }
-    if (!read) {
+    LoadedText loaded;
+    if (!TryLoadTextFile(full.c_str(), &loaded)) {
         MessageBoxA(mainWnd, "Failed to read file from disk.", "Zorvik - Read Error", MB_ICONERROR);
         return;
     }
@@ -217,24 +207,15 @@ void OpenFileByPath(HWND mainWnd, const char* path)
         ReportOutOfMemory();
         return;
     }
-    TakeDocumentText(doc, text);
-    doc->encoding = encoding;
-    doc->bom = bom;
-    doc->eol = eol;
+    TakeDocumentText(doc, loaded.text);
+    doc->encoding = loaded.encoding;
+    doc->bom = loaded.bom;
+    doc->eol = loaded.eol;
     // Text the model could not keep whole (a NUL, characters the code page lacks) must
     // not be saved over the file.
-    ApplyTextLoss(doc, loss);
+    ApplyTextLoss(doc, loaded.loss);
 
-    if (GetTabCount() == 1) {
-        TabDocument* lone = GetTabDocument(0);
-        if (lone && !HasPath(lone) && !HasText(lone) && !lone->modified) {
-            {
-                ScopedFlag programmatic(gProgrammaticChange);
-                TabCtrl_DeleteItem(gTabsWnd, 0);
-            }
-            FreeTabDocument(lone);
-        }
-    }
+    ReplaceLoneEmptyTab(LoneTabRule::Empty);
 
     {
         ScopedFlag programmatic(gProgrammaticChange);
@@ -244,8 +225,7 @@ void OpenFileByPath(HWND mainWnd, const char* path)
     ActivateSelectedTab();
 
     AddRecentFile(full.c_str());
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
 }
 
 void ChooseAndOpenFile(HWND owner)
@@ -325,8 +305,7 @@ void CloseTabAt(HWND mainWnd, int index)
     RetireTab(mainWnd, index);
     DeleteTabAndSelectNeighbour(index);
     ActivateSelectedTab();
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
 }
 
 void CloseTabIfValid(HWND mainWnd, int index)

@@ -29,15 +29,6 @@ const char* NullIfEmpty(const std::string& s)
     return s.empty() ? nullptr : s.c_str();
 }
 
-bool IsLonePristineTab()
-{
-    if (GetTabCount() != 1)
-        return false;
-    TabDocument* doc = GetTabDocument(0);
-    return doc && !(doc->path && doc->path[0]) && !DocumentHasText(doc) && !doc->modified &&
-           (!doc->history || doc->history->undo.empty());
-}
-
 } // namespace
 
 void ClearClosedTabs()
@@ -165,7 +156,6 @@ bool ReopenClosedTab(HWND mainWnd)
     }
     ClosedTab tab = std::move(gClosedTabs.back());
     gClosedTabs.pop_back();
-    bool replaceLone = IsLonePristineTab();
 
     UndoHistory& history = *doc->history;
     history.undo.swap(tab.undo);
@@ -184,15 +174,10 @@ bool ReopenClosedTab(HWND mainWnd)
         ApplyTextLoss(doc, facts.loss);
     }
 
+    ReplaceLoneEmptyTab(LoneTabRule::AndNoUndoStep);
     {
         ScopedFlag programmatic(gProgrammaticChange);
-        int index = GetTabCount();
-        if (replaceLone) {
-            FreeTabDocument(GetTabDocument(0));
-            TabCtrl_DeleteItem(gTabsWnd, 0);
-            index = 0;
-        }
-        index = InsertTabItem(index, tab.title.c_str(), doc);
+        int index = InsertTabItem(GetTabCount(), tab.title.c_str(), doc);
         TabCtrl_SetCurSel(gTabsWnd, index);
     }
     ActivateSelectedTab();
@@ -202,7 +187,6 @@ bool ReopenClosedTab(HWND mainWnd)
     }
     std::string status = "Restored closed tab: " + tab.title;
     SetStatusText(status.c_str());
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
     return true;
 }

@@ -318,6 +318,33 @@ bool StoreEditorTextInTab()
     return true;
 }
 
+void ReplaceLoneEmptyTab(LoneTabRule rule)
+{
+    if (GetTabCount() != 1)
+        return;
+    TabDocument* lone = GetTabDocument(0);
+    if (!lone || (lone->path && lone->path[0]) || DocumentHasText(lone) || lone->modified)
+        return;
+    if (rule == LoneTabRule::AndNoUndoStep && lone->history && !lone->history->undo.empty())
+        return;
+    {
+        ScopedFlag programmatic(gProgrammaticChange);
+        TabCtrl_DeleteItem(gTabsWnd, 0);
+    }
+    FreeTabDocument(lone);
+}
+
+void ShowDocumentInEditor(const TabDocument* doc)
+{
+    ScopedFlag programmatic(gProgrammaticChange);
+    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
+    SetWindowTextA(gEditorWnd, DocumentText(doc).c_str());
+    SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
+    SendMessageA(gEditorWnd, EM_SETMODIFY, doc->modified, 0);
+    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(gEditorWnd, nullptr, FALSE);
+}
+
 void ActivateSelectedTab()
 {
     if (!gTabsWnd || !gEditorWnd)
@@ -327,18 +354,10 @@ void ActivateSelectedTab()
         return;
     TabDocument* doc = GetTabDocument(index);
     if (doc) {
-        {
-            ScopedFlag programmatic(gProgrammaticChange);
-            SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-            SendMessageA(gEditorWnd, EM_LIMITTEXT, 0, 0);
-            SetWindowTextA(gEditorWnd, DocumentText(doc).c_str());
-            SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
-            SendMessageA(gEditorWnd, EM_SETMODIFY, doc->modified, 0);
-            SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-        }
+        SendMessageA(gEditorWnd, EM_LIMITTEXT, 0, 0);
+        ShowDocumentInEditor(doc);
         gSelBeforeEditStart = 0;
         gSelBeforeEditEnd = 0;
-        InvalidateRect(gEditorWnd, nullptr, FALSE);
     }
     gShellHooks.refreshGutter();
     UpdateStatusBar();

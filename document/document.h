@@ -96,6 +96,16 @@ void TakeDocumentString(char** field, char* value);
 // False when the copy of the editor's text cannot be had: the document then keeps the text
 // it had, and a caller that is about to replace the editor's text must not go on.
 bool StoreEditorTextInTab();
+// What makes the only tab of the bar one that a document coming into the bar replaces: an
+// untitled document without text or changes; for a reopened closed tab its history must
+// hold no undo step either.
+enum class LoneTabRule { Empty, AndNoUndoStep };
+// Deletes the tab and frees its document when it is such a tab; it is not remembered as a
+// closed tab.
+void ReplaceLoneEmptyTab(LoneTabRule rule);
+// Puts the document's text into the editor with its read-only state and modified flag,
+// drawn once when it is all in; the change is the program's, not the user's.
+void ShowDocumentInEditor(const TabDocument* doc);
 void ActivateSelectedTab();
 // Selects the tab (TCM_SETCURSEL) after storing the editor text, and activates it; false
 // (nothing changed) when the editor text cannot be stored.

@@ -173,23 +173,14 @@ void ReloadWithEncoding(HWND owner, EncodingId encoding, bool bom)
     // state that an earlier one's loss had brought.
     ApplyTextLoss(doc, LossOf(decoded));
 
-    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(gEditorWnd, EM_EMPTYUNDOBUFFER, 0, 0);
-    {
-        ScopedFlag programmatic(gProgrammaticChange);
-        SetWindowTextA(gEditorWnd, DocumentText(doc).c_str());
-        SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
-    }
-    SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
     doc->modified = false;
-    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(gEditorWnd, nullptr, FALSE);
+    SendMessageA(gEditorWnd, EM_EMPTYUNDOBUFFER, 0, 0);
+    ShowDocumentInEditor(doc);
     gShellHooks.layoutMainWindow(owner);
     gShellHooks.refreshGutter();
     UpdateStatusBar();
     UpdateTabIcon(GetSelectedTabIndex());
-    if (gAutoSave)
-        SaveSession(owner);
+    AutoSaveSession(owner);
 }
 
 bool SaveDocumentAtExit(TabDocument* doc)
@@ -203,21 +194,18 @@ bool SaveDocumentAtExit(TabDocument* doc)
 void RevertDocumentAtExit(TabDocument* doc)
 {
     doc->modified = false;
-    EncodingId encoding = Ansi;
-    EolMode eol = Crlf;
-    bool bom = false;
-    std::string text;
+    LoadedText loaded;
+    if (!TryLoadTextFile(doc->path, &loaded))
+        return;
     try {
-        if (!LoadTextFileString(doc->path, &text, &encoding, &bom, &eol, nullptr))
-            return;
-        RecordDocumentReplacement(doc, DocumentText(doc), text);
+        RecordDocumentReplacement(doc, DocumentText(doc), loaded.text);
     } catch (const std::exception&) {
         return;
     }
     if (doc->history)
         MarkHistorySaved(*doc->history);
-    doc->encoding = encoding;
-    doc->bom = bom;
+    doc->encoding = loaded.encoding;
+    doc->bom = loaded.bom;
     // A line-end change is discarded with the edits: the session must not bring it back.
-    doc->eol = eol;
+    doc->eol = loaded.eol;
 }

@@ -287,6 +287,12 @@ void SaveSession(HWND)
     }
 }
 
+void AutoSaveSession(HWND owner)
+{
+    if (gAutoSave)
+        SaveSession(owner);
+}
+
 void SaveSessionNow(HWND owner)
 {
     if (!gTabsWnd)

@@ -11,5 +11,7 @@ void ResetSessionState();
 void GetPortableSessionPath(char* buffer, int size);
 void DeleteSessionFiles();
 void SaveSession(HWND owner);
+// SaveSession while Auto Save is on.
+void AutoSaveSession(HWND owner);
 void SaveSessionNow(HWND owner);
 bool RestoreSession(HWND mainWnd);

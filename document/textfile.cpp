@@ -167,6 +167,15 @@ bool LoadTextFileString(const char* path, std::string* text, EncodingId* encodin
     return true;
 }
 
+bool TryLoadTextFile(const char* path, LoadedText* loaded)
+{
+    try {
+        return LoadTextFileString(path, &loaded->text, &loaded->encoding, &loaded->bom, &loaded->eol, &loaded->loss);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 char* LoadTextFileEx(const char* path, EncodingId* encoding, bool* bom, EolMode* eol, int32_t* textLoss)
 {
     std::string decoded;

@@ -30,6 +30,17 @@ char* LoadTextFileEx(const char* path, EncodingId* encoding, bool* bom, EolMode*
 bool LoadTextFileString(const char* path, std::string* text, EncodingId* encoding, bool* bom, EolMode* eol,
                         int32_t* textLoss);
 
+// A file's text and what was detected of it, as LoadTextFileString gives them.
+struct LoadedText {
+    std::string text;
+    EncodingId encoding = Ansi;
+    EolMode eol = Crlf;
+    int32_t loss = 0; // a TextLoss
+    bool bom = false;
+};
+// LoadTextFileString into *loaded; false also when memory runs out on the way.
+bool TryLoadTextFile(const char* path, LoadedText* loaded);
+
 // Writes the text (ANSI, CR LF) in the encoding, mark and line-end style, through a
 // temporary file that replaces the old one only once it is whole on the disk
 // (ReplaceFileContent), so the file is always either its old or its new content. False

@@ -42,24 +42,6 @@ void DeleteOwnCopy(const std::string& path)
         DeleteFileA(path.c_str());
 }
 
-struct LoadedText {
-    std::string text;
-    EncodingId encoding = Ansi;
-    EolMode eol = Crlf;
-    int32_t loss = 0;
-    bool bom = false;
-};
-
-bool LoadCopy(const std::string& path, LoadedText* loaded)
-{
-    try {
-        return LoadTextFileString(path.c_str(), &loaded->text, &loaded->encoding, &loaded->bom, &loaded->eol,
-                                  &loaded->loss);
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 // The document takes the loaded text and its connection; false, changing nothing, without
 // memory for the path. A text the model could not keep whole (a NUL, characters the code
 // page lacks) is read-only as a local file with one is, and a later reading that keeps
@@ -77,20 +59,6 @@ bool TakeRemoteText(TabDocument* doc, const std::string& path, LoadedText* loade
     SetDocumentRemoteInfo(doc, c);
     ApplyTextLoss(doc, loaded->loss);
     return true;
-}
-
-void ReplaceLoneEmptyTab()
-{
-    if (GetTabCount() != 1)
-        return;
-    TabDocument* lone = GetTabDocument(0);
-    if (!lone || HasText(lone->path) || DocumentHasText(lone) || lone->modified)
-        return;
-    {
-        ScopedFlag programmatic(gProgrammaticChange);
-        TabCtrl_DeleteItem(gTabsWnd, 0);
-    }
-    FreeTabDocument(lone);
 }
 
 // The connection that Refresh downloads again: the document's own fields, else its URL.
@@ -140,17 +108,6 @@ bool AskPassword(HWND mainWnd, const SftpConnection& c, std::string* password)
     return data.accepted;
 }
 
-void ReplaceEditorText(const TabDocument* doc)
-{
-    ScopedFlag programmatic(gProgrammaticChange);
-    SendMessageA(gEditorWnd, WM_SETREDRAW, FALSE, 0);
-    SetWindowTextA(gEditorWnd, DocumentText(doc).c_str());
-    SendMessageA(gEditorWnd, EM_SETREADONLY, doc->readOnly, 0);
-    SendMessageA(gEditorWnd, EM_SETMODIFY, FALSE, 0);
-    SendMessageA(gEditorWnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(gEditorWnd, nullptr, FALSE);
-}
-
 // The active document takes the refreshed copy's text as one undo step (typing not yet
 // recorded becomes a step of its own first); its previous copy goes. False without
 // memory: the document keeps its copy and text.
@@ -166,15 +123,14 @@ bool ApplyRefreshedCopy(HWND mainWnd, TabDocument* doc, const std::string& local
     }
     if (!previous.empty() && _stricmp(previous.c_str(), local.c_str()) != 0)
         DeleteOwnCopy(previous);
-    ReplaceEditorText(doc);
+    ShowDocumentInEditor(doc);
     EndUndoCapture();
 
     UpdateTabIcon(GetSelectedTabIndex());
     RefreshGutter();
     UpdateStatusBar();
     SetStatusText("SFTP file refreshed from server");
-    if (gAutoSave)
-        SaveSession(mainWnd);
+    AutoSaveSession(mainWnd);
     return true;
 }
 
@@ -217,7 +173,7 @@ bool OpenSftpDownloadInTab(HWND owner, const SftpConnection& connection, const s
         return true;
     }
     LoadedText loaded;
-    if (!LoadCopy(localPath, &loaded)) {
+    if (!TryLoadTextFile(localPath.c_str(), &loaded)) {
         MessageBoxA(owner, "Failed to read downloaded SFTP file.", "Zorvik - SFTP Error", MB_ICONERROR);
         return false;
     }
@@ -232,15 +188,14 @@ bool OpenSftpDownloadInTab(HWND owner, const SftpConnection& connection, const s
         ReportOutOfMemory();
         return false;
     }
-    ReplaceLoneEmptyTab();
+    ReplaceLoneEmptyTab(LoneTabRule::Empty);
     {
         ScopedFlag programmatic(gProgrammaticChange);
         int at = InsertTabItem(GetTabCount(), RemoteTabTitle(connection.remotePath).c_str(), doc);
         TabCtrl_SetCurSel(gTabsWnd, at);
     }
     ActivateSelectedTab();
-    if (gAutoSave)
-        SaveSession(owner);
+    AutoSaveSession(owner);
     return true;
 }
 
@@ -302,7 +257,7 @@ bool RefreshFromSftp(HWND mainWnd)
         return false;
     }
     LoadedText loaded;
-    if (!LoadCopy(local, &loaded)) {
+    if (!TryLoadTextFile(local.c_str(), &loaded)) {
         MessageBoxA(mainWnd, "Failed to read refreshed SFTP file.", "Zorvik - SFTP Error", MB_ICONERROR);
         DeleteOwnCopy(local);
         UpdateStatusBar();
