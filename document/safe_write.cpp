@@ -12,6 +12,26 @@ constexpr size_t kWritePiece = 1 << 20;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
+// Another process that has the old file open for a moment (a virus scanner, an indexer, a
+// backup, a second program reading it) makes the rename over it fail until it lets go;
+// the write is given that moment instead of being lost until the next one. Windows and
+// Wine both refuse such a rename with ERROR_ACCESS_DENIED, which a lasting cause (a folder
+// of that name, a read-only file) gives as well: those cost the few retries, then fail.
+constexpr int kRenameTries = 20;
+constexpr DWORD kRenamePauseMs = 25;
+
+bool MoveOver(const char* temp, const char* path, DWORD flags)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExA(temp, path, flags))
+            return true;
+        DWORD error = GetLastError();
+        if (attempt == kRenameTries || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+            return false;
+        Sleep(kRenamePauseMs);
+    }
+}
+
 bool WriteAll(HANDLE file, const char* data, size_t size)
 {
     size_t done = 0;
@@ -83,7 +103,7 @@ bool PutInPlace(const char* temp, const char* path, DWORD oldAttributes)
             return false;
         flags |= MOVEFILE_REPLACE_EXISTING;
     }
-    return MoveFileExA(temp, path, flags) != FALSE;
+    return MoveOver(temp, path, flags);
 }
 
 }  // namespace
@@ -152,7 +172,7 @@ bool SafeFileWriter::Commit()
     if (!CloseHandle(file_))
         ok = false;
     file_ = INVALID_HANDLE_VALUE;
-    if (ok && !MoveFileExA(temp_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (ok && !MoveOver(temp_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ok = false;
     if (!ok)
         DeleteFileA(temp_.c_str());

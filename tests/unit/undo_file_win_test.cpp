@@ -103,6 +103,35 @@ TEST_CASE("a failed safe write leaves the old file as it was")
     RemoveDirectoryA(SafeWriteTempPath(kept).c_str());
 }
 
+namespace {
+
+// The reader lets go of the file a moment after the write began.
+DWORD WINAPI CloseAfterPause(void* handle)
+{
+    Sleep(100);
+    CloseHandle((HANDLE)handle);
+    return 0;
+}
+
+} // namespace
+
+TEST_CASE("a safe write waits a moment for another process's open of the old file to end")
+{
+    std::string path = ScratchFolder("safe_write_busy") + "\\busy.bin";
+    REQUIRE(WriteFileSafely(path, "old"));
+    // A reader as a virus scanner opens it: every sharing allowed, still no rename over it.
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(reader != INVALID_HANDLE_VALUE);
+    HANDLE closer = CreateThread(nullptr, 0, CloseAfterPause, reader, 0, nullptr);
+    REQUIRE(closer != nullptr);
+    CHECK(WriteFileSafely(path, "new"));
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    CHECK(ReadFileBytes(path) == "new");
+    CHECK_FALSE(Exists(SafeWriteTempPath(path)));
+}
+
 TEST_CASE("undo files on disk")
 {
     std::string folder = ScratchFolder("undo_files");
