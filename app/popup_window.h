@@ -104,7 +104,7 @@ SIZE PopupOuterSize(int width, int height, DWORD style, DWORD exStyle);
 // raised to minCoordinate. Without an owner, the screen stands in for it.
 POINT CenterOnOwner(HWND owner, int width, int height, int minCoordinate);
 
-// Creates the popup window of the spec, centred on its owner; null on failure.
+// Creates the popup window that `spec` describes, centred on its owner; null on failure.
 HWND CreatePopupWindow(const PopupWindowSpec& spec);
 
 // Disables the owner, then creates the window; when creation fails the owner is enabled
